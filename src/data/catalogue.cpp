@@ -1,0 +1,171 @@
+#include "catalogue.h"
+
+namespace Catalogue {
+
+namespace {
+
+using T = FieldType;
+
+std::vector<Field> personFields(bool accomplice)
+{
+    std::vector<Field> f;
+    f.push_back({accomplice ? QStringLiteral("CNP") : QStringLiteral("CNP_C"), T::Text});
+    for (const char *name : {"Serie_buletin", "Numar_buletin", "Nume", "Initiala", "Prenume",
+                             "Porecla1", "Porecla2", "Data_nasterii"})
+        f.push_back({QString::fromLatin1(name), T::Text});
+    if (!accomplice) {
+        f.push_back({QStringLiteral("Functia"), T::Text});
+        f.push_back({QStringLiteral("Profesia"), T::Text});
+    }
+    f.push_back({QStringLiteral("sex"), T::Text});
+    f.push_back({QStringLiteral("Judet"), T::Text});
+    f.push_back({QStringLiteral("Localitate"), T::Text});
+    f.push_back({QStringLiteral("sector"), T::Integer});
+    for (const char *name : {"Strada", "Numar", "Bloc", "Scara", "Apartament"})
+        f.push_back({QString::fromLatin1(name), T::Text});
+    return f;
+}
+
+std::vector<Object> build()
+{
+    std::vector<Object> all;
+    all.push_back({Persons, personFields(false), false, {}, QStringLiteral("rowid")});
+    all.push_back({Offences,
+                   {{QStringLiteral("COD_infractiune"), T::AutoNumber},
+                    {QStringLiteral("CNP_C"), T::Text},
+                    {QStringLiteral("Infractiune"), T::Text},
+                    {QStringLiteral("Pedeapsa"), T::Text},
+                    {QStringLiteral("Amenda"), T::Text},
+                    {QStringLiteral("Detenta1"), T::Text},
+                    {QStringLiteral("Detenta2"), T::Text},
+                    {QStringLiteral("Sanctiune"), T::Text},
+                    {QStringLiteral("Descriere"), T::Text},
+                    {QStringLiteral("Suspendare"), T::Boolean},
+                    {QStringLiteral("Ispasit"), T::Boolean}},
+                   false,
+                   {},
+                   QStringLiteral("COD_infractiune")});
+    all.push_back({Accomplices, personFields(true), false, {}, QStringLiteral("rowid")});
+    all.push_back({Links,
+                   {{QStringLiteral("CNP"), T::Text},
+                    {QStringLiteral("COD_INFRACTIUNE"), T::Integer}},
+                   false,
+                   {},
+                   QStringLiteral("rowid")});
+    all.push_back({Articles,
+                   {{QStringLiteral("Cod_infractiune"), T::Integer},
+                    {QStringLiteral("Publicatie"), T::Text},
+                    {QStringLiteral("Autor"), T::Text},
+                    {QStringLiteral("Data_aparitiei"), T::Text},
+                    {QStringLiteral("Articol"), T::Text}},
+                   false,
+                   {},
+                   QStringLiteral("rowid")});
+    all.push_back({WomenQuery, personFields(false), true, Persons, QStringLiteral("RID")});
+    all.push_back({MenQuery, personFields(false), true, Persons, QStringLiteral("RID")});
+    return all;
+}
+
+QString columnList(const Object &object)
+{
+    QStringList cols;
+    for (const Field &f : object.fields) {
+        QString type = QStringLiteral("TEXT");
+        if (f.type == T::Integer || f.type == T::Boolean)
+            type = QStringLiteral("INTEGER");
+        cols << quoted(f.name) + QLatin1Char(' ') + type;
+    }
+    return cols.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+const std::vector<Object> &objects()
+{
+    static const std::vector<Object> all = build();
+    return all;
+}
+
+const Object *find(const QString &name)
+{
+    for (const Object &o : objects()) {
+        if (o.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &o;
+    }
+    return nullptr;
+}
+
+const Field *findField(const Object &object, const QString &name)
+{
+    for (const Field &f : object.fields) {
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    }
+    return nullptr;
+}
+
+QString quoted(const QString &identifier)
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QStringList schemaStatements()
+{
+    const Object &persons = *find(Persons);
+    const Object &accomplices = *find(Accomplices);
+    QString personCols = columnList(persons);
+    personCols.replace(QStringLiteral("\"CNP_C\" TEXT"),
+                       QStringLiteral("\"CNP_C\" TEXT NOT NULL UNIQUE"));
+    QString accompliceCols = columnList(accomplices);
+    accompliceCols.replace(QStringLiteral("\"CNP\" TEXT"),
+                           QStringLiteral("\"CNP\" TEXT NOT NULL UNIQUE"));
+
+    QStringList s;
+    s << QStringLiteral("CREATE TABLE \"TBL_Zavoni\" (%1)").arg(personCols);
+    // A person's CNP may be corrected; the offences follow it, and go with the person.
+    s << QStringLiteral(
+        "CREATE TABLE \"TBL_Infractiuni\" ("
+        "\"COD_infractiune\" INTEGER PRIMARY KEY AUTOINCREMENT, "
+        "\"CNP_C\" TEXT REFERENCES \"TBL_Zavoni\"(\"CNP_C\") ON UPDATE CASCADE ON DELETE CASCADE, "
+        "\"Infractiune\" TEXT, \"Pedeapsa\" TEXT, \"Amenda\" TEXT, \"Detenta1\" TEXT, "
+        "\"Detenta2\" TEXT, \"Sanctiune\" TEXT, \"Descriere\" TEXT, "
+        "\"Suspendare\" INTEGER, \"Ispasit\" INTEGER)");
+    s << QStringLiteral("CREATE TABLE \"TBL_Complici\" (%1)").arg(accompliceCols);
+    // An accomplice is linked to an offence once; a second identical link is
+    // ignored rather than refused, so reusing an accomplice never fails.
+    s << QStringLiteral(
+        "CREATE TABLE \"TBL_Complicitate\" ("
+        "\"CNP\" TEXT NOT NULL REFERENCES \"TBL_Complici\"(\"CNP\") "
+        "ON UPDATE CASCADE ON DELETE CASCADE, "
+        "\"COD_INFRACTIUNE\" INTEGER NOT NULL REFERENCES \"TBL_Infractiuni\"(\"COD_infractiune\") "
+        "ON DELETE CASCADE, "
+        "UNIQUE (\"COD_INFRACTIUNE\", \"CNP\") ON CONFLICT IGNORE)");
+    s << QStringLiteral(
+        "CREATE TABLE \"TBL_Articole\" ("
+        "\"Cod_infractiune\" INTEGER REFERENCES \"TBL_Infractiuni\"(\"COD_infractiune\") "
+        "ON DELETE CASCADE, "
+        "\"Publicatie\" TEXT, \"Autor\" TEXT, \"Data_aparitiei\" TEXT, \"Articol\" TEXT)");
+    s << QStringLiteral("CREATE INDEX \"IX_Zavoni_sex\" ON \"TBL_Zavoni\"(\"sex\")");
+    s << QStringLiteral("CREATE INDEX \"IX_Infractiuni_CNP\" ON \"TBL_Infractiuni\"(\"CNP_C\")");
+    s << QStringLiteral("CREATE INDEX \"IX_Complicitate_CNP\" ON \"TBL_Complicitate\"(\"CNP\")");
+    s << QStringLiteral("CREATE INDEX \"IX_Articole_cod\" ON \"TBL_Articole\"(\"Cod_infractiune\")");
+    s << QStringLiteral("CREATE INDEX \"IX_Complici_sex\" ON \"TBL_Complici\"(\"sex\")");
+    // An accomplice no longer linked to any offence does not linger.
+    s << QStringLiteral(
+        "CREATE TRIGGER \"TR_Complicitate_orfan\" AFTER DELETE ON \"TBL_Complicitate\" "
+        "BEGIN DELETE FROM \"TBL_Complici\" WHERE \"CNP\" = OLD.\"CNP\" AND NOT EXISTS "
+        "(SELECT 1 FROM \"TBL_Complicitate\" WHERE \"CNP\" = OLD.\"CNP\"); END");
+    s << QStringLiteral(
+        "CREATE VIEW \"Q_Zavonii_de_sex_feminin\" AS SELECT rowid AS \"RID\", * "
+        "FROM \"TBL_Zavoni\" WHERE \"sex\" = 'F'");
+    s << QStringLiteral(
+        "CREATE VIEW \"Q_Zavonii_de_sex_masculin\" AS SELECT rowid AS \"RID\", * "
+        "FROM \"TBL_Zavoni\" WHERE \"sex\" = 'M'");
+    s << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId);
+    s << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
+    return s;
+}
+
+} // namespace Catalogue

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// What the program knows of the register's tables and stored queries. Record
+// sources are resolved against this, never against text typed by anyone, so
+// every name that reaches SQLite comes from here.
+namespace Catalogue {
+
+enum class FieldType { Text, Integer, Boolean, AutoNumber };
+
+struct Field
+{
+    QString name;
+    FieldType type;
+};
+
+struct Object
+{
+    QString name;
+    std::vector<Field> fields;
+    bool isQuery = false;
+    QString baseTable;  // the table a stored query's rows live in
+    QString keyColumn;  // the column that identifies a row when reading the object
+};
+
+const std::vector<Object> &objects();
+const Object *find(const QString &name); // any case
+const Field *findField(const Object &object, const QString &name); // any case
+
+inline const QString Persons = QStringLiteral("TBL_Zavoni");
+inline const QString Offences = QStringLiteral("TBL_Infractiuni");
+inline const QString Accomplices = QStringLiteral("TBL_Complici");
+inline const QString Links = QStringLiteral("TBL_Complicitate");
+inline const QString Articles = QStringLiteral("TBL_Articole");
+inline const QString WomenQuery = QStringLiteral("Q_Zavonii_de_sex_feminin");
+inline const QString MenQuery = QStringLiteral("Q_Zavonii_de_sex_masculin");
+
+// Identifies a file made by this program; a newer schema version is refused.
+constexpr int ApplicationId = 0x5A41564F; // "ZAVO"
+constexpr int SchemaVersion = 1;
+
+// Statements that build an empty register.
+QStringList schemaStatements();
+
+QString quoted(const QString &identifier);
+
+} // namespace Catalogue

@@ -1,0 +1,207 @@
+#include "datacontrol.h"
+
+#include "database.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace {
+
+QString displayText(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return value.toString();
+}
+
+QString boxText(const QWidget *box)
+{
+    if (auto *line = qobject_cast<const QLineEdit *>(box))
+        return line->text();
+    if (auto *plain = qobject_cast<const QPlainTextEdit *>(box))
+        return plain->toPlainText();
+    if (auto *check = qobject_cast<const QCheckBox *>(box))
+        return check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    return {};
+}
+
+const char *const DesignMaxLength = "designMaxLength";
+
+void setBoxText(QWidget *box, const QString &text)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(box)) {
+        // A longer value written by another tool is shown whole, so that a
+        // save does not cut it to the box's limit.
+        QVariant design = line->property(DesignMaxLength);
+        if (!design.isValid()) {
+            design = line->maxLength();
+            line->setProperty(DesignMaxLength, design);
+        }
+        line->setMaxLength(qMax(design.toInt(), int(text.size())));
+        line->setText(text);
+        line->setCursorPosition(0);
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(box)) {
+        plain->setPlainText(text);
+    } else if (auto *check = qobject_cast<QCheckBox *>(box)) {
+        check->setChecked(text == QLatin1String("1"));
+    }
+}
+
+} // namespace
+
+DataControl::DataControl(QWidget *parent)
+    : QWidget(parent)
+    , m_caption(new QLabel(QStringLiteral("Data1"), this))
+    , m_recordset(new Recordset(nullptr, this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const char *texts[] = {"|<", "<", ">", ">|"};
+    const char *names[] = {"First", "Previous", "Next", "Last"};
+    for (int i = 0; i < 4; ++i) {
+        auto *arrow = new QToolButton(this);
+        arrow->setText(QString::fromLatin1(texts[i]));
+        arrow->setObjectName(QString::fromLatin1(names[i]));
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setAutoRaise(false);
+        m_arrows << arrow;
+    }
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(m_arrows[0]);
+    layout->addWidget(m_arrows[1]);
+    layout->addWidget(m_caption, 1);
+    layout->addWidget(m_arrows[2]);
+    layout->addWidget(m_arrows[3]);
+
+    connect(m_arrows[0], &QToolButton::clicked, this, [this] { move(&Recordset::moveFirst); });
+    connect(m_arrows[1], &QToolButton::clicked, this, [this] { move(&Recordset::movePrevious); });
+    connect(m_arrows[2], &QToolButton::clicked, this, [this] { move(&Recordset::moveNext); });
+    connect(m_arrows[3], &QToolButton::clicked, this, [this] { move(&Recordset::moveLast); });
+    connect(m_recordset, &Recordset::changed, this, &DataControl::onChanged);
+    connect(m_recordset, &Recordset::aboutToUpdate, this, &DataControl::writeBoxes);
+}
+
+DataControl::~DataControl()
+{
+    // The record set's queries belong to the connection: end them first.
+    delete m_recordset;
+    m_recordset = nullptr;
+}
+
+QString DataControl::caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+}
+
+void DataControl::setDatabaseName(const QString &name)
+{
+    m_databaseName = name;
+}
+
+void DataControl::move(bool (Recordset::*op)())
+{
+    if (m_recordset->recordCount() > 0)
+        (m_recordset->*op)();
+}
+
+bool DataControl::refresh()
+{
+    m_error = DataError();
+    if (!m_db || m_openName != m_databaseName) {
+        m_recordset->setDatabase(nullptr);
+        m_db = Database::open(m_databaseName, &m_error);
+        m_openName = m_databaseName;
+        m_recordset->setDatabase(m_db.get());
+    }
+    m_refreshing = true;
+    const bool ok = m_recordset->open(m_recordSource);
+    m_refreshing = false;
+    if (!ok) {
+        if (!m_error.isError())
+            m_error = m_recordset->lastError();
+        emit failed(m_error);
+    }
+    return ok;
+}
+
+void DataControl::bindBoxes(QWidget *form)
+{
+    const QList<QWidget *> children = form->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        const QString field = child->property("dataField").toString();
+        if (!field.isEmpty())
+            bind(child, field);
+    }
+}
+
+void DataControl::bind(QWidget *box, const QString &field)
+{
+    m_bindings.append({box, field, boxText(box)});
+}
+
+QString DataControl::counterText() const
+{
+    return QStringLiteral("%1/%2")
+        .arg(m_recordset->absolutePosition() + 1)
+        .arg(m_recordset->recordCount());
+}
+
+void DataControl::showRow()
+{
+    const bool adding = m_recordset->editMode() == Recordset::EditMode::Adding;
+    const bool none = m_recordset->editMode() == Recordset::EditMode::None && m_recordset->eof();
+    for (Binding &b : m_bindings) {
+        if (!b.box)
+            continue;
+        const QString text = (adding || none) ? QString() : displayText(m_recordset->value(b.field));
+        b.shown = text;
+        setBoxText(b.box, text);
+    }
+}
+
+void DataControl::writeBoxes()
+{
+    const bool adding = m_recordset->editMode() == Recordset::EditMode::Adding;
+    for (const Binding &b : m_bindings) {
+        if (!b.box || m_recordset->fieldIndex(b.field) < 0)
+            continue;
+        const QString text = boxText(b.box);
+        // An untouched box leaves the stored value exactly as it was.
+        if (!adding && text == b.shown)
+            continue;
+        QVariant value;
+        if (qobject_cast<QCheckBox *>(b.box.data()))
+            value = (text == QLatin1String("1"));
+        else if (!text.isEmpty())
+            value = text;
+        if (adding && value.isNull())
+            continue;
+        m_recordset->setValue(b.field, value);
+    }
+}
+
+void DataControl::onChanged(Recordset::Change change)
+{
+    // Opening the row for change keeps what the boxes show: what the operator
+    // sees is what a save stores.
+    if (change != Recordset::Change::Edit)
+        showRow();
+    emit rowShown();
+    if (change == Recordset::Change::Move || change == Recordset::Change::CancelUpdate
+        || (change == Recordset::Change::Requery && m_refreshing))
+        emit reposition();
+}

@@ -1,0 +1,112 @@
+#include "dataerror.h"
+
+#include <QSqlError>
+
+namespace {
+
+QString standardText(int number)
+{
+    switch (number) {
+    case EngineError::UpdateWithoutEdit:
+        return QStringLiteral("Actualizare fără o adăugare sau o modificare începută.");
+    case EngineError::NoCurrentRecord:
+        return QStringLiteral("Nu există o înregistrare curentă.");
+    case EngineError::DuplicateKey:
+        return QStringLiteral("Valoare dublă într-un index unic sau într-o cheie primară.");
+    case EngineError::FileNotFound:
+        return QStringLiteral("Fisierul bazei de date nu a fost găsit sau nu poate fi deschis.");
+    case EngineError::DiskFull:
+        return QStringLiteral("Nu mai este spatiu pe disc.");
+    case EngineError::ReadOnly:
+        return QStringLiteral("Baza de date poate fi doar citită, nu si modificată.");
+    case EngineError::DiskIo:
+        return QStringLiteral("Eroare de disc la citirea sau la scrierea bazei de date.");
+    case EngineError::KeyIsNull:
+        return QStringLiteral("Cheia primară nu poate fi goală.");
+    case EngineError::UnknownObject:
+        return QStringLiteral("Tabelul sau interogarea nu există în baza de date.");
+    case EngineError::Syntax:
+        return QStringLiteral("Eroare de sintaxă în textul sursei de înregistrări.");
+    case EngineError::RelatedRecordRequired:
+        return QStringLiteral("Înregistrarea cere o înregistrare înrudită care nu există.");
+    case EngineError::Locked:
+        return QStringLiteral("Baza de date este ocupată de un alt program.");
+    case EngineError::UnknownField:
+        return QStringLiteral("Câmpul nu există în sursa de înregistrări.");
+    case EngineError::FieldIsNull:
+        return QStringLiteral("Câmpul nu poate fi gol.");
+    case EngineError::NotARegister:
+        return QStringLiteral("Fisierul nu este o bază de date a registrului sau este deteriorat.");
+    case EngineError::TypeMismatch:
+        return QStringLiteral("Valoarea nu se potriveste cu tipul câmpului.");
+    default:
+        return QStringLiteral("Eroare a bazei de date.");
+    }
+}
+
+} // namespace
+
+QString DataError::describe() const
+{
+    return QStringLiteral("Eroarea %1: %2").arg(number).arg(text);
+}
+
+DataError DataError::make(int number, const QString &detail)
+{
+    QString text = standardText(number);
+    if (!detail.isEmpty())
+        text += QLatin1Char(' ') + detail;
+    return {number, text};
+}
+
+DataError DataError::fromSqliteCode(int code, const QString &message)
+{
+    const int primary = code & 0xff;
+    // Only a repeated CNP is a duplicate in the register's sense; any other
+    // uniqueness failure must not be mistaken for it by the save handlers.
+    if (code == 1555 || code == 2067) {
+        if (message.contains(QLatin1String("TBL_Zavoni.CNP_C"), Qt::CaseInsensitive)
+            || message.contains(QLatin1String("TBL_Complici.CNP"), Qt::CaseInsensitive))
+            return make(EngineError::DuplicateKey, message);
+        return make(EngineError::Generic, message);
+    }
+    if (code == 1299) {
+        if (message.contains(QLatin1String(".CNP"), Qt::CaseInsensitive))
+            return make(EngineError::KeyIsNull, message);
+        return make(EngineError::FieldIsNull, message);
+    }
+    switch (primary) {
+    case 19: // other constraints
+        if (code == 787)
+            return make(EngineError::RelatedRecordRequired, message);
+        return make(EngineError::Generic, message);
+    case 5:
+    case 6:
+        return make(EngineError::Locked, message);
+    case 8:
+        return make(EngineError::ReadOnly, message);
+    case 10:
+        return make(EngineError::DiskIo, message);
+    case 13:
+        return make(EngineError::DiskFull, message);
+    case 11:
+    case 26:
+        return make(EngineError::NotARegister, message);
+    case 14:
+        return make(EngineError::FileNotFound, message);
+    case 20:
+        return make(EngineError::TypeMismatch, message);
+    default:
+        return make(EngineError::Generic, message);
+    }
+}
+
+DataError DataError::fromSql(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    QString message = error.databaseText();
+    if (message.isEmpty())
+        message = error.driverText();
+    return fromSqliteCode(ok ? code : 1, message);
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "dataerror.h"
+#include "dialect.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QSqlQuery>
+#include <QVariant>
+
+class Database;
+
+// An updatable set of rows selected by a record-source text. The set of rows
+// is fixed when it is selected: a row added through it joins its end, a row
+// deleted through it leaves it, until the next requery. It holds at most one
+// key per row, and only for the rows that have been reached: a set of a
+// million rows knows its count, its first and last keys, and reads the rest
+// as they are needed.
+class Recordset : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class EditMode { None, Adding, Editing };
+    // What changed the current row or its fields; the data control decides
+    // which of these its screen hears about.
+    enum class Change { Requery, Move, AddNew, Edit, Update, CancelUpdate, Delete };
+    Q_ENUM(Change)
+
+    explicit Recordset(Database *db, QObject *parent = nullptr);
+    ~Recordset() override;
+
+    // Compiles the text and runs it; on failure the set is empty.
+    bool open(const QString &recordSource);
+    QString recordSource() const { return m_source; }
+    bool requery();
+
+    int recordCount() const;
+    int absolutePosition() const { return m_current; }
+    bool eof() const { return m_current < 0; }
+
+    bool moveFirst();
+    bool movePrevious();
+    bool moveNext();
+    bool moveLast();
+    bool moveTo(int row);
+
+    QStringList fieldNames() const;
+    int fieldIndex(const QString &name) const { return m_plan.fieldIndex(name); }
+    Catalogue::FieldType fieldType(int column) const { return m_plan.columns.at(column).type; }
+    // A data control opens its database on its first refresh.
+    void setDatabase(Database *db);
+    // The pending row while adding or editing, otherwise the current row.
+    QVariant value(const QString &field) const;
+    bool setValue(const QString &field, const QVariant &value);
+    // For the grid: one field of any row, read on demand.
+    QVariant valueAt(int row, int column);
+
+    bool addNew();
+    bool edit();
+    bool update();
+    bool cancelUpdate();
+    bool deleteCurrent();
+    EditMode editMode() const { return m_mode; }
+
+    const DataError &lastError() const { return m_error; }
+
+signals:
+    void changed(Recordset::Change change);
+    // Emitted by update() before it stores: bound controls write into the row.
+    void aboutToUpdate();
+    void aboutToReset();
+    void wasReset();
+    void aboutToAppend(int row);
+    void appended();
+    void aboutToRemove(int row);
+    void removed();
+    void rowChanged(int row);
+
+private:
+    bool fail(const DataError &error);
+    bool failSql(const QSqlQuery &query);
+    bool loadKeys();
+    bool queryKeys(const QString &extraWhere, const QVariantList &extraParams,
+                   const QString &order, int limit, QList<qint64> *keys);
+    qint64 keyAt(int row);
+    bool loadMiddle(int upToRow);
+    void removeRow(int row);
+    const QVariantList *row(qint64 key);
+    void prefetch(int fromRow);
+    bool fetchRows(const QList<qint64> &keys);
+    void clearSet();
+
+    Database *m_db;
+    QString m_source;
+    Dialect::Plan m_plan;
+    DataError m_error;
+
+    // Keys by rank: m_head, then m_middleCount unread keys, then m_tail, then
+    // the rows added through the set.
+    QList<qint64> m_head;
+    qint64 m_middleCount = 0;
+    QList<qint64> m_tail;
+    qint64 m_tailBound = 0; // the middle lies between m_head's last key and this
+    QList<qint64> m_added;
+    QSet<qint64> m_addedSet;
+
+    int m_current = -1;
+    int m_afterDelete = -1; // where moves continue from once the current row is deleted
+
+    QHash<qint64, QVariantList> m_cache;
+    QSqlQuery *m_fetch = nullptr;
+
+    EditMode m_mode = EditMode::None;
+    QVariantList m_pending;
+    QList<bool> m_dirty;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Looks at a file before the program uses it as its register, without writing
+// a byte to it, and makes a new empty register on request.
+namespace RegisterFile {
+
+enum class Status { Ok, Missing, Unusable };
+
+struct Check
+{
+    Status status = Status::Ok;
+    QString problem; // Romanian, names what is wrong
+};
+
+Check inspect(const QString &fileName);
+// Creates an empty register; fails if the file exists.
+bool create(const QString &fileName, QString *problem);
+// Removes accomplices that no offence refers to any more (a save cut short
+// between the accomplice and its link leaves one behind).
+bool sweepOrphans(const QString &fileName, QString *problem);
+
+} // namespace RegisterFile

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The rules every screen applies to what the operator typed.
+namespace FieldRules {
+
+// Removes leading and trailing blanks (spaces only: other characters are the
+// operator's and stay).
+QString trim(const QString &text);
+// Trims, then turns every letter to its capital, Romanian letters included.
+QString trimUpper(const QString &text);
+
+// The number a text begins with: blanks anywhere are ignored, then an optional
+// sign, digits, an optional "." and fraction, an optional exponent; reading
+// stops at the first character that cannot continue the number. 0 when the
+// text does not begin with a number.
+double leadingNumber(const QString &text);
+// The decimal writing of a value: no leading zeros, no separators, no
+// decimal part for a whole number, "." as the decimal point.
+QString decimalText(double value);
+
+// The CNP box: trim, upper case, then the decimal writing of its leading number.
+QString cnpForm(const QString &text);
+// The fine box: the decimal writing of the absolute value of its leading number.
+QString fineForm(const QString &text);
+
+} // namespace FieldRules

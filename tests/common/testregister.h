@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+// A fresh register in a temporary folder that becomes the current folder, as
+// the program looks for Zavoni.mdb there. Rows are put in and read back
+// through a connection of the test's own, never through the code under test.
+class TestRegister
+{
+public:
+    TestRegister();
+    ~TestRegister();
+
+    QString path() const;
+    QString folder() const { return m_dir.path(); }
+
+    // Inserts a row; returns its rowid (the offence code for offences).
+    qint64 insert(const QString &table, const QVariantMap &values);
+    qint64 addPerson(const QString &cnp, const QString &nume, const QString &sex = "M",
+                     const QVariantMap &more = {});
+    qint64 addOffence(const QString &cnp, const QString &type, const QString &penalty,
+                      const QVariantMap &more = {});
+    qint64 addAccomplice(const QString &cnp, const QString &nume, const QString &sex,
+                         qint64 offence, const QVariantMap &more = {});
+    qint64 addArticle(qint64 offence, const QString &publication, const QString &text,
+                      const QVariantMap &more = {});
+
+    int count(const QString &table, const QString &where = {}, const QVariantList &params = {});
+    QVariant value(const QString &sql, const QVariantList &params = {});
+    void exec(const QString &sql, const QVariantList &params = {});
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCurrent;
+    QString m_connection;
+    QSqlDatabase db();
+};
