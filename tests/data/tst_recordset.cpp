@@ -1,0 +1,472 @@
+#include "common/testregister.h"
+
+#include "data/datacontrol.h"
+#include "data/dbgrid.h"
+#include "data/recordset.h"
+#include "data/sourcetexts.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+// The record set behind every screen, over a real register file.
+class TestRecordset : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sourcesSelectTheirRows_data();
+    void sourcesSelectTheirRows();
+    void duplicatesAndOtherFailures_data();
+    void duplicatesAndOtherFailures();
+    void addedRowJoinsTheEndUntilRequery();
+    void deletedRowLeavesTheSet();
+    void repositionTriggers();
+    void boundBoxesStoreOnlyOnUpdate();
+    void longStoredTextSurvivesAnEdit();
+    void gridFollowsAndClicks();
+    void largeSetReadsKeysOnDemand();
+    void deleteThroughTheJoin();
+    void referencesFollowTheKeys();
+    void unknownSourceIsAnError();
+
+private:
+    struct Screen
+    {
+        QWidget window;
+        DataControl *data = nullptr;
+        DBGrid *grid = nullptr;
+    };
+    std::unique_ptr<Screen> openScreen(const QString &source);
+    QList<QVariant> column(Recordset *rs, const QString &field);
+
+    std::unique_ptr<TestRegister> m_reg;
+};
+
+void TestRecordset::init()
+{
+    m_reg = std::make_unique<TestRegister>();
+}
+
+void TestRecordset::cleanup()
+{
+    m_reg.reset();
+}
+
+std::unique_ptr<TestRecordset::Screen> TestRecordset::openScreen(const QString &source)
+{
+    auto s = std::make_unique<Screen>();
+    auto *layout = new QVBoxLayout(&s->window);
+    s->grid = new DBGrid(&s->window);
+    s->grid->setCaptions({"Nume", "Prenume"});
+    s->grid->setFields({"Nume", "Prenume"});
+    s->data = new DataControl(&s->window);
+    s->data->setObjectName("Data1");
+    s->grid->setDataControl(s->data);
+    layout->addWidget(s->grid);
+    layout->addWidget(s->data);
+    s->data->setRecordSource(source);
+    s->data->refresh();
+    return s;
+}
+
+QList<QVariant> TestRecordset::column(Recordset *rs, const QString &field)
+{
+    QList<QVariant> values;
+    const int index = rs->fieldIndex(field);
+    for (int row = 0; row < rs->recordCount(); ++row)
+        values << rs->valueAt(row, index);
+    return values;
+}
+
+void TestRecordset::sourcesSelectTheirRows_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariantList>("expected");
+
+    QTest::newRow("all persons") << SourceTexts::Persons << "nume"
+                                 << QVariantList{"ION", "ANA", "QUOTE", "MARIA"};
+    QTest::newRow("women") << SourceTexts::PersonsWomen << "Nume" << QVariantList{"ANA", "MARIA"};
+    QTest::newRow("men") << SourceTexts::PersonsMen << "NUME" << QVariantList{"ION", "QUOTE"};
+    QTest::newRow("offences of a person")
+        << SourceTexts::OffencesOfPerson + SourceTexts::quotedKey("2000000000002") << "Infractiune"
+        << QVariantList{"FURT", "FALS"};
+    QTest::newRow("offences of a CNP with a quote")
+        << SourceTexts::OffencesOfPerson + "\"1\"\"23\"" << "infractiune" << QVariantList{"CRIMĂ"};
+    QTest::newRow("offences of nobody")
+        << SourceTexts::OffencesOfPerson + SourceTexts::quotedKey("9999999999999") << "Infractiune"
+        << QVariantList{};
+    QTest::newRow("accomplices of offence 125")
+        << SourceTexts::AccomplicesOfOffence + "125" << "Nume" << QVariantList{"DAN", "ELENA"};
+    QTest::newRow("accomplices, women")
+        << SourceTexts::AccomplicesOfOffence + "125" + SourceTexts::AccomplicesSexFilter + "\"F\""
+        << "Nume" << QVariantList{"ELENA"};
+    QTest::newRow("accomplices of offence 12")
+        << SourceTexts::AccomplicesOfOffence + "12" << "Nume" << QVariantList{"DAN"};
+    QTest::newRow("articles of offence 125")
+        << SourceTexts::ArticlesOfOffence + "125" << "Publicatie" << QVariantList{"ZIARUL", "GAZETA"};
+    QTest::newRow("articles of offence 12")
+        << SourceTexts::ArticlesOfOffence + "12" << "Publicatie" << QVariantList{};
+}
+
+void TestRecordset::sourcesSelectTheirRows()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, field);
+    QFETCH(QVariantList, expected);
+
+    m_reg->addPerson("1000000000001", "ION", "M");
+    m_reg->addPerson("2000000000002", "ANA", "F");
+    m_reg->addPerson("1\"23", "QUOTE", "M");
+    m_reg->addPerson("2000000000004", "MARIA", "F");
+    m_reg->insert("TBL_Infractiuni", {{"COD_infractiune", 12}, {"CNP_C", "1000000000001"},
+                                      {"Infractiune", "FURT"}});
+    m_reg->insert("TBL_Infractiuni", {{"COD_infractiune", 125}, {"CNP_C", "2000000000002"},
+                                      {"Infractiune", "FURT"}});
+    m_reg->addOffence("2000000000002", "FALS", "A");
+    m_reg->addOffence("1\"23", "CRIMĂ", "S");
+    m_reg->addAccomplice("3000000000001", "DAN", "M", 125);
+    m_reg->addAccomplice("3000000000002", "ELENA", "F", 125);
+    m_reg->addAccomplice("3000000000001", "DAN", "M", 12);
+    m_reg->addArticle(125, "ZIARUL", "text");
+    m_reg->addArticle(125, "GAZETA", "alt text");
+
+    auto s = openScreen(source);
+    QVERIFY2(!s->data->lastError().isError(), qPrintable(s->data->lastError().describe()));
+    Recordset *rs = s->data->recordset();
+    QList<QVariant> got = column(rs, field);
+    QCOMPARE(got.size(), expected.size());
+    // The engine's order is the order rows were stored in.
+    for (int i = 0; i < got.size(); ++i)
+        QCOMPARE(got.at(i).toString(), expected.at(i).toString());
+    QCOMPARE(s->data->counterText(),
+             expected.isEmpty() ? QString("0/0") : QString("1/%1").arg(expected.size()));
+    QCOMPARE(rs->absolutePosition(), expected.isEmpty() ? -1 : 0);
+}
+
+void TestRecordset::duplicatesAndOtherFailures_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<QVariantMap>("values");
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("new person, CNP taken") << SourceTexts::Persons << true
+                                           << QVariantMap{{"CNP_C", "1000000000001"}}
+                                           << EngineError::DuplicateKey;
+    QTest::newRow("new person through a query, CNP taken")
+        << SourceTexts::PersonsWomen << true << QVariantMap{{"cnp_c", "1000000000001"}}
+        << EngineError::DuplicateKey;
+    QTest::newRow("person changed to a taken CNP")
+        << SourceTexts::Persons << false << QVariantMap{{"CNP_C", "2000000000002"}}
+        << EngineError::DuplicateKey;
+    QTest::newRow("new accomplice, CNP taken")
+        << SourceTexts::AccomplicesOfOffence + "1" << true
+        << QVariantMap{{"CNP", "3000000000001"}, {"Nume", "X"}} << EngineError::DuplicateKey;
+    QTest::newRow("new person without CNP") << SourceTexts::Persons << true
+                                            << QVariantMap{{"Nume", "X"}} << EngineError::KeyIsNull;
+    QTest::newRow("offence of an unknown person")
+        << SourceTexts::OffencesOfPerson + "\"1000000000001\"" << true
+        << QVariantMap{{"CNP_C", "5555555555555"}} << EngineError::RelatedRecordRequired;
+}
+
+void TestRecordset::duplicatesAndOtherFailures()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, adding);
+    QFETCH(QVariantMap, values);
+    QFETCH(int, number);
+
+    m_reg->addPerson("1000000000001", "ION");
+    m_reg->addPerson("2000000000002", "ANA", "F");
+    const qint64 offence = m_reg->addOffence("1000000000001", "FURT", "A");
+    QCOMPARE(offence, 1);
+    m_reg->addAccomplice("3000000000001", "DAN", "M", offence);
+
+    auto s = openScreen(source);
+    Recordset *rs = s->data->recordset();
+    const int before = rs->recordCount();
+    QVERIFY(adding ? rs->addNew() : rs->edit());
+    for (auto it = values.begin(); it != values.end(); ++it)
+        QVERIFY(rs->setValue(it.key(), it.value()));
+    QVERIFY(!rs->update());
+    QCOMPARE(rs->lastError().number, number);
+    // The pending row stays for the operator to correct or cancel.
+    QVERIFY(rs->editMode() != Recordset::EditMode::None);
+    QVERIFY(rs->cancelUpdate());
+    QCOMPARE(rs->recordCount(), before);
+    QCOMPARE(m_reg->count("TBL_Zavoni"), 2);
+    QCOMPARE(m_reg->count("TBL_Complici"), 1);
+    QCOMPARE(m_reg->value("SELECT CNP_C FROM TBL_Zavoni WHERE Nume = 'ION'").toString(),
+             QString("1000000000001"));
+}
+
+void TestRecordset::addedRowJoinsTheEndUntilRequery()
+{
+    m_reg->addPerson("2000000000001", "ANA", "F");
+    m_reg->addPerson("1000000000002", "ION", "M");
+    auto s = openScreen(SourceTexts::PersonsWomen);
+    Recordset *rs = s->data->recordset();
+    QCOMPARE(rs->recordCount(), 1);
+
+    // A man added through the women's list stays listed until it is selected again.
+    QVERIFY(rs->addNew());
+    QVERIFY(rs->setValue("CNP_C", "1000000000003"));
+    QVERIFY(rs->setValue("Nume", "PETRU"));
+    QVERIFY(rs->setValue("sex", "M"));
+    QVERIFY(rs->update());
+    QCOMPARE(rs->recordCount(), 2);
+    QCOMPARE(rs->absolutePosition(), 0);
+    QVERIFY(rs->moveLast());
+    QCOMPARE(rs->value("Nume").toString(), QString("PETRU"));
+    QCOMPARE(s->data->counterText(), QString("2/2"));
+
+    // A row another program stores is not part of the set until a requery.
+    m_reg->addPerson("2000000000009", "IOANA", "F");
+    QCOMPARE(rs->recordCount(), 2);
+    QVERIFY(rs->requery());
+    QCOMPARE(column(rs, "Nume"), (QList<QVariant>{"ANA", "IOANA"}));
+}
+
+void TestRecordset::deletedRowLeavesTheSet()
+{
+    for (int i = 1; i <= 3; ++i)
+        m_reg->addPerson(QString("100000000000%1").arg(i), QString("P%1").arg(i));
+    auto s = openScreen(SourceTexts::Persons);
+    Recordset *rs = s->data->recordset();
+    QVERIFY(rs->moveNext());
+    QVERIFY(rs->deleteCurrent());
+    QCOMPARE(rs->recordCount(), 2);
+    QCOMPARE(rs->absolutePosition(), -1);
+    QVERIFY(rs->eof());
+    QCOMPARE(m_reg->count("TBL_Zavoni"), 2);
+    QVERIFY(rs->moveNext());
+    QCOMPARE(rs->value("Nume").toString(), QString("P3"));
+    QCOMPARE(column(rs, "Nume"), (QList<QVariant>{"P1", "P3"}));
+}
+
+void TestRecordset::repositionTriggers()
+{
+    m_reg->addPerson("1000000000001", "P1");
+    m_reg->addPerson("1000000000002", "P2");
+    auto s = openScreen(SourceTexts::Persons);
+    Recordset *rs = s->data->recordset();
+    QSignalSpy spy(s->data, &DataControl::reposition);
+
+    s->data->refresh();
+    QCOMPARE(spy.count(), 1);
+    const QList<QToolButton *> arrows = s->data->findChildren<QToolButton *>();
+    QCOMPARE(arrows.size(), 4);
+    for (QToolButton *arrow : arrows)
+        arrow->click();
+    QCOMPARE(spy.count(), 5);
+    rs->moveLast();
+    QCOMPARE(spy.count(), 6);
+    rs->addNew();
+    QCOMPARE(spy.count(), 6);
+    rs->cancelUpdate();
+    QCOMPARE(spy.count(), 7);
+    rs->edit();
+    rs->setValue("Nume", "P2B");
+    rs->update();
+    rs->deleteCurrent();
+    rs->requery();
+    QCOMPARE(spy.count(), 7);
+
+    // Refresh raises it for an empty set too.
+    s->data->setRecordSource(SourceTexts::OffencesOfPerson + "\"0\"");
+    s->data->refresh();
+    QCOMPARE(spy.count(), 8);
+    QCOMPARE(s->data->counterText(), QString("0/0"));
+}
+
+void TestRecordset::boundBoxesStoreOnlyOnUpdate()
+{
+    m_reg->addPerson("1000000000001", "ION", "M", {{"Prenume", "VASILE"}});
+    auto s = std::make_unique<Screen>();
+    auto *nume = new QLineEdit(&s->window);
+    nume->setProperty("dataField", "NUME");
+    auto *prenume = new QLineEdit(&s->window);
+    prenume->setProperty("dataField", "prenume");
+    s->data = new DataControl(&s->window);
+    s->data->bindBoxes(&s->window);
+    s->data->setRecordSource(SourceTexts::Persons);
+    s->data->refresh();
+    Recordset *rs = s->data->recordset();
+    QCOMPARE(nume->text(), QString("ION"));
+    QCOMPARE(prenume->text(), QString("VASILE"));
+
+    // Text put into a box while browsing is shown, never stored.
+    nume->setText("ALTUL");
+    rs->moveLast();
+    QCOMPARE(nume->text(), QString("ION"));
+    QCOMPARE(m_reg->value("SELECT Nume FROM TBL_Zavoni").toString(), QString("ION"));
+
+    rs->edit();
+    nume->setText("IONEL");
+    prenume->clear();
+    QVERIFY(rs->update());
+    QCOMPARE(m_reg->value("SELECT Nume FROM TBL_Zavoni").toString(), QString("IONEL"));
+    QVERIFY(m_reg->value("SELECT Prenume FROM TBL_Zavoni").isNull());
+
+    rs->addNew();
+    QVERIFY(nume->text().isEmpty());
+    nume->setText("NOU");
+    rs->setValue("CNP_C", "1000000000002");
+    QVERIFY(rs->update());
+    QCOMPARE(m_reg->value("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = '1000000000002'").toString(),
+             QString("NOU"));
+    // After storing a new row the row current before shows again.
+    QCOMPARE(nume->text(), QString("IONEL"));
+}
+
+void TestRecordset::longStoredTextSurvivesAnEdit()
+{
+    const QString longName = QString(40, QChar(u'Ș'));
+    m_reg->addPerson("1000000000001", longName, "M", {{"Prenume", "A"}});
+    QWidget window;
+    auto *nume = new QLineEdit(&window);
+    nume->setMaxLength(20);
+    nume->setProperty("dataField", "Nume");
+    auto *prenume = new QLineEdit(&window);
+    prenume->setProperty("dataField", "Prenume");
+    auto *data = new DataControl(&window);
+    data->bindBoxes(&window);
+    data->setRecordSource(SourceTexts::Persons);
+    data->refresh();
+    QCOMPARE(nume->text(), longName);
+    data->recordset()->edit();
+    prenume->setText("B");
+    QVERIFY(data->recordset()->update());
+    QCOMPARE(m_reg->value("SELECT Nume FROM TBL_Zavoni").toString(), longName);
+}
+
+void TestRecordset::gridFollowsAndClicks()
+{
+    for (int i = 1; i <= 5; ++i)
+        m_reg->addPerson(QString("100000000000%1").arg(i), QString("P%1").arg(i));
+    auto s = openScreen(SourceTexts::Persons);
+    s->window.resize(400, 300);
+    s->window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s->window));
+    Recordset *rs = s->data->recordset();
+    QCOMPARE(s->grid->model()->rowCount(), 5);
+    QCOMPARE(s->grid->model()->data(s->grid->model()->index(2, 0)).toString(), QString("P3"));
+    rs->moveLast();
+    QCOMPARE(s->grid->selectionModel()->selectedRows().value(0).row(), 4);
+
+    QSignalSpy spy(s->data, &DataControl::reposition);
+    const QRect cell = s->grid->visualRect(s->grid->model()->index(1, 0));
+    QTest::mouseClick(s->grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(rs->absolutePosition(), 1);
+    QCOMPARE(spy.count(), 1);
+
+    s->grid->setEnabled(false);
+    const QRect other = s->grid->visualRect(s->grid->model()->index(3, 0));
+    QTest::mouseClick(s->grid->viewport(), Qt::LeftButton, {}, other.center());
+    QCOMPARE(rs->absolutePosition(), 1);
+}
+
+void TestRecordset::largeSetReadsKeysOnDemand()
+{
+    // More rows than the set reads at each end, so the middle comes on demand.
+    const int n = 1500;
+    m_reg->exec("BEGIN");
+    for (int i = 0; i < n; ++i)
+        m_reg->addPerson(QString::number(1000000000000LL + i), QString("P%1").arg(i),
+                         i % 3 ? "M" : "F");
+    m_reg->exec("COMMIT");
+    auto s = openScreen(SourceTexts::PersonsWomen);
+    Recordset *rs = s->data->recordset();
+    const int women = (n + 2) / 3;
+    QCOMPARE(rs->recordCount(), women);
+    QVERIFY(rs->moveLast());
+    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women - 1)));
+    QVERIFY(rs->moveTo(women / 2));
+    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women / 2)));
+    QVERIFY(rs->moveNext());
+    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women / 2 + 1)));
+
+    // Delete the whole tail the set read at the start, then walk everything.
+    for (int i = 0; i < 300; ++i) {
+        rs->moveLast();
+        QVERIFY(rs->deleteCurrent());
+    }
+    QCOMPARE(rs->recordCount(), women - 300);
+    const QList<QVariant> names = column(rs, "Nume");
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(names.at(i).toString(), QString("P%1").arg(3 * i));
+    QCOMPARE(m_reg->count("TBL_Zavoni", "sex = 'F'"), women - 300);
+}
+
+void TestRecordset::deleteThroughTheJoin()
+{
+    m_reg->addPerson("1000000000001", "ION");
+    const qint64 a = m_reg->addOffence("1000000000001", "FURT", "A");
+    const qint64 b = m_reg->addOffence("1000000000001", "FALS", "A");
+    m_reg->addAccomplice("3000000000001", "SHARED", "M", a);
+    m_reg->addAccomplice("3000000000001", "SHARED", "M", b);
+    m_reg->addAccomplice("3000000000002", "ONLY", "F", a);
+
+    auto s = openScreen(SourceTexts::AccomplicesOfOffence + QString::number(a));
+    Recordset *rs = s->data->recordset();
+    QCOMPARE(rs->recordCount(), 2);
+    QVERIFY(rs->deleteCurrent());
+    QCOMPARE(m_reg->count("TBL_Complicitate", "CNP = '3000000000001'"), 1);
+    QCOMPARE(m_reg->count("TBL_Complici", "CNP = '3000000000001'"), 1);
+    rs->moveLast();
+    QVERIFY(rs->deleteCurrent());
+    QCOMPARE(m_reg->count("TBL_Complici", "CNP = '3000000000002'"), 0);
+    QCOMPARE(rs->recordCount(), 0);
+
+    // A second identical link is ignored, not refused.
+    QVERIFY(s->data->refresh());
+    auto other = openScreen("TBL_Complicitate");
+    Recordset *links = other->data->recordset();
+    QVERIFY(links->addNew());
+    links->setValue("cod_infractiune", b);
+    links->setValue("CNP", "3000000000001");
+    QVERIFY2(links->update(), qPrintable(links->lastError().describe()));
+    QCOMPARE(m_reg->count("TBL_Complicitate", "CNP = '3000000000001'"), 1);
+}
+
+void TestRecordset::referencesFollowTheKeys()
+{
+    m_reg->addPerson("1000000000001", "ION");
+    const qint64 a = m_reg->addOffence("1000000000001", "FURT", "A");
+    m_reg->addAccomplice("3000000000001", "DAN", "M", a);
+    m_reg->addArticle(a, "ZIARUL", "text");
+
+    auto s = openScreen(SourceTexts::Persons);
+    Recordset *rs = s->data->recordset();
+    rs->edit();
+    rs->setValue("CNP_C", "1000000000009");
+    QVERIFY(rs->update());
+    QCOMPARE(m_reg->count("TBL_Infractiuni", "CNP_C = '1000000000009'"), 1);
+
+    QVERIFY(rs->deleteCurrent());
+    for (const char *table : {"TBL_Zavoni", "TBL_Infractiuni", "TBL_Complicitate",
+                              "TBL_Complici", "TBL_Articole"})
+        QCOMPARE(m_reg->count(table), 0);
+}
+
+void TestRecordset::unknownSourceIsAnError()
+{
+    auto s = openScreen("TBL_Nimic");
+    QSignalSpy failed(s->data, &DataControl::failed);
+    QVERIFY(!s->data->refresh());
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(s->data->lastError().number, EngineError::UnknownObject);
+    QCOMPARE(s->data->recordset()->recordCount(), 0);
+    QVERIFY(!s->data->recordset()->value("Nume").isValid());
+}
+
+QTEST_MAIN(TestRecordset)
+#include "tst_recordset.moc"
