@@ -1,7 +1,30 @@
 #include "form4.h"
 #include "ui_form4.h"
 
+#include "data/sourcetexts.h"
+#include "screens/common/fieldrules.h"
+#include "screens/common/messages.h"
 #include "screens/common/navigator.h"
+#include "screens/common/personheader.h"
+#include "screens/common/widgetrules.h"
+
+#include <QHeaderView>
+
+#include <functional>
+
+namespace {
+
+const QString OffenceCodeField = QStringLiteral("cod_infractiune");
+const QString OffenceTypeField = QStringLiteral("infractiune");
+
+// The offence code as the bare digits the record source expects. With no
+// offence current the selection still runs, and finds nothing.
+QString offenceCodeText(const QVariant &code)
+{
+    return QString::number(code.toLongLong());
+}
+
+} // namespace
 
 Form4::Form4(Navigator *navigator, QWidget *parent)
     : Screen(navigator, parent)
@@ -11,12 +34,195 @@ Form4::Form4(Navigator *navigator, QWidget *parent)
     setScreenTitle(QStringLiteral("Articole din ziare"));
     setCancelButton(m_ui->Command6);
     m_ui->DBGrid1->setDataControl(m_ui->Data1);
+    // The publication and the author are the long columns; the date takes the rest.
+    QHeaderView *header = m_ui->DBGrid1->horizontalHeader();
+    header->resizeSection(0, 180);
+    header->resizeSection(1, 150);
+    header->setStretchLastSection(true);
+    m_ui->Command1->setFocus();
+
+    connect(m_ui->Data1, &DataControl::reposition, this, &Form4::Data1_Reposition);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &Form4::Command5_Click);
     connect(m_ui->Command6, &QPushButton::clicked, this, &Form4::Command6_Click);
+    WidgetRules::onLostFocus(m_ui->Text1, std::bind_front(&Form4::Text1_LostFocus, this));
+    WidgetRules::onLostFocus(m_ui->Text2, std::bind_front(&Form4::Text2_LostFocus, this));
+    WidgetRules::onLostFocus(m_ui->Text3, std::bind_front(&Form4::Text3_LostFocus, this));
 }
 
 Form4::~Form4() = default;
 
+Recordset *Form4::recordset() const
+{
+    return m_ui->Data1->recordset();
+}
+
+bool Form4::hasRows() const
+{
+    return recordset()->recordCount() > 0;
+}
+
+bool Form4::isEditing() const
+{
+    return recordset()->editMode() != Recordset::EditMode::None;
+}
+
+void Form4::formLoad()
+{
+    // The offence type label grows with its text, so a long type is not cut.
+    QLabel *type = m_ui->Label25;
+    type->setText(Handover::offenceField(navigator(), OffenceTypeField).toString());
+    type->resize(type->sizeHint().width(), type->height());
+    Handover::copyPersonHeader(navigator(), this);
+}
+
+void Form4::formActivate()
+{
+    // The key is read afresh from the offences screen each time, never kept here.
+    const QVariant code = Handover::offenceField(navigator(), OffenceCodeField);
+    m_ui->Data1->setRecordSource(SourceTexts::ArticlesOfOffence + offenceCodeText(code));
+    m_ui->Data1->refresh();
+    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+}
+
+void Form4::Data1_Reposition()
+{
+    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    if (!hasRows()) {
+        m_ui->Command2->setEnabled(false);
+        m_ui->Command5->setEnabled(false);
+        m_ui->Data1->setEnabled(false);
+        m_ui->DBGrid1->setEnabled(false);
+    }
+}
+
+void Form4::EnterEditMode()
+{
+    m_ui->Command1->setEnabled(false);
+    m_ui->Command2->setEnabled(false);
+    m_ui->Command5->setEnabled(false);
+    m_ui->Command3->setEnabled(true);
+    m_ui->Command4->setEnabled(true);
+    m_ui->DBGrid1->setEnabled(false);
+    m_ui->Data1->setEnabled(false);
+    m_ui->Text1->setReadOnly(false);
+    m_ui->Text2->setReadOnly(false);
+    m_ui->Text3->setReadOnly(false);
+    m_ui->Text4->setReadOnly(false);
+}
+
+void Form4::LeaveEditMode()
+{
+    const bool rows = hasRows();
+    m_ui->Command1->setEnabled(true);
+    m_ui->Command2->setEnabled(rows);
+    m_ui->Command5->setEnabled(rows);
+    m_ui->Command3->setEnabled(false);
+    m_ui->Command4->setEnabled(false);
+    m_ui->DBGrid1->setEnabled(rows);
+    m_ui->Data1->setEnabled(rows);
+    m_ui->Text1->setReadOnly(true);
+    m_ui->Text2->setReadOnly(true);
+    m_ui->Text3->setReadOnly(true);
+    m_ui->Text4->setReadOnly(true);
+}
+
+void Form4::Command1_Click()
+{
+    EnterEditMode();
+    if (!recordset()->addNew()) {
+        LeaveEditMode();
+        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi adăugat."),
+                            recordset()->lastError());
+        return;
+    }
+    m_ui->Text2->setFocus(Qt::OtherFocusReason);
+}
+
+void Form4::Command2_Click()
+{
+    EnterEditMode();
+    if (!recordset()->edit()) {
+        LeaveEditMode();
+        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi modificat."),
+                            recordset()->lastError());
+        return;
+    }
+    m_ui->Text2->setFocus(Qt::OtherFocusReason);
+}
+
+void Form4::Command3_Click()
+{
+    if (m_ui->Text1->text().isEmpty()) {
+        Messages::ok(this, QStringLiteral("Nu ati introdus textul articolului !"),
+                     QStringLiteral("Text articol."), Messages::Icon::Exclamation);
+        m_ui->Text1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Written on every save, a change included, from the offence shown below.
+    recordset()->setValue(OffenceCodeField,
+                          Handover::offenceField(navigator(), OffenceCodeField));
+    if (!recordset()->update()) {
+        // The row stays pending: what was typed is still there to correct or cancel.
+        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi salvat."),
+                            recordset()->lastError());
+        return;
+    }
+    recordset()->moveLast();
+    LeaveEditMode();
+}
+
+void Form4::Command4_Click()
+{
+    recordset()->cancelUpdate();
+    LeaveEditMode();
+}
+
+void Form4::Command5_Click()
+{
+    if (!Messages::askYes(this,
+                          QStringLiteral("Sunteti sigur că doriti să stergeti acest articol ?"),
+                          QStringLiteral("Stergere."), Messages::Icon::Critical)) {
+        return;
+    }
+    if (!recordset()->deleteCurrent()) {
+        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi sters."),
+                            recordset()->lastError());
+        return;
+    }
+    if (hasRows()) {
+        m_ui->Data1->refresh();
+        return;
+    }
+    m_ui->Data1->setEnabled(false);
+    m_ui->Command2->setEnabled(false);
+    m_ui->Command5->setEnabled(false);
+    // No row is current any more: the counter says so rather than keep the old position.
+    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+}
+
 void Form4::Command6_Click()
 {
     close();
+}
+
+void Form4::Text1_LostFocus()
+{
+    // The article is quoted as written: its case is the author's.
+    const QString trimmed = FieldRules::trim(m_ui->Text1->text());
+    if (trimmed != m_ui->Text1->text())
+        m_ui->Text1->setText(trimmed);
+}
+
+void Form4::Text2_LostFocus()
+{
+    WidgetRules::setText(m_ui->Text2, FieldRules::trimUpper(m_ui->Text2->text()));
+}
+
+void Form4::Text3_LostFocus()
+{
+    WidgetRules::setText(m_ui->Text3, FieldRules::trimUpper(m_ui->Text3->text()));
 }
