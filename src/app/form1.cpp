@@ -8,6 +8,9 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     , m_ui(std::make_unique<Ui::Form1>())
     , m_navigator(navigator)
 {
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     m_ui->setupUi(this);
     setFixedSize(size());
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);

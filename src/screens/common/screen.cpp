@@ -14,6 +14,11 @@ Screen::Screen(Navigator *navigator, QWidget *parent)
     : QWidget(parent)
     , m_navigator(navigator)
 {
+    // The forms are laid out in twips for an 8-point font; a larger default
+    // font would cut their captions.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] {
