@@ -56,7 +56,7 @@ bool Recordset::failSql(const QSqlQuery &query)
     return fail(DataError::fromSql(query.lastError()));
 }
 
-bool Recordset::open(const QString &recordSource)
+bool Recordset::open(const QString &recordSource, OpenMode mode)
 {
     m_source = recordSource;
     Dialect::Plan plan;
@@ -76,6 +76,13 @@ bool Recordset::open(const QString &recordSource)
         m_plan = Dialect::Plan();
         requery();
         return fail(DataError::make(EngineError::FileNotFound));
+    }
+    if (mode == OpenMode::AppendOnly) {
+        emit aboutToReset();
+        clearSet();
+        m_error = DataError();
+        emit wasReset();
+        return true;
     }
     return requery();
 }

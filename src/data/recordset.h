@@ -32,8 +32,12 @@ public:
     explicit Recordset(Database *db, QObject *parent = nullptr);
     ~Recordset() override;
 
+    // Browse selects the rows; AppendOnly reads none and only takes new rows,
+    // which keeps opening a large table for one insert cheap.
+    enum class OpenMode { Browse, AppendOnly };
+
     // Compiles the text and runs it; on failure the set is empty.
-    bool open(const QString &recordSource);
+    bool open(const QString &recordSource, OpenMode mode = OpenMode::Browse);
     QString recordSource() const { return m_source; }
     bool requery();
 
