@@ -225,7 +225,7 @@ void Form3::Command3_Click()
     // A link row left pending by an earlier press that failed a check goes
     // with the old record set, so at most one link is ever stored per save.
     m_linkRecordset = std::make_unique<Recordset>(m_screenDb.get());
-    const bool linkReady = m_linkRecordset->open(LinkTable);
+    const bool linkReady = m_linkRecordset->open(LinkTable, Recordset::OpenMode::AppendOnly);
 
     const QString cnp = m_ui->Text1->text();
     if (cnp.isEmpty()) {
@@ -236,7 +236,8 @@ void Form3::Command3_Click()
     }
     if (cnp.size() < 13) {
         Messages::ok(this,
-                     QStringLiteral("Codul Numeric Personal (CNP) trebuie să contină 13 caractere."),
+                     QStringLiteral("Codul Numeric Personal (CNP) trebuie să contină 13 "
+                                    "caractere."),
                      CnpTitle, Messages::Icon::Exclamation);
         m_ui->Text1->setFocus();
         return;

@@ -3,12 +3,11 @@
 #include "common/testregister.h"
 #include "common/uidriver.h"
 #include "data/datacontrol.h"
-#include "data/sourcetexts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -21,18 +20,15 @@ using Messages::Icon;
 namespace {
 
 const QString Person = QStringLiteral("1700101400011");
-// Offences of the person, in the order the offences screen lists them.
+// The person's offences, in the order the offences screen lists them.
 enum Offence { Bribe, Theft, Forgery, Fraud };
-const QString IonescuF = QStringLiteral("2800202400021"); // bribe and theft, Bucharest sector 3
-const QString MarinescuF = QStringLiteral("2800303400032"); // bribe, no sector
-const QString VasileM = QStringLiteral("1800404400043");    // bribe, Bucharest sector 5
-const QString DobreM = QStringLiteral("1800505400054");     // theft only
+const QString IonescuF = QStringLiteral("2800202400021"); // bribe and theft; sector 3
+const QString MarinescuF = QStringLiteral("2800303400032"); // bribe; no sector
+const QString VasileM = QStringLiteral("1800404400043");    // bribe; sector 5
+const QString DobreM = QStringLiteral("1800505400054");     // theft
 const QString StanF = QStringLiteral("2900606400065");      // the only one of the fraud
 const QString NewCnp = QStringLiteral("1851212400076");
-
-const QString ExistsText = QStringLiteral(
-    "Mai există un complice cu acest CNP ! Datele personale ale complicelui vor fi preluate "
-    "din vechea înregistrare.");
+const QStringList BribeNames{"IONESCU", "MARINESCU", "VASILE"};
 
 } // namespace
 
@@ -43,11 +39,8 @@ class TestAccomplices : public QObject
 private slots:
     void init();
     void cleanup();
-
     void filters_data();
     void filters();
-    void repositionFillsLists_data();
-    void repositionFillsLists();
     void sectorRule_data();
     void sectorRule();
     void fieldRules_data();
@@ -55,34 +48,39 @@ private slots:
     void addStoresAccompliceAndLink();
     void saveChecks_data();
     void saveChecks();
-    void failedCheckLeavesNoLinkBehind();
+    void failedChecksLeaveNoLinkBehind();
     void reuseOnAdd_data();
     void reuseOnAdd();
     void modify_data();
     void modify();
-    void cancelAdd();
-    void closingInEditMode();
+    void leavingAnAdd_data();
+    void leavingAnAdd();
     void deleteAccomplice_data();
     void deleteAccomplice();
     void offenceReadAtEachOpening();
 
 private:
-    QWidget *openAccomplices(int offence);
-    void moveOffencesTo(int offence);
-    QWidget *form3() const { return m_chain->screen(ScreenKind::Accomplices); }
-    QLineEdit *box(const QString &name) const { return form3()->findChild<QLineEdit *>(name); }
-    QComboBox *list(const QString &name) const { return form3()->findChild<QComboBox *>(name); }
+    bool openAccomplices(int offence);
+    QWidget *form() const { return m_chain->screen(ScreenKind::Accomplices); }
+    QLineEdit *box(const QString &name) const { return form()->findChild<QLineEdit *>(name); }
+    QString listText(const QString &name) const
+    {
+        return form()->findChild<QComboBox *>(name)->currentText();
+    }
     bool enabled(const QString &name) const
     {
-        return form3()->findChild<QWidget *>(name)->isEnabled();
+        return form()->findChild<QWidget *>(name)->isEnabled();
     }
-    QString counter() const { return form3()->findChild<DataControl *>("Data1")->caption(); }
+    QString counter() const { return form()->findChild<DataControl *>("Data1")->caption(); }
     QStringList listedNames() const;
-    void click(const QString &name) { UiDriver::click(form3(), name); }
-    void type(const QString &name, const QString &text) { UiDriver::type(form3(), name, text); }
+    void click(const QString &name) { UiDriver::click(form(), name); }
+    void type(const QString &name, const QString &text) { UiDriver::type(form(), name, text); }
     void pick(const QString &listName, char key);
-    int links(const QString &cnp);
-    int links(const QString &cnp, int offence);
+    void next(QWidget *window)
+    {
+        QTest::mouseClick(window->findChild<QToolButton *>("Next"), Qt::LeftButton);
+    }
+    int links(const QString &cnp, const QString &where = "1");
 
     std::unique_ptr<TestRegister> m_register;
     std::unique_ptr<ScriptedMessages> m_messages;
@@ -96,9 +94,10 @@ void TestAccomplices::init()
     TestRegister &r = *m_register;
     r.addPerson(Person, "POPESCU", "M", {{"Prenume", "ION"}});
     m_offences = {r.addOffence(Person, "LUARE DE MITĂ", "A"), r.addOffence(Person, "FURT", "D"),
-                  r.addOffence(Person, "UZ DE FALS", "S"), r.addOffence(Person, "ÎNSELĂCIUNE", "S")};
-    const QVariantMap bucharest3{{"Localitate", "BUCURESTI"}, {"sector", 3}};
-    r.addAccomplice(IonescuF, "IONESCU", "F", m_offences[Bribe], bucharest3);
+                  r.addOffence(Person, "UZ DE FALS", "S"),
+                  r.addOffence(Person, "ÎNSELĂCIUNE", "S")};
+    r.addAccomplice(IonescuF, "IONESCU", "F", m_offences[Bribe],
+                    {{"Localitate", "BUCURESTI"}, {"sector", 3}});
     r.addAccomplice(MarinescuF, "MARINESCU", "F", m_offences[Bribe],
                     {{"Localitate", "CLUJ-NAPOCA"}, {"Prenume", "ANA"}});
     r.addAccomplice(VasileM, "VASILE", "M", m_offences[Bribe],
@@ -117,41 +116,28 @@ void TestAccomplices::init()
 void TestAccomplices::cleanup()
 {
     m_chain.reset();
-    // A screen closed by the test is deleted later; its connections go first.
+    // A screen the test closed is deleted later; its connections go before the file.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_messages.reset();
     m_register.reset();
 }
 
-void TestAccomplices::moveOffencesTo(int offence)
+bool TestAccomplices::openAccomplices(int offence)
 {
-    QWidget *form5 = m_chain->screen(ScreenKind::Offences);
-    auto *data = form5->findChild<DataControl *>("Data1");
-    // Until the offences screen selects its own rows, select the person's here.
-    if (data->recordset()->recordCount() == 0) {
-        data->setRecordSource(SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(Person));
-        data->refresh();
-    }
+    QWidget *offences = m_chain->screen(ScreenKind::Offences);
+    auto *data = offences->findChild<DataControl *>("Data1");
     QTest::mouseClick(data->findChild<QToolButton *>("First"), Qt::LeftButton);
     for (int i = 0; i < offence; ++i)
-        QTest::mouseClick(data->findChild<QToolButton *>("Next"), Qt::LeftButton);
-    QCOMPARE(data->recordset()->value("cod_infractiune").toLongLong(), m_offences[offence]);
-}
-
-QWidget *TestAccomplices::openAccomplices(int offence)
-{
-    moveOffencesTo(offence);
-    UiDriver::click(m_chain->screen(ScreenKind::Offences), "Command7");
-    QWidget *form = form3();
-    if (!form || QTest::currentTestFailed())
-        return nullptr;
-    UiDriver::activate(form);
-    return form;
+        next(data);
+    if (data->recordset()->value("cod_infractiune").toLongLong() != m_offences[offence])
+        return false;
+    UiDriver::click(offences, "Command7");
+    return form() && UiDriver::activate(form());
 }
 
 QStringList TestAccomplices::listedNames() const
 {
-    QAbstractItemModel *model = form3()->findChild<QTableView *>("DBGrid1")->model();
+    QAbstractItemModel *model = form()->findChild<QTableView *>("DBGrid1")->model();
     QStringList names;
     for (int row = 0; row < model->rowCount(); ++row)
         names << model->index(row, 0).data().toString();
@@ -160,20 +146,14 @@ QStringList TestAccomplices::listedNames() const
 
 void TestAccomplices::pick(const QString &listName, char key)
 {
-    QComboBox *combo = list(listName);
-    combo->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(combo, key);
+    auto *list = form()->findChild<QComboBox *>(listName);
+    list->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(list, key);
 }
 
-int TestAccomplices::links(const QString &cnp)
+int TestAccomplices::links(const QString &cnp, const QString &where)
 {
-    return m_register->count("TBL_Complicitate", "CNP = ?", {cnp});
-}
-
-int TestAccomplices::links(const QString &cnp, int offence)
-{
-    return m_register->count("TBL_Complicitate", "CNP = ? AND COD_INFRACTIUNE = ?",
-                             {cnp, m_offences[offence]});
+    return m_register->count("TBL_Complicitate", "CNP = ? AND " + where, {cnp});
 }
 
 void TestAccomplices::filters_data()
@@ -184,14 +164,13 @@ void TestAccomplices::filters_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("filterInForce");
 
-    const QStringList all{"IONESCU", "MARINESCU", "VASILE"};
-    QTest::newRow("opened") << int(Bribe) << QStringList{} << "1/3" << all << "Command9";
+    QTest::newRow("opened") << int(Bribe) << QStringList{} << "1/3" << BribeNames << "Command9";
     QTest::newRow("women") << int(Bribe) << QStringList{"Command7"} << "1/2"
                            << QStringList{"IONESCU", "MARINESCU"} << "Command7";
     QTest::newRow("men") << int(Bribe) << QStringList{"Command8"} << "1/1"
                          << QStringList{"VASILE"} << "Command8";
-    QTest::newRow("women, then all") << int(Bribe) << QStringList{"Command7", "Command9"} << "1/3"
-                                     << all << "Command9";
+    QTest::newRow("women, then all") << int(Bribe) << QStringList{"Command7", "Command9"}
+                                     << "1/3" << BribeNames << "Command9";
     QTest::newRow("shared with another offence")
         << int(Theft) << QStringList{"Command7"} << "1/1" << QStringList{"IONESCU"} << "Command7";
     QTest::newRow("no accomplices") << int(Forgery) << QStringList{} << "0/0" << QStringList{}
@@ -211,49 +190,16 @@ void TestAccomplices::filters()
     QVERIFY(openAccomplices(offence));
     for (const QString &button : presses)
         click(button);
-
     QCOMPARE(this->counter(), counter);
     QCOMPARE(listedNames(), names);
-    for (const char *button : {"Command7", "Command8", "Command9"})
+    for (const QString button : {"Command7", "Command8", "Command9"})
         QCOMPARE(enabled(button), button != filterInForce);
-    const bool any = !names.isEmpty();
     for (const char *control : {"Command2", "Command5", "Data1", "DBGrid1"})
-        QCOMPARE(enabled(control), any);
-    QVERIFY(enabled("Command1"));
-    QVERIFY(!enabled("Command3"));
-    QVERIFY(!enabled("Command4"));
+        QCOMPARE(enabled(control), !names.isEmpty());
+    QVERIFY(enabled("Command1") && !enabled("Command3") && !enabled("Command4"));
     QVERIFY(box("Text1")->isReadOnly());
-}
-
-void TestAccomplices::repositionFillsLists_data()
-{
-    QTest::addColumn<int>("steps");
-    QTest::addColumn<QString>("counter");
-    QTest::addColumn<QString>("sex");
-    QTest::addColumn<QString>("sector");
-    QTest::addColumn<bool>("sectorEnabled");
-
-    QTest::newRow("first") << 0 << "1/3" << "F" << "3" << true;
-    QTest::newRow("empty sector keeps the previous one") << 1 << "2/3" << "F" << "3" << false;
-    QTest::newRow("last") << 2 << "3/3" << "M" << "5" << true;
-}
-
-void TestAccomplices::repositionFillsLists()
-{
-    QFETCH(int, steps);
-    QFETCH(QString, counter);
-    QFETCH(QString, sex);
-    QFETCH(QString, sector);
-    QFETCH(bool, sectorEnabled);
-
-    QVERIFY(openAccomplices(Bribe));
-    auto *data = form3()->findChild<DataControl *>("Data1");
-    for (int i = 0; i < steps; ++i)
-        QTest::mouseClick(data->findChild<QToolButton *>("Next"), Qt::LeftButton);
-    QCOMPARE(this->counter(), counter);
-    QCOMPARE(list("Combo1")->currentText(), sex);
-    QCOMPARE(list("Combo2")->currentText(), sector);
-    QCOMPARE(list("Combo2")->isEnabled(), sectorEnabled);
+    if (presses.isEmpty())
+        QVERIFY(form()->findChild<QWidget *>("Command1")->hasFocus());
 }
 
 void TestAccomplices::sectorRule_data()
@@ -266,7 +212,6 @@ void TestAccomplices::sectorRule_data()
     QTest::newRow("trailing space") << "bucuresti " << true;
     QTest::newRow("leading space, mixed case") << " BucuResti" << true;
     QTest::newRow("a further digit") << "bucuresti1" << false;
-    QTest::newRow("another town") << "ploiesti" << false;
     QTest::newRow("emptied") << "" << false;
 }
 
@@ -279,9 +224,8 @@ void TestAccomplices::sectorRule()
     click("Command1");
     type("Text11", "BUCURESTI");
     type("Text11", typed);
-    QCOMPARE(list("Combo2")->isEnabled(), sectorEnabled);
-    // The rule looks at the text; the text itself changes only on leaving.
-    QCOMPARE(box("Text11")->text(), typed);
+    QCOMPARE(enabled("Combo2"), sectorEnabled);
+    QCOMPARE(box("Text11")->text(), typed); // settled only on leaving the box
 }
 
 void TestAccomplices::fieldRules_data()
@@ -293,16 +237,11 @@ void TestAccomplices::fieldRules_data()
     QTest::newRow("CNP of 13 digits") << "Text1" << "2800202400021" << "2800202400021";
     QTest::newRow("CNP after a space") << "Text1" << " 123456789012" << "123456789012";
     QTest::newRow("CNP left empty") << "Text1" << "" << "0";
-    QTest::newRow("CNP not a number") << "Text1" << "abc" << "0";
     QTest::newRow("CNP digits then letters") << "Text1" << "12A45" << "12";
-    QTest::newRow("identity card series") << "Text2" << "rx" << "RX";
     QTest::newRow("identity card number") << "Text3" << " ab12 " << "AB12";
     QTest::newRow("name between spaces") << "Text4" << "  ion vasile  " << "ION VASILE";
-    QTest::newRow("Romanian letter") << "Text5" << "ă" << "Ă";
-    QTest::newRow("nickname") << "Text8" << "ţăndărică " << "ŢĂNDĂRICĂ";
+    QTest::newRow("Romanian letters") << "Text8" << "ţăndărică " << "ŢĂNDĂRICĂ";
     QTest::newRow("birth date kept as typed") << "Text9" << " 1.2.1980 " << " 1.2.1980 ";
-    QTest::newRow("county") << "Text10" << "ilfov" << "ILFOV";
-    QTest::newRow("town") << "Text11" << " cluj " << "CLUJ";
     QTest::newRow("flat") << "Text16" << " 12b" << "12B";
 }
 
@@ -316,27 +255,25 @@ void TestAccomplices::fieldRules()
     click("Command1");
     type(name, typed);
     QCOMPARE(box(name)->text(), typed);
-    UiDriver::focus(form3(), "Combo1");
+    UiDriver::focus(form(), "Combo1");
     QCOMPARE(box(name)->text(), left);
 }
 
 void TestAccomplices::addStoresAccompliceAndLink()
 {
     QVERIFY(openAccomplices(Theft));
-    QCOMPARE(counter(), "1/2");
-    QCOMPARE(list("Combo1")->currentText(), "F");
+    QCOMPARE(listText("Combo1"), "F");
     click("Command1");
-    QCOMPARE(list("Combo1")->currentText(), "M");
-    QCOMPARE(list("Combo2")->currentText(), "1");
+    QCOMPARE(listText("Combo1"), "M");
+    QCOMPARE(listText("Combo2"), "1");
     QCOMPARE(box("Text4")->text(), QString());
     QVERIFY(box("Text1")->hasFocus());
-    for (const char *button : {"Command1", "Command2", "Command5", "Command7", "Command8",
-                               "Command9", "Data1", "DBGrid1"})
-        QVERIFY2(!enabled(button), button);
+    for (const char *control : {"Command1", "Command2", "Command5", "Command7", "Command8",
+                                "Command9", "Data1", "DBGrid1"})
+        QVERIFY2(!enabled(control), control);
 
     type("Text1", NewCnp);
     type("Text4", "georgescu");
-    type("Text7", "gogu");
     type("Text11", "bucuresti");
     pick("Combo1", 'F');
     pick("Combo2", '4');
@@ -346,23 +283,15 @@ void TestAccomplices::addStoresAccompliceAndLink()
     QCOMPARE(counter(), "3/3");
     QCOMPARE(listedNames(), QStringList({"IONESCU", "DOBRE", "GEORGESCU"}));
     QCOMPARE(box("Text4")->text(), "GEORGESCU");
-    QVERIFY(box("Text1")->isReadOnly());
+    QVERIFY(box("Text1")->isReadOnly() && !enabled("Command3"));
     for (const char *button : {"Command1", "Command2", "Command5", "Command7", "Command8",
                                "Command9"})
         QVERIFY2(enabled(button), button);
-    QVERIFY(!enabled("Command3"));
-
-    QCOMPARE(m_register->count("TBL_Complici", "CNP = ? AND Nume = 'GEORGESCU' AND sex = 'F' "
-                                               "AND Localitate = 'BUCURESTI' AND Porecla1 = 'GOGU'",
-                               {NewCnp}),
-             1);
-    QCOMPARE(m_register
-                 ->value("SELECT typeof(sector) || sector FROM TBL_Complici WHERE CNP = ?",
-                         {NewCnp})
-                 .toString(),
-             "integer4");
+    QCOMPARE(m_register->value("SELECT Nume || sex || Localitate || typeof(sector) || sector "
+                               "FROM TBL_Complici WHERE CNP = ?", {NewCnp}).toString(),
+             "GEORGESCUFBUCURESTIinteger4");
     QCOMPARE(links(NewCnp), 1);
-    QCOMPARE(links(NewCnp, Theft), 1);
+    QCOMPARE(links(NewCnp, QString("COD_INFRACTIUNE = %1").arg(m_offences[Theft])), 1);
 }
 
 void TestAccomplices::saveChecks_data()
@@ -371,21 +300,18 @@ void TestAccomplices::saveChecks_data()
     QTest::addColumn<QString>("nickname");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("icon");
     QTest::addColumn<QString>("focus");
 
-    const QString shortCnp = QStringLiteral(
-        "Codul Numeric Personal (CNP) trebuie să contină 13 caractere.");
+    const QString shortCnp("Codul Numeric Personal (CNP) trebuie să contină 13 caractere.");
     QTest::newRow("CNP left empty becomes 0")
-        << "" << "" << "Cheia primară." << shortCnp << int(Icon::Exclamation) << "Text1";
+        << "" << "" << "Cheia primară." << shortCnp << "Text1";
     QTest::newRow("twelve digits, no names: the CNP first")
-        << "123456789012" << "" << "Cheia primară." << shortCnp << int(Icon::Exclamation)
-        << "Text1";
+        << "123456789012" << "" << "Cheia primară." << shortCnp << "Text1";
     QTest::newRow("no names")
         << NewCnp << "" << "Date insuficiente."
         << "Trebuie completat cel putin unul din câmpurile: NUME, PRENUME, PORECLA 1, PORECLA 2."
-        << int(Icon::Exclamation) << "Text4";
-    QTest::newRow("a second nickname is enough") << NewCnp << "ZIZI" << "" << "" << 0 << "";
+        << "Text4";
+    QTest::newRow("a second nickname is enough") << NewCnp << "ZIZI" << "" << "" << "";
 }
 
 void TestAccomplices::saveChecks()
@@ -394,35 +320,30 @@ void TestAccomplices::saveChecks()
     QFETCH(QString, nickname);
     QFETCH(QString, title);
     QFETCH(QString, text);
-    QFETCH(int, icon);
     QFETCH(QString, focus);
 
     QVERIFY(openAccomplices(Bribe));
-    const int before = m_register->count("TBL_Complici");
     click("Command1");
     type("Text1", cnp);
     type("Text8", nickname);
     type("Text12", "strada mare");
     click("Command3");
 
-    if (title.isEmpty()) {
-        QCOMPARE(m_messages->count(), 0);
-        QCOMPARE(m_register->count("TBL_Complici"), before + 1);
-        QCOMPARE(links(cnp, Bribe), 1);
+    const bool stored = title.isEmpty();
+    QCOMPARE(m_register->count("TBL_Complici"), stored ? 6 : 5);
+    QCOMPARE(m_register->count("TBL_Complicitate"), stored ? 7 : 6);
+    QCOMPARE(enabled("Command3"), !stored);
+    if (stored)
         return;
-    }
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(m_messages->last().title, title);
     QCOMPARE(m_messages->last().text, text);
-    QCOMPARE(int(m_messages->last().icon), icon);
-    QVERIFY(form3()->findChild<QWidget *>(focus)->hasFocus());
-    QVERIFY(enabled("Command3"));
+    QCOMPARE(int(m_messages->last().icon), int(Icon::Exclamation));
+    QVERIFY(form()->findChild<QWidget *>(focus)->hasFocus());
     QCOMPARE(box("Text12")->text(), "STRADA MARE");
-    QCOMPARE(m_register->count("TBL_Complici"), before);
-    QCOMPARE(m_register->count("TBL_Complicitate"), 6);
 }
 
-void TestAccomplices::failedCheckLeavesNoLinkBehind()
+void TestAccomplices::failedChecksLeaveNoLinkBehind()
 {
     QVERIFY(openAccomplices(Bribe));
     click("Command1");
@@ -432,17 +353,14 @@ void TestAccomplices::failedCheckLeavesNoLinkBehind()
     QCOMPARE(m_messages->count(), 2);
     QCOMPARE(m_messages->last().title, "Date insuficiente.");
 
-    // The link follows the CNP of the save that succeeds, not of those that failed.
+    // The link takes the CNP of the save that succeeds, not of those that failed.
     type("Text1", NewCnp);
     type("Text6", "maria");
     click("Command3");
     QCOMPARE(m_messages->count(), 2);
-    QVERIFY(!enabled("Command3"));
-    QCOMPARE(links(NewCnp), 1);
-    QCOMPARE(links(NewCnp, Bribe), 1);
-    QCOMPARE(links("2991111400087"), 0);
-    QCOMPARE(m_register->count("TBL_Complicitate"), 7);
     QCOMPARE(counter(), "4/4");
+    QCOMPARE(links(NewCnp, QString("COD_INFRACTIUNE = %1").arg(m_offences[Bribe])), 1);
+    QCOMPARE(m_register->count("TBL_Complicitate"), 7);
 }
 
 void TestAccomplices::reuseOnAdd_data()
@@ -454,9 +372,9 @@ void TestAccomplices::reuseOnAdd_data()
     QTest::addColumn<int>("links");
 
     QTest::newRow("recorded for another offence")
-        << DobreM << "" << QStringList{"IONESCU", "MARINESCU", "VASILE", "DOBRE"} << "DOBRE" << 2;
+        << DobreM << "" << BribeNames + QStringList{"DOBRE"} << "DOBRE" << 2;
     QTest::newRow("already an accomplice of this offence")
-        << VasileM << "" << QStringList{"IONESCU", "MARINESCU", "VASILE"} << "VASILE" << 1;
+        << VasileM << "" << BribeNames << "VASILE" << 1;
     QTest::newRow("filter in force kept")
         << DobreM << "Command7" << QStringList{"IONESCU", "MARINESCU"} << "MARINESCU" << 2;
 }
@@ -472,7 +390,6 @@ void TestAccomplices::reuseOnAdd()
     QVERIFY(openAccomplices(Bribe));
     if (!filter.isEmpty())
         click(filter);
-    const int accomplices = m_register->count("TBL_Complici");
     click("Command1");
     type("Text1", cnp);
     type("Text4", "altcineva");
@@ -482,97 +399,91 @@ void TestAccomplices::reuseOnAdd()
 
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(m_messages->last().title, "Există deja.");
-    QCOMPARE(m_messages->last().text, ExistsText);
-    QCOMPARE(m_messages->last().icon, Icon::Exclamation);
+    QCOMPARE(m_messages->last().text,
+             "Mai există un complice cu acest CNP ! Datele personale ale complicelui vor fi "
+             "preluate din vechea înregistrare.");
+    QCOMPARE(int(m_messages->last().icon), int(Icon::Exclamation));
     QCOMPARE(listedNames(), names);
     QCOMPARE(counter(), QStringLiteral("%1/%1").arg(names.size()));
     QCOMPARE(box("Text4")->text(), current);
-    QVERIFY(!enabled("Command3"));
-    QVERIFY(box("Text1")->isReadOnly());
+    QVERIFY(box("Text1")->isReadOnly() && !enabled("Command3"));
     QVERIFY(enabled("Command7") && enabled("Command8") && enabled("Command9"));
-
-    QCOMPARE(m_register->count("TBL_Complici"), accomplices);
+    QCOMPARE(m_register->count("TBL_Complici"), 5);
     QCOMPARE(m_register->count("TBL_Complici", "Nume = 'ALTCINEVA' OR sector = 6"), 0);
     QCOMPARE(this->links(cnp), links);
-    QCOMPARE(this->links(cnp, Bribe), 1);
+    QCOMPARE(this->links(cnp, QString("COD_INFRACTIUNE = %1").arg(m_offences[Bribe])), 1);
 }
 
 void TestAccomplices::modify_data()
 {
     QTest::addColumn<QString>("cnp");
-    QTest::addColumn<QString>("name");
     QTest::addColumn<int>("messages");
-    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("stored");
 
-    QTest::newRow("changes stored") << MarinescuF << "marin" << 0
-                                    << QStringList{MarinescuF, "MARIN", "M"};
+    QTest::newRow("changes stored") << MarinescuF << 0 << MarinescuF + " MARIN M ANA";
     QTest::newRow("CNP of another recorded accomplice")
-        << IonescuF << "marin" << 1 << QStringList{MarinescuF, "MARINESCU", "F"};
+        << IonescuF << 1 << MarinescuF + " MARINESCU F ANA";
 }
 
 void TestAccomplices::modify()
 {
     QFETCH(QString, cnp);
-    QFETCH(QString, name);
     QFETCH(int, messages);
-    QFETCH(QStringList, stored);
+    QFETCH(QString, stored);
 
     QVERIFY(openAccomplices(Bribe));
-    QTest::mouseClick(form3()->findChild<QToolButton *>("Next"), Qt::LeftButton);
-    QCOMPARE(box("Text4")->text(), "MARINESCU");
+    next(form());
     click("Command2");
     type("Text1", cnp);
-    type("Text4", name);
+    type("Text4", "marin");
     pick("Combo1", 'M');
     click("Command3");
 
     QCOMPARE(m_messages->count(), messages);
-    if (messages)
-        QCOMPARE(m_messages->last().title, "Există deja.");
     QVERIFY(!enabled("Command3"));
     QCOMPARE(counter(), "3/3");
-    QCOMPARE(m_register
-                 ->value("SELECT CNP || ' ' || Nume || ' ' || sex FROM TBL_Complici "
-                         "WHERE rowid = 2")
-                 .toString(),
-             stored.join(' '));
-    QCOMPARE(m_register->value("SELECT Prenume FROM TBL_Complici WHERE rowid = 2").toString(),
-             "ANA");
+    QCOMPARE(m_register->value("SELECT CNP || ' ' || Nume || ' ' || sex || ' ' || Prenume "
+                               "FROM TBL_Complici WHERE rowid = 2").toString(),
+             stored);
     QCOMPARE(m_register->count("TBL_Complici"), 5);
     QCOMPARE(m_register->count("TBL_Complicitate"), 6);
-    QCOMPARE(links(IonescuF), 2);
 }
 
-void TestAccomplices::cancelAdd()
+void TestAccomplices::leavingAnAdd_data()
 {
-    QVERIFY(openAccomplices(Bribe));
-    click("Command1");
-    type("Text1", NewCnp);
-    type("Text4", "renuntat");
-    click("Command4");
-    QCOMPARE(counter(), "1/3");
-    QCOMPARE(box("Text4")->text(), "IONESCU");
-    QCOMPARE(list("Combo1")->currentText(), "F");
-    QVERIFY(box("Text4")->isReadOnly());
-    QVERIFY(enabled("Command2"));
-    QCOMPARE(m_register->count("TBL_Complici"), 5);
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("open");
+
+    QTest::newRow("Anulează") << "Command4" << int(Answer::No) << true;
+    QTest::newRow("Înapoi, staying") << "Command6" << int(Answer::No) << true;
+    QTest::newRow("Înapoi, leaving") << "Command6" << int(Answer::Yes) << false;
 }
 
-void TestAccomplices::closingInEditMode()
+void TestAccomplices::leavingAnAdd()
 {
+    QFETCH(QString, button);
+    QFETCH(int, answer);
+    QFETCH(bool, open);
+
     QVERIFY(openAccomplices(Bribe));
     click("Command1");
     type("Text1", NewCnp);
     type("Text4", "nesalvat");
-    m_messages->answer(Answer::No);
-    click("Command6");
-    QCOMPARE(m_messages->count(), 1);
-    QVERIFY(form3());
-    QVERIFY(enabled("Command3"));
+    m_messages->answer(Answer(answer));
+    click(button);
 
-    m_messages->answer(Answer::Yes);
-    click("Command6");
-    QVERIFY(!form3());
+    QCOMPARE(m_messages->count(), button == "Command6" ? 1 : 0);
+    QCOMPARE(form() != nullptr, open);
+    if (form() && button == "Command4") {
+        QCOMPARE(counter(), "1/3");
+        QCOMPARE(box("Text4")->text(), "IONESCU");
+        QCOMPARE(listText("Combo1"), "F");
+        QVERIFY(box("Text4")->isReadOnly() && enabled("Command2"));
+    } else if (form()) {
+        QVERIFY(enabled("Command3"));
+        QCOMPARE(box("Text4")->text(), "NESALVAT");
+    }
     QCOMPARE(m_register->count("TBL_Complici"), 5);
     QCOMPARE(links(NewCnp), 0);
 }
@@ -582,13 +493,14 @@ void TestAccomplices::deleteAccomplice_data()
     QTest::addColumn<int>("offence");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QString>("cnp");
-    QTest::addColumn<QString>("counter");
+    QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("accompliceRows");
     QTest::addColumn<int>("links");
 
-    QTest::newRow("shared, answered No") << int(Bribe) << false << IonescuF << "1/3" << 1 << 2;
-    QTest::newRow("shared, answered Yes") << int(Bribe) << true << IonescuF << "2/2" << 1 << 1;
-    QTest::newRow("the only one") << int(Fraud) << true << StanF << "0/0" << 0 << 0;
+    QTest::newRow("shared, answered No") << int(Bribe) << false << IonescuF << BribeNames << 1 << 2;
+    QTest::newRow("shared, answered Yes") << int(Bribe) << true << IonescuF
+                                          << QStringList{"MARINESCU", "VASILE"} << 1 << 1;
+    QTest::newRow("the only one") << int(Fraud) << true << StanF << QStringList{} << 0 << 0;
 }
 
 void TestAccomplices::deleteAccomplice()
@@ -596,7 +508,7 @@ void TestAccomplices::deleteAccomplice()
     QFETCH(int, offence);
     QFETCH(bool, yes);
     QFETCH(QString, cnp);
-    QFETCH(QString, counter);
+    QFETCH(QStringList, names);
     QFETCH(int, accompliceRows);
     QFETCH(int, links);
 
@@ -606,43 +518,40 @@ void TestAccomplices::deleteAccomplice()
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(m_messages->last().title, "Stergere.");
     QCOMPARE(m_messages->last().text, "Sunteti sigur că doriti să stergeti acest complice ?");
-    QCOMPARE(m_messages->last().icon, Icon::Critical);
-    QCOMPARE(m_messages->last().buttons, Messages::Buttons::YesNo);
+    QCOMPARE(int(m_messages->last().icon), int(Icon::Critical));
+    QCOMPARE(int(m_messages->last().buttons), int(Messages::Buttons::YesNo));
 
-    QCOMPARE(this->counter(), counter);
+    QCOMPARE(listedNames(), names);
+    const qsizetype count = names.size();
+    QCOMPARE(counter(), QStringLiteral("%1/%2").arg(yes ? count : 1).arg(count));
     QCOMPARE(m_register->count("TBL_Complici", "CNP = ?", {cnp}), accompliceRows);
     QCOMPARE(this->links(cnp), links);
-    QCOMPARE(this->links(cnp, offence), yes ? 0 : 1);
-    const bool any = counter != "0/0";
     for (const char *control : {"Command2", "Command5", "Data1", "DBGrid1"})
-        QCOMPARE(enabled(control), any);
+        QCOMPARE(enabled(control), count > 0);
     QVERIFY(enabled("Command1") && enabled("Command6"));
-    if (offence == Bribe && yes)
-        QCOMPARE(listedNames(), QStringList({"MARINESCU", "VASILE"}));
 }
 
 void TestAccomplices::offenceReadAtEachOpening()
 {
     QVERIFY(openAccomplices(Bribe));
-    QCOMPARE(form3()->findChild<QLabel *>("Label40")->text(), "LUARE DE MITĂ");
-    QCOMPARE(listedNames(), QStringList({"IONESCU", "MARINESCU", "VASILE"}));
+    QCOMPARE(form()->findChild<QLabel *>("Label40")->text(), "LUARE DE MITĂ");
+    QCOMPARE(listedNames(), BribeNames);
     click("Command6");
-    QVERIFY(!form3());
+    QVERIFY(!form());
 
     QVERIFY(openAccomplices(Theft));
-    QCOMPARE(form3()->findChild<QLabel *>("Label40")->text(), "FURT");
+    QCOMPARE(form()->findChild<QLabel *>("Label40")->text(), "FURT");
     QCOMPARE(listedNames(), QStringList({"IONESCU", "DOBRE"}));
     QCOMPARE(counter(), "1/2");
     // The shared accomplice shows the same recorded data for each offence.
     QCOMPARE(box("Text11")->text(), "BUCURESTI");
-    QCOMPARE(list("Combo2")->currentText(), "3");
-
-    click("Command1");
-    type("Text1", NewCnp);
-    type("Text4", "nou");
-    click("Command3");
-    QCOMPARE(links(NewCnp, Theft), 1);
-    QCOMPARE(links(NewCnp), 1);
+    QCOMPARE(listText("Combo2"), "3");
+    QVERIFY(enabled("Combo2"));
+    // A row without a sector leaves the list showing the previous one.
+    next(form());
+    QCOMPARE(listText("Combo1"), "M");
+    QCOMPARE(listText("Combo2"), "3");
+    QVERIFY(!enabled("Combo2"));
 }
 
 QTEST_MAIN(TestAccomplices)
