@@ -580,8 +580,8 @@ void TestOffences::databaseFailure_data()
     QTest::addColumn<QString>("retry");
     QTest::newRow("save") << "BEFORE INSERT" << "Command1|Text1=de păstrat|Text3=40|Command3"
                           << "Infractiunea nu a putut fi salvată." << "Command3";
-    QTest::newRow("delete") << "BEFORE DELETE" << "Command5" << "Infractiunea nu a putut fi stearsă."
-                            << "";
+    QTest::newRow("delete") << "BEFORE DELETE" << "Command5"
+                            << "Infractiunea nu a putut fi stearsă." << "";
 }
 
 void TestOffences::databaseFailure()
