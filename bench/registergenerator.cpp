@@ -1,0 +1,596 @@
+#include "registergenerator.h"
+
+#include "data/registerfile.h"
+
+#include <QDate>
+#include <QFile>
+#include <QList>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+namespace RegisterGenerator {
+
+namespace {
+
+// splitmix64: the standard distributions may change their output from one
+// library version to the next, and a seed must give the same register forever.
+class Rng
+{
+public:
+    explicit Rng(quint64 seed)
+        : m_state(seed)
+    {
+    }
+
+    quint64 next()
+    {
+        quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return int(((next() >> 32) * quint64(n)) >> 32); }
+    int between(int low, int high) { return low + below(high - low + 1); }
+    bool percent(int p) { return below(100) < p; }
+    template<typename T, std::size_t N>
+    const T &pick(const T (&list)[N])
+    {
+        return list[below(int(N))];
+    }
+
+private:
+    quint64 m_state;
+};
+
+// Texts as the screens store them: names and places upper case (the boxes
+// turn them so on leaving), descriptions and articles as typed.
+const char *const Surnames[] = {
+    "POPESCU",   "IONESCU",    "POPA",       "RADU",      "DUMITRESCU", "STOICA",
+    "STAN",      "GHEORGHE",   "MATEI",      "CONSTANTIN", "MUREȘAN",   "ȘTEFĂNESCU",
+    "ȚĂRANU",    "LUNGU",      "NEAGU",      "DINU",      "MOLDOVAN",   "ENACHE",
+    "BĂLAN",     "CĂLIN",      "DRĂGHICI",   "FĂGĂRĂȘANU", "ȘERBAN",    "ȚURCANU",
+    "ÎNCULEȚ",   "ARDELEANU",  "BRÂNZĂ",     "CÂRSTEA",   "SÂRBU",      "OPREA",
+    "NISTOR",    "COSTACHE",   "PĂUNESCU",   "VLĂDESCU",  "ZĂVOIANU",   "MĂRGINEANU",
+    "TĂNASE",    "ANDREI",     "BOGDAN",     "ROȘU",      "ȚUȚUIANU",   "ÎNCEPUTU"};
+const char *const MaleNames[] = {
+    "ION",     "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI",   "ANDREI",   "ȘTEFAN",
+    "NICOLAE", "DUMITRU",  "ALEXANDRU", "ADRIAN",  "FLORIN",  "COSMIN",   "RĂZVAN",
+    "TUDOR",   "BOGDAN",   "SORIN",  "MIRCEA",     "PETRU",   "CĂTĂLIN",  "IONUȚ",
+    "MARIUS",  "OVIDIU",   "LUCIAN"};
+const char *const FemaleNames[] = {
+    "MARIA",   "ELENA",    "IOANA",    "ANA",      "MIHAELA",  "ANDREEA",  "CRISTINA",
+    "DANIELA", "GABRIELA", "ALINA",    "RALUCA",   "ȘTEFANIA", "OANA",     "CĂTĂLINA",
+    "ROXANA",  "IRINA",    "LOREDANA", "ADRIANA",  "MĂDĂLINA", "TEODORA",  "VIORICA",
+    "FLORENTINA", "LAVINIA", "NICOLETA"};
+const char *const Nicknames[] = {
+    "BARONUL", "ȘEFU",     "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL",
+    "PRINȚUL", "ȘOIMUL",   "LUPUL",      "MOȘUL",           "DOCTORUL",   "SPĂRGĂTORUL",
+    "PĂIANJENUL", "ȚÂRU",  "ÎNGERAȘUL",  "VULPEA",          "GÂSCA",      "REGELE"};
+const char *const Offices[] = {
+    "DIRECTOR",  "PRIMAR",        "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT",
+    "SENATOR",   "PREFECT",       "VAMEȘ",     "CONTABIL ȘEF", "ADMINISTRATOR", "NOTAR",
+    "JUDECĂTOR", "PROCUROR",      "POLIȚIST",  "OFIȚER"};
+const char *const Professions[] = {
+    "INGINER",   "ECONOMIST", "JURIST",   "MEDIC",    "PROFESOR",  "AVOCAT",
+    "CONTABIL",  "ARHITECT",  "INFORMATICIAN", "FARMACIST", "TEHNICIAN", "ZIARIST",
+    "ÎNVĂȚĂTOR", "MECANIC",   "COMERCIANT"};
+const char *const CardSeries[] = {"RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT",
+                                  "MZ", "XV", "TZ", "TM", "KZ", "IZ", "AS", "BV", "CJ", "GL"};
+
+struct Place
+{
+    const char *county;
+    const char *locality;
+};
+const Place Places[] = {
+    {"CLUJ", "CLUJ-NAPOCA"}, {"IAȘI", "IAȘI"},         {"TIMIȘ", "TIMIȘOARA"},
+    {"CONSTANȚA", "CONSTANȚA"}, {"BRAȘOV", "BRAȘOV"},  {"PRAHOVA", "PLOIEȘTI"},
+    {"BIHOR", "ORADEA"},     {"BRĂILA", "BRĂILA"},     {"GALAȚI", "GALAȚI"},
+    {"ARGEȘ", "PITEȘTI"},    {"SIBIU", "SIBIU"},       {"BACĂU", "BACĂU"},
+    {"SUCEAVA", "SUCEAVA"},  {"DOLJ", "CRAIOVA"},      {"MUREȘ", "TÂRGU MUREȘ"},
+    {"ARAD", "ARAD"},        {"VRANCEA", "FOCȘANI"},   {"BUZĂU", "BUZĂU"},
+    {"ALBA", "ALBA IULIA"},  {"ILFOV", "VOLUNTARI"}};
+const char *const Bucharest = "BUCURESTI";
+const char *const Streets[] = {
+    "STR. VICTORIEI", "BD. UNIRII",        "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
+    "STR. ȘTEFAN CEL MARE", "BD. DACIA",   "STR. LIBERTĂȚII",     "ȘOS. GIURGIULUI",
+    "STR. FLORILOR",  "BD. IULIU MANIU",   "STR. TUDOR VLADIMIRESCU", "ALEEA TEIULUI",
+    "STR. PĂCII",     "STR. AVRAM IANCU",  "BD. REPUBLICII",      "STR. MĂRĂȘEȘTI"};
+
+const char *const OffenceTypes[] = {
+    "UZ DE FALS",         "FALS",                  "DARE DE MITĂ",
+    "LUARE DE MITĂ",      "CALOMNIE",              "MĂRTURIE MINCINOASĂ",
+    "ASCUNDEREA DOVEZILOR", "ABUZ ÎN FUNCTIE",     "ÎNSELĂCIUNE",
+    "DAUNE MATERIALE",    "DAUNE MORALE",          "FURT",
+    "DETURNARE DE FONDURI", "SUSTRAGERE INFORMATII", "CRIMĂ",
+    "TENTATIVĂ DE CRIMĂ", "TULBURAREA LINISTII PUBLICE"};
+const char *const Descriptions[] = {
+    "A primit bani de la un furnizor pentru atribuirea unui contract public",
+    "A falsificat actele de recepție ale unei lucrări neefectuate",
+    "A încasat șpagă pentru eliberarea unei autorizații de construire",
+    "A declarat în fals la judecătorie în favoarea unui asociat",
+    "A deturnat fonduri europene destinate reabilitării unei școli",
+    "A distrus documente contabile înaintea unui control financiar",
+    "A vândut informații confidențiale despre o licitație",
+    "A indus în eroare o bancă cu garanții inexistente",
+    "A sustras combustibil din depozitul instituției",
+    "A agresat un martor în fața tribunalului",
+    "A angajat rude fictive și a încasat salariile lor",
+    "A publicat afirmații defăimătoare despre un concurent"};
+const char *const Sanctions[] = {
+    "Muncă neremunerată în folosul comunității",
+    "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani",
+    "Destituire din funcție",
+    "Confiscarea specială a sumelor obținute",
+    "Mustrare scrisă și avertisment",
+    "Supraveghere și obligația de a urma un curs de reintegrare"};
+const char *const Publications[] = {
+    "ADEVĂRUL",          "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ",  "JURNALUL NAȚIONAL",
+    "GÂNDUL",            "LIBERTATEA",        "ZIARUL FINANCIAR", "GAZETA DE SUD",
+    "MONITORUL DE CLUJ", "BURSA"};
+const char *const Headlines[] = {
+    "Ancheta în cazul %s continuă: procurorii cer pedeapsa maximă pentru %s.",
+    "Dezvăluiri: cum a ajuns %s să fie cercetat pentru %s.",
+    "Martorii din dosarul %s schimbă declarațiile. Acuzația rămâne %s.",
+    "Exclusiv: documentele care îl incriminează pe %s în dosarul de %s.",
+    "Tribunalul a amânat din nou procesul lui %s, acuzat de %s.",
+    "Vecinii lui %s nu își revin: „Nu ne-am fi gândit niciodată la %s”."};
+
+// The first day of each range, counted from 1 January 1940.
+constexpr int BirthDays = 21914;      // 1940 to 1999
+constexpr int OffenceDayFrom = 18263; // 1990
+constexpr int OffenceDays = 12784;    // to 2024
+
+struct Identity
+{
+    char cnp[16];
+    char series[4];
+    char number[8];
+    const char *surname;
+    char initial[4];
+    const char *firstName;
+    const char *nickname1;
+    const char *nickname2;
+    char birthDate[12];
+    const char *office;
+    const char *profession;
+    const char *sex;
+    const char *county;
+    const char *locality;
+    int sector;
+    const char *street;
+    char streetNumber[8];
+    char block[8];
+    char staircase[4];
+    char flat[8];
+};
+
+void formatDate(int daysFrom1940, char *out, std::size_t size, int *year = nullptr,
+                int *month = nullptr, int *day = nullptr)
+{
+    static const QDate origin(1940, 1, 1);
+    const QDate date = origin.addDays(daysFrom1940);
+    std::snprintf(out, size, "%02d.%02d.%04d", date.day(), date.month(), date.year());
+    if (year)
+        *year = date.year();
+    if (month)
+        *month = date.month();
+    if (day)
+        *day = date.day();
+}
+
+// Spreads consecutive indexes over birth dates, counties and serial numbers:
+// every index gets its own CNP, and the CNPs do not sort in the order in which
+// the rows were written, as in a register typed by hand.
+class CnpSpace
+{
+public:
+    static constexpr quint64 Counties = 46;
+    static constexpr quint64 Serials = 1000;
+    static constexpr quint64 Size = quint64(BirthDays) * Counties * Serials;
+
+    explicit CnpSpace(Rng &rng)
+    {
+        m_multiplier = (rng.next() % Size) | 1;
+        while (std::gcd(m_multiplier, Size) != 1)
+            m_multiplier += 2;
+        m_offset = rng.next() % Size;
+    }
+
+    static constexpr qint64 capacity() { return qint64(Size); }
+
+    void make(qint64 index, bool male, Identity *id) const
+    {
+        quint64 p = (quint64(index) * m_multiplier + m_offset) % Size;
+        const int serial = int(p % Serials);
+        p /= Serials;
+        const int county = int(p % Counties) + 1;
+        p /= Counties;
+        int year, month, day;
+        formatDate(int(p), id->birthDate, sizeof id->birthDate, &year, &month, &day);
+        std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
+                      year % 100, month, day, county, serial);
+        static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
+        int sum = 0;
+        for (int i = 0; i < 12; ++i)
+            sum += (id->cnp[i] - '0') * weights[i];
+        const int check = sum % 11 == 10 ? 1 : sum % 11;
+        id->cnp[12] = char('0' + check);
+        id->cnp[13] = '\0';
+    }
+
+private:
+    quint64 m_multiplier = 1;
+    quint64 m_offset = 0;
+};
+
+void makeIdentity(Rng &rng, const CnpSpace &cnps, qint64 index, Identity *id)
+{
+    const bool male = rng.percent(50);
+    cnps.make(index, male, id);
+    std::snprintf(id->series, sizeof id->series, "%s", rng.pick(CardSeries));
+    std::snprintf(id->number, sizeof id->number, "%06d", rng.below(1000000));
+    id->surname = rng.pick(Surnames);
+    id->initial[0] = char('A' + rng.below(26));
+    id->initial[1] = '\0';
+    id->firstName = male ? rng.pick(MaleNames) : rng.pick(FemaleNames);
+    id->nickname1 = rng.percent(60) ? rng.pick(Nicknames) : nullptr;
+    id->nickname2 = id->nickname1 && rng.percent(25) ? rng.pick(Nicknames) : nullptr;
+    id->office = rng.percent(70) ? rng.pick(Offices) : nullptr;
+    id->profession = rng.percent(80) ? rng.pick(Professions) : nullptr;
+    id->sex = male ? "M" : "F";
+    if (rng.percent(25)) {
+        id->county = Bucharest;
+        id->locality = Bucharest;
+        id->sector = rng.between(1, 6);
+    } else {
+        const Place &place = rng.pick(Places);
+        id->county = place.county;
+        id->locality = place.locality;
+        id->sector = 0;
+    }
+    id->street = rng.pick(Streets);
+    std::snprintf(id->streetNumber, sizeof id->streetNumber, "%d", rng.between(1, 200));
+    if (rng.percent(60)) {
+        std::snprintf(id->block, sizeof id->block, "%c%d", 'A' + rng.below(20), rng.between(1, 40));
+        std::snprintf(id->staircase, sizeof id->staircase, "%c", 'A' + rng.below(4));
+        std::snprintf(id->flat, sizeof id->flat, "%d", rng.between(1, 120));
+    } else {
+        id->block[0] = id->staircase[0] = id->flat[0] = '\0';
+    }
+}
+
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const char *sql)
+    {
+        m_ok = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr)
+               == SQLITE_OK;
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool ok() const { return m_ok; }
+    // The screens store an empty box as no value at all.
+    void text(int column, const char *value)
+    {
+        if (!value || !*value)
+            sqlite3_bind_null(m_stmt, column);
+        else
+            sqlite3_bind_text(m_stmt, column, value, -1, SQLITE_STATIC);
+    }
+    void integer(int column, qint64 value) { sqlite3_bind_int64(m_stmt, column, value); }
+    bool run()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        sqlite3_reset(m_stmt);
+        return rc == SQLITE_DONE;
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_ok = false;
+};
+
+void bindIdentity(Statement &s, const Identity &id, bool withOffice)
+{
+    int c = 1;
+    s.text(c++, id.cnp);
+    s.text(c++, id.series);
+    s.text(c++, id.number);
+    s.text(c++, id.surname);
+    s.text(c++, id.initial);
+    s.text(c++, id.firstName);
+    s.text(c++, id.nickname1);
+    s.text(c++, id.nickname2);
+    s.text(c++, id.birthDate);
+    if (withOffice) {
+        s.text(c++, id.office);
+        s.text(c++, id.profession);
+    }
+    s.text(c++, id.sex);
+    s.text(c++, id.county);
+    s.text(c++, id.locality);
+    s.integer(c++, id.sector);
+    s.text(c++, id.street);
+    s.text(c++, id.streetNumber);
+    s.text(c++, id.block);
+    s.text(c++, id.staircase);
+    s.text(c++, id.flat);
+}
+
+class Filler
+{
+public:
+    Filler(sqlite3 *db, qint64 persons, quint64 seed)
+        : m_rng(seed)
+        , m_cnps(m_rng)
+        , m_persons(persons)
+        , m_pool(qMax<qint64>(1, persons / 2))
+        , m_poolWritten(std::size_t(m_pool), false)
+        , m_poolMale(std::size_t(m_pool), false)
+        , m_person(db,
+                   "INSERT INTO TBL_Zavoni (CNP_C, Serie_buletin, Numar_buletin, Nume, "
+                   "Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, Functia, Profesia, "
+                   "sex, Judet, Localitate, sector, Strada, Numar, Bloc, Scara, Apartament) "
+                   "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+        , m_offence(db,
+                    "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, "
+                    "Detenta1, Detenta2, Sanctiune, Descriere, Suspendare, Ispasit) "
+                    "VALUES (?,?,?,?,?,?,?,?,?,?)")
+        , m_accomplice(db,
+                       "INSERT INTO TBL_Complici (CNP, Serie_buletin, Numar_buletin, Nume, "
+                       "Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, sex, Judet, "
+                       "Localitate, sector, Strada, Numar, Bloc, Scara, Apartament) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+        , m_link(db, "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES (?,?)")
+        , m_article(db,
+                    "INSERT INTO TBL_Articole (Cod_infractiune, Publicatie, Autor, "
+                    "Data_aparitiei, Articol) VALUES (?,?,?,?,?)")
+        , m_db(db)
+    {
+    }
+
+    bool ok() const
+    {
+        return m_person.ok() && m_offence.ok() && m_accomplice.ok() && m_link.ok()
+               && m_article.ok();
+    }
+
+    bool run(Counts *counts)
+    {
+        Identity person;
+        for (qint64 i = 0; i < m_persons; ++i) {
+            makeIdentity(m_rng, m_cnps, i, &person);
+            bindIdentity(m_person, person, true);
+            if (!m_person.run())
+                return false;
+            ++counts->persons;
+            const int offences = m_rng.between(1, 5);
+            for (int o = 0; o < offences; ++o) {
+                if (!addOffence(i, person, counts))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool addOffence(qint64 personIndex, const Identity &person, Counts *counts)
+    {
+        char fine[16] = "", from[12] = "", to[12] = "", description[256];
+        const char *sanction = nullptr;
+        const char *penalty;
+        bool suspended = false;
+        const int kind = m_rng.below(100);
+        if (kind < 40) {
+            penalty = "A";
+            const int amount = m_rng.between(2, 1000) * 50;
+            if (m_rng.percent(10))
+                std::snprintf(fine, sizeof fine, "%d.5", amount);
+            else
+                std::snprintf(fine, sizeof fine, "%d", amount);
+        } else if (kind < 75) {
+            penalty = "D";
+            const int start = OffenceDayFrom + m_rng.below(OffenceDays);
+            formatDate(start, from, sizeof from);
+            formatDate(start + m_rng.between(180, 3650), to, sizeof to);
+            suspended = m_rng.percent(30);
+        } else {
+            penalty = "S";
+            sanction = m_rng.pick(Sanctions);
+        }
+        const char *type = m_rng.pick(OffenceTypes);
+        std::snprintf(description, sizeof description, "%s (dosar nr. %d/%d)",
+                      m_rng.pick(Descriptions), m_rng.between(1, 9999), m_rng.between(1990, 2024));
+        m_offence.text(1, person.cnp);
+        m_offence.text(2, type);
+        m_offence.text(3, penalty);
+        m_offence.text(4, fine);
+        m_offence.text(5, from);
+        m_offence.text(6, to);
+        m_offence.text(7, sanction);
+        m_offence.text(8, description);
+        m_offence.integer(9, suspended ? 1 : 0);
+        m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
+        if (!m_offence.run())
+            return false;
+        ++counts->offences;
+        const qint64 code = sqlite3_last_insert_rowid(m_db);
+        return addAccomplices(personIndex, code, counts) && addArticles(person, type, code, counts);
+    }
+
+    // Neighbouring persons draw on the same few dozen accomplices, so an
+    // accomplice takes part in several offences of several persons.
+    bool addAccomplices(qint64 personIndex, qint64 code, Counts *counts)
+    {
+        const int links = int(qMin<qint64>(m_rng.below(4), m_pool));
+        qint64 chosen[3];
+        const qint64 base = personIndex * m_pool / m_persons;
+        for (int l = 0; l < links; ++l) {
+            qint64 k;
+            bool repeated;
+            do {
+                k = (base + m_rng.below(64)) % m_pool;
+                repeated = false;
+                for (int j = 0; j < l; ++j)
+                    repeated = repeated || chosen[j] == k;
+            } while (repeated);
+            chosen[l] = k;
+            Identity accomplice;
+            if (!m_poolWritten[std::size_t(k)]) {
+                // Written when first linked, so that no accomplice is left unreachable.
+                makeIdentity(m_rng, m_cnps, m_persons + k, &accomplice);
+                bindIdentity(m_accomplice, accomplice, false);
+                if (!m_accomplice.run())
+                    return false;
+                m_poolWritten[std::size_t(k)] = true;
+                m_poolMale[std::size_t(k)] = accomplice.sex[0] == 'M';
+                ++counts->accomplices;
+            } else {
+                // Only the CNP is needed: the index and the sex make it again.
+                m_cnps.make(m_persons + k, m_poolMale[std::size_t(k)], &accomplice);
+            }
+            m_link.text(1, accomplice.cnp);
+            m_link.integer(2, code);
+            if (!m_link.run())
+                return false;
+            ++counts->links;
+        }
+        return true;
+    }
+
+    bool addArticles(const Identity &person, const char *type, qint64 code, Counts *counts)
+    {
+        for (int a = 0; a < 2; ++a) {
+            char author[64], date[12], text[512];
+            const bool male = m_rng.percent(50);
+            std::snprintf(author, sizeof author, "%s %s",
+                          male ? m_rng.pick(MaleNames) : m_rng.pick(FemaleNames),
+                          m_rng.pick(Surnames));
+            formatDate(OffenceDayFrom + m_rng.below(OffenceDays), date, sizeof date);
+            std::snprintf(text, sizeof text, m_rng.pick(Headlines), person.surname, type);
+            m_article.integer(1, code);
+            m_article.text(2, m_rng.pick(Publications));
+            m_article.text(3, author);
+            m_article.text(4, date);
+            m_article.text(5, text);
+            if (!m_article.run())
+                return false;
+            ++counts->articles;
+        }
+        return true;
+    }
+
+    Rng m_rng;
+    CnpSpace m_cnps;
+    qint64 m_persons;
+    qint64 m_pool;
+    std::vector<bool> m_poolWritten;
+    std::vector<bool> m_poolMale;
+    Statement m_person;
+    Statement m_offence;
+    Statement m_accomplice;
+    Statement m_link;
+    Statement m_article;
+    sqlite3 *m_db;
+};
+
+bool exec(sqlite3 *db, const char *sql, QString *problem)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    if (problem)
+        *problem = QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), QString::fromUtf8(message));
+    sqlite3_free(message);
+    return false;
+}
+
+// The secondary indexes of the schema, as it wrote them. Building each once
+// from sorted keys is several times faster than growing it row by row in
+// CNP order, which is random.
+bool takeIndexes(sqlite3 *db, QList<QByteArray> *creates, QString *problem)
+{
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                               "AND sql IS NOT NULL", -1, &stmt, nullptr) != SQLITE_OK) {
+        if (problem)
+            *problem = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    QList<QByteArray> drops;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QByteArray name(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        creates->append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+        drops.append("DROP INDEX \"" + name + '"');
+    }
+    sqlite3_finalize(stmt);
+    for (const QByteArray &drop : drops) {
+        if (!exec(db, drop.constData(), problem))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *counts,
+              QString *problem)
+{
+    Counts local;
+    if (!counts)
+        counts = &local;
+    *counts = Counts();
+    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity()) {
+        if (problem)
+            *problem = QStringLiteral("Numărul de persoane nu încape în spatiul CNP.");
+        return false;
+    }
+    if (!RegisterFile::create(fileName, problem))
+        return false;
+
+    sqlite3 *db = nullptr;
+    const QByteArray path = QFile::encodeName(fileName);
+    bool ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    if (!ok && problem)
+        *problem = QString::fromUtf8(sqlite3_errmsg(db));
+    // Nobody else has the file yet, and a failed run is thrown away whole, so
+    // the journal and the waits for the disk buy nothing here.
+    ok = ok && exec(db, "PRAGMA journal_mode = OFF", problem)
+         && exec(db, "PRAGMA synchronous = OFF", problem)
+         && exec(db, "PRAGMA locking_mode = EXCLUSIVE", problem)
+         && exec(db, "PRAGMA cache_size = -524288", problem)
+         && exec(db, "BEGIN", problem);
+    QList<QByteArray> indexes;
+    ok = ok && takeIndexes(db, &indexes, problem);
+    if (ok) {
+        Filler filler(db, persons, seed);
+        ok = filler.ok() && filler.run(counts);
+        if (!ok && problem)
+            *problem = QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    for (const QByteArray &create : std::as_const(indexes))
+        ok = ok && exec(db, create.constData(), problem);
+    ok = ok && exec(db, "COMMIT", problem);
+    sqlite3_close(db);
+    db = nullptr;
+
+    // Back to the journal the program expects of its register.
+    if (ok) {
+        ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
+             && exec(db, "PRAGMA journal_mode = WAL", problem);
+        sqlite3_close(db);
+    }
+    if (!ok)
+        QFile::remove(fileName);
+    return ok;
+}
+
+} // namespace RegisterGenerator
