@@ -72,6 +72,8 @@ DataControl::DataControl(QWidget *parent)
         arrow->setObjectName(QString::fromLatin1(names[i]));
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setAutoRaise(false);
+        // Narrow arrows leave the counter room within the bar's designed width.
+        arrow->setFixedWidth(18);
         m_arrows << arrow;
     }
     m_caption->setAlignment(Qt::AlignCenter);

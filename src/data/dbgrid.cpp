@@ -49,10 +49,11 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
     if (column < 0)
         return {};
     const QVariant value = m_recordset->valueAt(index.row(), column);
-    if (value.isNull())
-        return QString();
+    // An empty flag counts as not true, as the screens' status texts read it.
     if (m_recordset->fieldType(column) == Catalogue::FieldType::Boolean)
         return value.toBool() ? QStringLiteral("Da") : QStringLiteral("Nu");
+    if (value.isNull())
+        return QString();
     if (value.typeId() == QMetaType::Double)
         return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     return value.toString();

@@ -488,9 +488,14 @@ bool Recordset::update()
             q.addBindValue(v);
         if (!q.exec())
             return failSql(q);
-        const qint64 key = q.lastInsertId().toLongLong();
         m_mode = EditMode::None;
         m_pending.clear();
+        if (q.numRowsAffected() == 0) {
+            // A repeated link the table ignores: stored already, nothing joins the set.
+            emit changed(Change::Update);
+            return true;
+        }
+        const qint64 key = q.lastInsertId().toLongLong();
         const int row = recordCount();
         emit aboutToAppend(row);
         m_added << key;
