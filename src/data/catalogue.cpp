@@ -163,9 +163,44 @@ QStringList schemaStatements()
     s << QStringLiteral(
         "CREATE VIEW \"Q_Zavonii_de_sex_masculin\" AS SELECT rowid AS \"RID\", * "
         "FROM \"TBL_Zavoni\" WHERE \"sex\" = 'M'");
+    // The persons list and its two stored queries are selected whole; their
+    // row counts are kept here so that opening them does not count a million rows.
+    s << QStringLiteral("CREATE TABLE \"%1\" (\"Sursa\" TEXT PRIMARY KEY, "
+                        "\"Numar\" INTEGER NOT NULL) WITHOUT ROWID").arg(CountsTable);
+    s << QStringLiteral("INSERT INTO \"%1\" VALUES ('TBL_Zavoni', 0), "
+                        "('Q_Zavonii_de_sex_feminin', 0), ('Q_Zavonii_de_sex_masculin', 0)")
+             .arg(CountsTable);
+    const QString step = QStringLiteral(
+        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE \"Sursa\" = 'TBL_Zavoni' "
+        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_feminin' AND %3.\"sex\" = 'F') "
+        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_masculin' AND %3.\"sex\" = 'M');");
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_adaugat\" AFTER INSERT ON \"TBL_Zavoni\" "
+                        "BEGIN %1 END")
+             .arg(step.arg(CountsTable, QStringLiteral("+"), QStringLiteral("NEW")));
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_sters\" AFTER DELETE ON \"TBL_Zavoni\" "
+                        "BEGIN %1 END")
+             .arg(step.arg(CountsTable, QStringLiteral("-"), QStringLiteral("OLD")));
+    const QString sexStep = QStringLiteral(
+        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE "
+        "(\"Sursa\" = 'Q_Zavonii_de_sex_feminin' AND %3.\"sex\" = 'F') "
+        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_masculin' AND %3.\"sex\" = 'M');");
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_sex\" AFTER UPDATE OF \"sex\" ON "
+                        "\"TBL_Zavoni\" BEGIN %1 %2 END")
+             .arg(sexStep.arg(CountsTable, QStringLiteral("-"), QStringLiteral("OLD")),
+                  sexStep.arg(CountsTable, QStringLiteral("+"), QStringLiteral("NEW")));
     s << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId);
     s << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
     return s;
+}
+
+QStringList recountStatements()
+{
+    const QString sql = QStringLiteral(
+        "UPDATE \"%1\" SET \"Numar\" = (SELECT count(*) FROM \"TBL_Zavoni\" WHERE %2) "
+        "WHERE \"Sursa\" = '%3'");
+    return {sql.arg(CountsTable, QStringLiteral("1"), Persons),
+            sql.arg(CountsTable, QStringLiteral("\"sex\" = 'F'"), WomenQuery),
+            sql.arg(CountsTable, QStringLiteral("\"sex\" = 'M'"), MenQuery)};
 }
 
 } // namespace Catalogue

@@ -39,6 +39,11 @@ inline const QString Articles = QStringLiteral("TBL_Articole");
 inline const QString WomenQuery = QStringLiteral("Q_Zavonii_de_sex_feminin");
 inline const QString MenQuery = QStringLiteral("Q_Zavonii_de_sex_masculin");
 
+// Row counts of the sources selected whole, kept by triggers.
+inline const QString CountsTable = QStringLiteral("TBL_Numarare");
+// Statements that set the kept counts from the rows, after a bulk load.
+QStringList recountStatements();
+
 // Identifies a file made by this program; a newer schema version is refused.
 constexpr int ApplicationId = 0x5A41564F; // "ZAVO"
 constexpr int SchemaVersion = 1;

@@ -563,6 +563,8 @@ bool compile(const QString &recordSource, Plan *plan, DataError *error)
                             + cols.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + t
                             + QStringLiteral(" WHERE ") + t + QStringLiteral(".rowid IN (");
         plan->writeTable = table;
+        if (object->name == Catalogue::Persons || object->isQuery)
+            plan->countedAs = object->name;
         return true;
     }
     if (tokens.first().type == TokenType::End) {

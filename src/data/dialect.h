@@ -47,6 +47,7 @@ struct Plan
     QString memberWhere; // conditions with ? placeholders; may be empty
     QString memberKey;   // key expression, in the terms of memberFrom
     bool distinctKeys = false; // a join may list a row once per link
+    QString countedAs;   // the source's name among the kept counts, if it has one
     QVariantList memberParams;
 
     // Reading rows by key; the statement ends in "IN (" and takes the keys.

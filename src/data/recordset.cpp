@@ -161,6 +161,18 @@ bool Recordset::loadKeys()
     if (!db.transaction())
         return fail(DataError::fromSql(db.lastError()));
     bool ok = true;
+    qint64 kept = -1;
+    if (!m_plan.countedAs.isEmpty()) {
+        // A register written by a tool that dropped the counts still opens: it is counted.
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (q.prepare(QStringLiteral("SELECT \"Numar\" FROM %1 WHERE \"Sursa\" = ?")
+                          .arg(Catalogue::quoted(Catalogue::CountsTable)))) {
+            q.addBindValue(m_plan.countedAs);
+            if (q.exec() && q.next())
+                kept = q.value(0).toLongLong();
+        }
+    }
     {
         QString sql = m_plan.distinctKeys
                           ? QStringLiteral("SELECT count(DISTINCT %1) ").arg(m_plan.memberKey)
@@ -173,11 +185,11 @@ bool Recordset::loadKeys()
         ok = q.prepare(sql);
         for (const QVariant &p : m_plan.memberParams)
             q.addBindValue(p);
-        ok = ok && q.exec() && q.next();
+        ok = kept >= 0 || (ok && q.exec() && q.next());
         if (!ok) {
             failSql(q);
         } else {
-            const qint64 count = q.value(0).toLongLong();
+            const qint64 count = kept >= 0 ? kept : q.value(0).toLongLong();
             q.finish();
             if (count <= 2 * EdgeRows) {
                 ok = queryKeys({}, {}, QStringLiteral("ASC"), 0, &m_head);

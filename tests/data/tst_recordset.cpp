@@ -35,6 +35,7 @@ private slots:
     void deleteThroughTheJoin();
     void referencesFollowTheKeys();
     void unknownSourceIsAnError();
+    void keptCountsFollowEveryChange();
 
 private:
     struct Screen
@@ -466,6 +467,42 @@ void TestRecordset::unknownSourceIsAnError()
     QCOMPARE(s->data->lastError().number, EngineError::UnknownObject);
     QCOMPARE(s->data->recordset()->recordCount(), 0);
     QVERIFY(!s->data->recordset()->value("Nume").isValid());
+}
+
+void TestRecordset::keptCountsFollowEveryChange()
+{
+    // Counts are kept for the sources selected whole; whoever writes the rows,
+    // the counter must agree with the rows.
+    m_reg->exec("BEGIN");
+    for (int i = 0; i < 700; ++i)
+        m_reg->addPerson(QString::number(1000000000000LL + i), "P", i % 2 ? "M" : "F");
+    m_reg->exec("COMMIT");
+    m_reg->exec("UPDATE TBL_Zavoni SET sex = 'F' WHERE rowid <= 10 AND sex = 'M'");
+    m_reg->exec("DELETE FROM TBL_Zavoni WHERE rowid > 690");
+    auto s = openScreen(SourceTexts::Persons);
+    Recordset *rs = s->data->recordset();
+    rs->addNew();
+    rs->setValue("CNP_C", "2999999999999");
+    rs->setValue("sex", "F");
+    QVERIFY(rs->update());
+    for (const QString &source : {SourceTexts::Persons, SourceTexts::PersonsWomen,
+                                  SourceTexts::PersonsMen}) {
+        s->data->setRecordSource(source);
+        QVERIFY(s->data->refresh());
+        const QString where = source == SourceTexts::Persons ? "1"
+                              : source == SourceTexts::PersonsWomen ? "sex = 'F'"
+                                                                    : "sex = 'M'";
+        QCOMPARE(rs->recordCount(), m_reg->count("TBL_Zavoni", where));
+        rs->moveLast();
+        QCOMPARE(rs->valueAt(rs->recordCount() - 1, rs->fieldIndex("CNP_C")),
+                 m_reg->value("SELECT CNP_C FROM TBL_Zavoni WHERE " + where
+                              + " ORDER BY rowid DESC LIMIT 1"));
+    }
+    // A register whose counts another tool dropped is counted instead.
+    m_reg->exec("DROP TABLE TBL_Numarare");
+    s->data->setRecordSource(SourceTexts::PersonsMen);
+    QVERIFY(s->data->refresh());
+    QCOMPARE(rs->recordCount(), m_reg->count("TBL_Zavoni", "sex = 'M'"));
 }
 
 QTEST_MAIN(TestRecordset)
