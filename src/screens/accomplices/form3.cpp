@@ -8,13 +8,13 @@
 #include "screens/common/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
+#include "screens/common/personchecks.h"
 #include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
 
 namespace {
 
 const QString LinkTable = QStringLiteral("TBL_Complicitate");
-const QString CnpTitle = QStringLiteral("Cheia primară.");
 
 // A field as the lists and the record-source texts want it: a number that the
 // engine hands back as floating point must not grow a ".0".
@@ -123,10 +123,7 @@ void Form3::Data1_Reposition()
 
 void Form3::Text11_Change()
 {
-    // Only Bucharest is divided into sectors. The box keeps what was typed:
-    // the case and the blanks are settled when the operator leaves it.
-    m_ui->Combo2->setEnabled(FieldRules::trimUpper(m_ui->Text11->text())
-                             == QLatin1String("BUCURESTI"));
+    m_ui->Combo2->setEnabled(PersonChecks::hasSectors(m_ui->Text11->text()));
 }
 
 void Form3::showFilter(const QString &condition, QPushButton *pressed)
@@ -227,21 +224,8 @@ void Form3::Command3_Click()
     m_linkRecordset = std::make_unique<Recordset>(m_screenDb.get());
     const bool linkReady = m_linkRecordset->open(LinkTable, Recordset::OpenMode::AppendOnly);
 
-    const QString cnp = m_ui->Text1->text();
-    if (cnp.isEmpty()) {
-        Messages::ok(this, QStringLiteral("Obligatoriu trebuie specificat CNP-ul !"), CnpTitle,
-                     Messages::Icon::Critical);
-        m_ui->Text1->setFocus();
+    if (!PersonChecks::cnpAccepted(this, m_ui->Text1))
         return;
-    }
-    if (cnp.size() < 13) {
-        Messages::ok(this,
-                     QStringLiteral("Codul Numeric Personal (CNP) trebuie să contină 13 "
-                                    "caractere."),
-                     CnpTitle, Messages::Icon::Exclamation);
-        m_ui->Text1->setFocus();
-        return;
-    }
 
     if (m_isAdding) {
         Recordset *link = m_linkRecordset.get();
@@ -249,7 +233,7 @@ void Form3::Command3_Click()
             || !link->setValue(QStringLiteral("cod_infractiune"),
                                Handover::offenceField(navigator(),
                                                       QStringLiteral("cod_infractiune")))
-            || !link->setValue(QStringLiteral("CNP"), cnp)) {
+            || !link->setValue(QStringLiteral("CNP"), m_ui->Text1->text())) {
             // Storing the accomplice now would leave it linked to no offence.
             Messages::dataError(this,
                                 QStringLiteral("Legătura complicelui cu infractiunea nu poate "
@@ -267,15 +251,8 @@ void Form3::Command3_Click()
         return;
     }
 
-    if (m_ui->Text4->text().isEmpty() && m_ui->Text6->text().isEmpty()
-        && m_ui->Text7->text().isEmpty() && m_ui->Text8->text().isEmpty()) {
-        Messages::ok(this,
-                     QStringLiteral("Trebuie completat cel putin unul din câmpurile: NUME, "
-                                    "PRENUME, PORECLA 1, PORECLA 2."),
-                     QStringLiteral("Date insuficiente."), Messages::Icon::Exclamation);
-        m_ui->Text4->setFocus();
+    if (!PersonChecks::namesGiven(this, m_ui->Text4, m_ui->Text6, m_ui->Text7, m_ui->Text8))
         return;
-    }
 
     // The link refers to the accomplice's CNP, so the accomplice goes first.
     if (!rs->update()) {

@@ -7,6 +7,7 @@
 #include "screens/common/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
+#include "screens/common/personchecks.h"
 #include "screens/common/widgetrules.h"
 
 namespace {
@@ -122,8 +123,7 @@ void Form2::Data1_Reposition()
 
 void Form2::Text13_Change()
 {
-    m_ui->Combo2->setEnabled(FieldRules::trimUpper(m_ui->Text13->text())
-                             == QLatin1String("BUCURESTI"));
+    m_ui->Combo2->setEnabled(PersonChecks::hasSectors(m_ui->Text13->text()));
 }
 
 void Form2::applyFilter(QPushButton *own, const QString &source)
@@ -211,21 +211,8 @@ void Form2::Command2_Click()
 
 void Form2::Command3_Click()
 {
-    const QString cnp = m_ui->Text1->text();
-    if (cnp.isEmpty()) {
-        Messages::ok(this, QStringLiteral("Obligatoriu trebuie specificat CNP-ul !"),
-                     QStringLiteral("Cheia primară."), Messages::Icon::Critical);
-        m_ui->Text1->setFocus();
+    if (!PersonChecks::cnpAccepted(this, m_ui->Text1))
         return;
-    }
-    if (cnp.size() < 13) {
-        Messages::ok(this,
-                     QStringLiteral("Codul Numeric Personal (CNP) trebuie să contină 13 "
-                                    "caractere."),
-                     QStringLiteral("Cheia primară."), Messages::Icon::Exclamation);
-        m_ui->Text1->setFocus();
-        return;
-    }
 
     // Sex and sector go into the row even when the names check below fails:
     // they stay there for the next attempt.
@@ -236,15 +223,8 @@ void Form2::Command3_Click()
         saveFailed();
         return;
     }
-    if (m_ui->Text4->text().isEmpty() && m_ui->Text6->text().isEmpty()
-        && m_ui->Text7->text().isEmpty() && m_ui->Text8->text().isEmpty()) {
-        Messages::ok(this,
-                     QStringLiteral("Trebuie completat cel putin unul din câmpurile: NUME, "
-                                    "PRENUME, PORECLA 1, PORECLA 2."),
-                     QStringLiteral("Date insuficiente."), Messages::Icon::Exclamation);
-        m_ui->Text4->setFocus();
+    if (!PersonChecks::namesGiven(this, m_ui->Text4, m_ui->Text6, m_ui->Text7, m_ui->Text8))
         return;
-    }
     if (!rs->update()) {
         saveFailed();
         return;
