@@ -1,5 +1,6 @@
 #include "registergenerator.h"
 
+#include "data/catalogue.h"
 #include "data/registerfile.h"
 
 #include <QDate>
@@ -539,6 +540,74 @@ bool takeIndexes(sqlite3 *db, QList<QByteArray> *creates, QString *problem)
     return true;
 }
 
+// The triggers that keep the persons' counts. Each insert they see costs far
+// more than the insert itself, and the counts are set once at the end instead.
+bool takeCountTriggers(sqlite3 *db, QList<QByteArray> *creates, QString *problem)
+{
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type = 'trigger' "
+                               "AND instr(sql, ?) > 0", -1, &stmt, nullptr) != SQLITE_OK) {
+        if (problem)
+            *problem = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    const QByteArray counts = Catalogue::CountsTable.toUtf8();
+    sqlite3_bind_text(stmt, 1, counts.constData(), int(counts.size()), SQLITE_STATIC);
+    QList<QByteArray> drops;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QByteArray name(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        creates->append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+        drops.append("DROP TRIGGER \"" + name + '"');
+    }
+    sqlite3_finalize(stmt);
+    for (const QByteArray &drop : drops) {
+        if (!exec(db, drop.constData(), problem))
+            return false;
+    }
+    return true;
+}
+
+qint64 single(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *stmt = nullptr;
+    qint64 value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+// The program opens the persons list by its kept counts: a register whose
+// counts disagree with its rows would be measured showing the wrong numbers.
+bool countsAgree(sqlite3 *db, QString *problem)
+{
+    const QByteArray kept = "SELECT \"Numar\" FROM \"" + Catalogue::CountsTable.toUtf8()
+                            + "\" WHERE \"Sursa\" = '";
+    const struct
+    {
+        QString source;
+        const char *count;
+    } checks[] = {
+        {Catalogue::Persons, "SELECT count(*) FROM TBL_Zavoni"},
+        {Catalogue::WomenQuery, "SELECT count(*) FROM TBL_Zavoni WHERE sex = 'F'"},
+        {Catalogue::MenQuery, "SELECT count(*) FROM TBL_Zavoni WHERE sex = 'M'"},
+    };
+    for (const auto &check : checks) {
+        const qint64 counted = single(db, check.count);
+        const qint64 stored = single(db, (kept + check.source.toUtf8() + "'").constData());
+        if (counted < 0 || counted != stored) {
+            if (problem)
+                *problem = QStringLiteral("%1: %2 kept, %3 counted")
+                               .arg(check.source)
+                               .arg(stored)
+                               .arg(counted);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *counts,
@@ -568,8 +637,8 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
          && exec(db, "PRAGMA locking_mode = EXCLUSIVE", problem)
          && exec(db, "PRAGMA cache_size = -524288", problem)
          && exec(db, "BEGIN", problem);
-    QList<QByteArray> indexes;
-    ok = ok && takeIndexes(db, &indexes, problem);
+    QList<QByteArray> indexes, triggers;
+    ok = ok && takeIndexes(db, &indexes, problem) && takeCountTriggers(db, &triggers, problem);
     if (ok) {
         Filler filler(db, persons, seed);
         ok = filler.ok() && filler.run(counts);
@@ -578,6 +647,12 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     }
     for (const QByteArray &create : std::as_const(indexes))
         ok = ok && exec(db, create.constData(), problem);
+    for (const QByteArray &create : std::as_const(triggers))
+        ok = ok && exec(db, create.constData(), problem);
+    const QStringList recount = Catalogue::recountStatements();
+    for (const QString &statement : recount)
+        ok = ok && exec(db, statement.toUtf8().constData(), problem);
+    ok = ok && countsAgree(db, problem);
     ok = ok && exec(db, "COMMIT", problem);
     sqlite3_close(db);
     db = nullptr;
