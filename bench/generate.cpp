@@ -1,4 +1,6 @@
 // zavoni_generate FILE N [seed]: writes a synthetic register of N persons.
+// zavoni_generate --check FILE N: whether FILE is such a register, as this
+// version of the program keeps it.
 
 #include "registergenerator.h"
 
@@ -15,11 +17,20 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("--check")) {
+        QString problem;
+        if (RegisterGenerator::check(args.at(2), args.at(3).toLongLong(), &problem))
+            return 0;
+        std::fprintf(stderr, "zavoni_generate: %s: %s\n", qPrintable(args.at(2)),
+                     qPrintable(problem));
+        return 1;
+    }
     bool sizeOk = false, seedOk = true;
     const qint64 persons = args.size() >= 3 ? args.at(2).toLongLong(&sizeOk) : 0;
     const quint64 seed = args.size() >= 4 ? args.at(3).toULongLong(&seedOk) : 1;
     if (args.size() < 3 || args.size() > 4 || !sizeOk || !seedOk || persons < 0) {
-        std::fprintf(stderr, "usage: zavoni_generate FILE N [seed]\n");
+        std::fprintf(stderr, "usage: zavoni_generate FILE N [seed]\n"
+                             "       zavoni_generate --check FILE N\n");
         return 2;
     }
     const QString fileName = args.at(1);

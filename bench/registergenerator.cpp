@@ -668,4 +668,25 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     return ok;
 }
 
+bool check(const QString &fileName, qint64 persons, QString *problem)
+{
+    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
+    if (inspected.status != RegisterFile::Status::Ok) {
+        if (problem)
+            *problem = inspected.problem;
+        return false;
+    }
+    sqlite3 *db = nullptr;
+    const QByteArray path = QFile::encodeName(fileName);
+    bool ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+              && countsAgree(db, problem);
+    if (ok && single(db, "SELECT count(*) FROM TBL_Zavoni") != persons) {
+        if (problem)
+            *problem = QStringLiteral("not a register of %1 persons").arg(persons);
+        ok = false;
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
 } // namespace RegisterGenerator

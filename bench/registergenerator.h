@@ -21,4 +21,9 @@ struct Counts
 bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *counts,
               QString *problem);
 
+// Whether an existing register can be measured as one of `persons` persons:
+// the program takes it, and the row counts it keeps agree with its rows.
+// A register made before the counts were kept fails.
+bool check(const QString &fileName, qint64 persons, QString *problem);
+
 } // namespace RegisterGenerator

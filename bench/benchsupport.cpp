@@ -1,0 +1,69 @@
+#include "benchsupport.h"
+
+#include "data/datacontrol.h"
+#include "data/dbgrid.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace BenchSupport {
+
+void die(const QString &why)
+{
+    std::fprintf(stderr, "zavoni_bench_program: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+void expect(bool ok, const QString &what)
+{
+    if (!ok)
+        die(QStringLiteral("wrong result: ") + what);
+}
+
+DataControl *data(QWidget *screen)
+{
+    auto *control = screen ? screen->findChild<DataControl *>(QStringLiteral("Data1")) : nullptr;
+    if (!control)
+        die(QStringLiteral("no Data1"));
+    return control;
+}
+
+DBGrid *grid(QWidget *screen)
+{
+    auto *view = screen ? screen->findChild<DBGrid *>(QStringLiteral("DBGrid1")) : nullptr;
+    if (!view)
+        die(QStringLiteral("no DBGrid1"));
+    return view;
+}
+
+QString boxText(QWidget *screen, const char *name)
+{
+    auto *box = screen ? screen->findChild<QLineEdit *>(QLatin1String(name)) : nullptr;
+    if (!box)
+        die(QStringLiteral("no box ") + QLatin1String(name));
+    return box->text();
+}
+
+QString labelText(QWidget *screen, const char *name)
+{
+    auto *label = screen ? screen->findChild<QLabel *>(QLatin1String(name)) : nullptr;
+    if (!label)
+        die(QStringLiteral("no label ") + QLatin1String(name));
+    return label->text();
+}
+
+int shownRows(QTableView *view)
+{
+    const int top = view->rowAt(0);
+    if (top < 0)
+        return 0;
+    int bottom = view->rowAt(view->viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = view->model()->rowCount() - 1;
+    return bottom - top + 1;
+}
+
+} // namespace BenchSupport

@@ -1,0 +1,424 @@
+#include "programbench.h"
+
+#include "benchsupport.h"
+#include "enginefloor.h"
+#include "processes.h"
+#include "registergenerator.h"
+
+#include "app/form1.h"
+#include "app/screenchain.h"
+#include "app/startup.h"
+#include "common/uidriver.h"
+#include "data/catalogue.h"
+#include "data/datacontrol.h"
+#include "data/recordset.h"
+#include "data/sourcetexts.h"
+#include "screens/common/messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPixmap>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+using namespace BenchSupport;
+using Measurement::Series;
+
+namespace {
+
+// Every message box of a run is a failure but the deletion question, which
+// the operator answers Yes.
+void answerDeletionsOnly()
+{
+    Messages::setHandler([](QWidget *, const Messages::Request &request) {
+        if (request.buttons == Messages::Buttons::YesNo
+            && request.title == QLatin1String("Stergere."))
+            return Messages::Answer::Yes;
+        die(QStringLiteral("unexpected message \"%1\": %2").arg(request.title, request.text));
+    });
+}
+
+// What main() does before its first window.
+void startAsProgram(QApplication &app, RomanianQtTexts *translator)
+{
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    app.installTranslator(translator);
+}
+
+qint64 kilobytesOf(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+struct Peak
+{
+    qint64 process = 0; // kB
+    qint64 engine = 0;  // kB
+};
+
+Peak probeMemory(const QString &folder)
+{
+    QProcess child;
+    child.setWorkingDirectory(folder);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory")});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0)
+        die(QStringLiteral("memory probe failed: ")
+            + QString::fromLocal8Bit(child.readAllStandardError()));
+    const QList<QByteArray> values = child.readAllStandardOutput().simplified().split(' ');
+    return {values.value(0).toLongLong(), values.value(1).toLongLong()};
+}
+
+} // namespace
+
+ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs)
+    : m_app(app)
+    , m_fileName(QFileInfo(fileName).absoluteFilePath())
+    , m_persons(persons)
+    , m_runs(runs)
+    , m_folder(QDir::temp().filePath(QStringLiteral("zavoni-bench-XXXXXX")))
+{
+    if (!QFileInfo(m_fileName).isFile())
+        die(m_fileName + QStringLiteral(" not found"));
+    // The program looks for Zavoni.mdb in the current folder. A link keeps the
+    // large register where it is; the engine follows it, so its journal lies
+    // beside the register whichever name opened it.
+    if (!m_folder.isValid()
+        || !QFile::link(m_fileName, m_folder.filePath(RegisterName)))
+        die(QStringLiteral("cannot link the register into a folder of its own"));
+    m_oldCurrent = QDir::currentPath();
+    QDir::setCurrent(m_folder.path());
+    answerDeletionsOnly();
+    startAsProgram(m_app, &m_translator);
+    m_reference = std::make_unique<EngineFloor>(RegisterName);
+
+    m_results.persons = persons;
+    m_results.runs = runs;
+    m_results.fileMb = QFileInfo(m_fileName).size() / 1048576.0;
+    m_results.sqliteVersion = QString::fromLatin1(sqlite3_libversion());
+}
+
+ProgramBench::~ProgramBench()
+{
+    if (m_chain)
+        closeFrom(ScreenKind::Persons);
+    m_form1.reset();
+    m_chain.reset();
+    m_floor.reset();
+    // Everything the runs wrote goes into the register itself before the
+    // folder and its link are removed.
+    if (m_reference)
+        m_reference->exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    m_reference.reset();
+    QDir::setCurrent(m_oldCurrent);
+    Messages::setHandler({});
+}
+
+int ProgramBench::run(const QString &out)
+{
+    readExpected();
+    std::fprintf(stderr, "  start-up\n");
+    measureStartup();
+
+    m_chain = std::make_unique<ScreenChain>();
+    m_form1 = std::make_unique<Form1>(m_chain.get());
+    if (!UiDriver::activate(m_form1.get()))
+        die(QStringLiteral("the start window cannot be made active"));
+    std::fprintf(stderr, "  persons screen\n");
+    measureOpenPersons();
+    checkSettings();
+    measureMoves();
+    std::fprintf(stderr, "  filters\n");
+    measureFilters();
+    std::fprintf(stderr, "  editing\n");
+    measureEditing();
+    std::fprintf(stderr, "  offences, accomplices, articles\n");
+    measureUpperScreens();
+    closeFrom(ScreenKind::Persons);
+    std::fprintf(stderr, "  memory\n");
+    measureMemory();
+
+    if (!out.isEmpty() && !Results::write(out, m_results))
+        die(out + QStringLiteral(": cannot write"));
+    std::printf("%s", qPrintable(Results::markdown({m_results})));
+    return 0;
+}
+
+void ProgramBench::readExpected()
+{
+    EngineFloor &ref = *m_reference;
+    Expected &e = m_expected;
+    const char *kept = "SELECT Numar FROM TBL_Numarare WHERE Sursa = ?";
+    expect(ref.integer(kept, {Catalogue::Persons}) == m_persons
+               && ref.integer("SELECT count(*) FROM TBL_Zavoni") == m_persons,
+           QStringLiteral("the register holds %1 persons").arg(m_persons));
+    expect(ref.integer("SELECT count(*) FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp}) == 0,
+           QStringLiteral("no person left by an earlier run"));
+    e.firstCnp = ref.text("SELECT CNP_C FROM TBL_Zavoni ORDER BY rowid LIMIT 1");
+    e.lastCnp = ref.text("SELECT CNP_C FROM TBL_Zavoni ORDER BY rowid DESC LIMIT 1");
+    e.women = ref.integer(kept, {Catalogue::WomenQuery});
+    e.men = ref.integer(kept, {Catalogue::MenQuery});
+    const char *firstOfSex = "SELECT CNP_C FROM TBL_Zavoni WHERE sex = ? ORDER BY rowid LIMIT 1";
+    e.firstWoman = ref.text(firstOfSex, {QStringLiteral("F")});
+    e.firstMan = ref.text(firstOfSex, {QStringLiteral("M")});
+
+    // The person in the middle, or the first after it whose first offence
+    // has an accomplice, so that every upper screen has rows to show.
+    const char *atRank = "SELECT CNP_C FROM TBL_Zavoni ORDER BY rowid LIMIT 1 OFFSET ?";
+    for (e.middle = m_persons / 2; e.middle + 1 < m_persons; ++e.middle) {
+        e.middleCnp = ref.text(atRank, {e.middle});
+        e.firstOffence = ref.integer("SELECT COD_infractiune FROM TBL_Infractiuni "
+                                     "WHERE CNP_C = ? ORDER BY rowid LIMIT 1",
+                                     {e.middleCnp});
+        e.accomplices = ref.integer("SELECT count(*) FROM TBL_Complicitate "
+                                    "WHERE COD_INFRACTIUNE = ?",
+                                    {e.firstOffence});
+        if (e.accomplices > 0)
+            break;
+    }
+    expect(e.accomplices > 0, QStringLiteral("a person with an accomplice"));
+    e.middleRowid = ref.integer("SELECT rowid FROM TBL_Zavoni WHERE CNP_C = ?", {e.middleCnp});
+    e.nextCnp = ref.text(atRank, {e.middle + 1});
+    e.middleName = ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {e.middleCnp});
+    e.offences = ref.integer("SELECT count(*) FROM TBL_Infractiuni WHERE CNP_C = ?",
+                             {e.middleCnp});
+    e.articles = ref.integer("SELECT count(*) FROM TBL_Articole WHERE Cod_infractiune = ?",
+                             {e.firstOffence});
+    e.anyAccomplice = ref.text("SELECT CNP FROM TBL_Complici LIMIT 1");
+}
+
+// The floor is only a floor if it waits for the disk and caches as the
+// program's own connection does.
+void ProgramBench::checkSettings()
+{
+    bool found = false;
+    const QStringList names = QSqlDatabase::connectionNames();
+    for (const QString &name : names) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (!db.isOpen() || db.databaseName() != RegisterName)
+            continue;
+        found = true;
+        for (const char *setting : {"cache_size", "synchronous", "foreign_keys", "journal_mode"}) {
+            QSqlQuery q(db);
+            const QString mine = m_reference->setting(setting);
+            expect(q.exec(QStringLiteral("PRAGMA ") + QLatin1String(setting)) && q.next()
+                       && q.value(0).toString() == mine,
+                   QStringLiteral("the floor opens the register as the program does (%1)")
+                       .arg(QLatin1String(setting)));
+        }
+    }
+    expect(found, QStringLiteral("the program's connection"));
+}
+
+void ProgramBench::measureStartup()
+{
+    const Series program = Processes::measure(Processes::sibling("zavoni_bench_start"), m_runs);
+    const Series floor = Processes::measure(Processes::sibling("zavoni_bench_startfloor"), m_runs);
+    add(QStringLiteral("startup"), Results::Kind::Startup,
+        QStringLiteral("Process start until the start window `Form1` is painted"), program, floor,
+        {});
+    // What the start costs without its one step that reads the whole register.
+    const Series withoutSweep = Processes::measure(Processes::sibling("zavoni_bench_start"),
+                                                   m_runs, {QStringLiteral("--without-sweep")});
+    add(QStringLiteral("startup_without_sweep"), Results::Kind::Diagnostic,
+        QStringLiteral("Diagnostic, not the program: the same start without its sweep of "
+                       "orphan accomplices"),
+        withoutSweep, floor, {});
+}
+
+void ProgramBench::measureMemory()
+{
+    QTemporaryDir base(QDir::temp().filePath(QStringLiteral("zavoni-bench-base-XXXXXX")));
+    QString problem;
+    if (!base.isValid()
+        || !RegisterGenerator::generate(base.filePath(RegisterName), BasePersons, 1, nullptr,
+                                        &problem))
+        die(QStringLiteral("base register: ") + problem);
+    const Peak small = probeMemory(base.path());
+    const Peak peak = probeMemory(m_folder.path());
+    m_results.memory = {peak.process, peak.engine, BasePersons, small.process, small.engine};
+}
+
+int ProgramBench::memoryProbe(QApplication &app)
+{
+    answerDeletionsOnly();
+    RomanianQtTexts translator;
+    startAsProgram(app, &translator);
+    if (!Startup::prepareRegister(RegisterName))
+        return 1;
+    ScreenChain chain;
+    Form1 form1(&chain);
+    form1.show();
+    QCoreApplication::processEvents();
+    UiDriver::click(&form1, QStringLiteral("Command1"));
+    QWidget *persons = chain.screen(ScreenKind::Persons);
+    if (!persons)
+        return 1;
+    persons->grab();
+    UiDriver::click(data(persons), QStringLiteral("Last"));
+    persons->grab();
+    QCoreApplication::processEvents();
+    std::printf("%lld %lld\n", kilobytesOf("VmHWM:"),
+                static_cast<long long>(sqlite3_memory_highwater(0) / 1024));
+    return 0;
+}
+
+QWidget *ProgramBench::screen(ScreenKind kind) const
+{
+    return m_chain->screen(kind);
+}
+
+// Closes the screen with "Înapoi", and first every screen above it.
+void ProgramBench::closeFrom(ScreenKind kind)
+{
+    while (m_chain->stack().contains(kind)) {
+        const ScreenKind top = m_chain->stack().last();
+        UiDriver::click(screen(top), QStringLiteral("Command6"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (screen(top))
+            die(QStringLiteral("a screen did not close"));
+    }
+    QCoreApplication::processEvents();
+}
+
+QWidget *ProgramBench::reopenPersons()
+{
+    closeFrom(ScreenKind::Persons);
+    UiDriver::click(m_form1.get(), QStringLiteral("Command1"));
+    QWidget *persons = screen(ScreenKind::Persons);
+    if (!persons)
+        die(QStringLiteral("the persons screen did not open"));
+    QCoreApplication::processEvents();
+    return persons;
+}
+
+// The persons screen open over the given source, nothing above it.
+QWidget *ProgramBench::personsShowing(const QString &source)
+{
+    QWidget *persons = screen(ScreenKind::Persons);
+    if (!persons)
+        persons = reopenPersons();
+    closeFrom(ScreenKind::Offences);
+    if (data(persons)->recordSource() != source) {
+        const char *button = source == SourceTexts::PersonsWomen ? "Command11"
+                             : source == SourceTexts::PersonsMen ? "Command13"
+                                                                 : "Command12";
+        UiDriver::click(persons, QLatin1String(button));
+        QCoreApplication::processEvents();
+    }
+    expect(data(persons)->recordSource() == source, QStringLiteral("filter ") + source);
+    return persons;
+}
+
+// The operator has found the person in the middle of the whole list.
+QWidget *ProgramBench::personsAtMiddle()
+{
+    QWidget *persons = personsShowing(SourceTexts::Persons);
+    Recordset *rs = data(persons)->recordset();
+    if (rs->absolutePosition() != m_expected.middle) {
+        rs->moveTo(int(m_expected.middle));
+        QCoreApplication::processEvents();
+    }
+    expect(boxText(persons, "Text1") == m_expected.middleCnp, QStringLiteral("middle person"));
+    return persons;
+}
+
+QWidget *ProgramBench::offencesOfMiddle()
+{
+    QWidget *offences = screen(ScreenKind::Offences);
+    if (!offences || boxText(screen(ScreenKind::Persons), "Text1") != m_expected.middleCnp) {
+        QWidget *persons = personsAtMiddle();
+        UiDriver::click(persons, QStringLiteral("Command9"));
+        QCoreApplication::processEvents();
+        offences = screen(ScreenKind::Offences);
+    }
+    closeFrom(ScreenKind::Accomplices);
+    closeFrom(ScreenKind::Articles);
+    expect(offences && data(offences)->recordset()->absolutePosition() == 0,
+           QStringLiteral("the middle person's offences, the first one current"));
+    return offences;
+}
+
+// A click, then the window painted whole: the step ends when the operator
+// can see its result.
+void ProgramBench::clickAndShow(QWidget *window, const char *button, ScreenKind shown)
+{
+    UiDriver::click(window, QLatin1String(button));
+    m_painted = screen(shown);
+    if (!m_painted)
+        die(QStringLiteral("%1 opened no screen").arg(QLatin1String(button)));
+    m_painted->grab();
+}
+
+void ProgramBench::clickAndShow(QWidget *window, const char *button)
+{
+    UiDriver::click(window, QLatin1String(button));
+    m_painted = window->window();
+    m_painted->grab();
+}
+
+EngineFloor &ProgramBench::freshEngine()
+{
+    m_floor.reset();
+    m_floor = std::make_unique<EngineFloor>(RegisterName);
+    return *m_floor;
+}
+
+EngineFloor &ProgramBench::engine()
+{
+    if (!m_floor)
+        m_floor = std::make_unique<EngineFloor>(RegisterName);
+    return *m_floor;
+}
+
+Series ProgramBench::program(const QString &key, const std::function<void()> &prepare,
+                             const std::function<void()> &work,
+                             const std::function<void()> &check, std::vector<double> *paint)
+{
+    return Measurement::measure(m_runs, prepare, work, [&] {
+        check();
+        paintAgain(key, paint);
+    });
+}
+
+void ProgramBench::paintAgain(const QString &key, std::vector<double> *paint)
+{
+    const double start = Measurement::cpuMs();
+    const QPixmap shown = m_painted->grab();
+    paint->push_back(Measurement::cpuMs() - start);
+    const QString shots = qEnvironmentVariable("ZAVONI_BENCH_SHOTS");
+    if (!shots.isEmpty())
+        shown.save(QDir(shots).filePath(key + QStringLiteral(".png")));
+}
+
+void ProgramBench::add(const QString &key, Results::Kind kind, const QString &label,
+                       const Series &program, const Series &floor,
+                       const std::vector<double> &paint)
+{
+    Results::Operation op;
+    op.key = key;
+    op.kind = kind;
+    op.label = label;
+    op.wall = program.wallStats();
+    op.cpu = program.cpuStats();
+    op.paintCpu = paint.empty() ? -1 : Measurement::stats(paint).median;
+    op.floorWall = floor.wallStats();
+    op.floorCpu = floor.cpuStats();
+    m_results.operations << op;
+    std::fprintf(stderr, "    %-40s %8.2f ms (floor %.2f)\n", qPrintable(key), op.wall.median,
+                 op.floorWall.median);
+}
