@@ -1,9 +1,12 @@
 #include "database.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sys/stat.h>
 
 namespace {
 QAtomicInt connectionCounter;
@@ -41,6 +44,11 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
             *error = DataError::fromSql(db->m_db.lastError());
         return nullptr;
     }
+    struct stat info;
+    if (::stat(QFile::encodeName(fileName).constData(), &info) == 0) {
+        db->m_device = info.st_dev;
+        db->m_inode = info.st_ino;
+    }
     // FULL makes a committed save durable across a power cut, not only a crash.
     const char *pragmas[] = {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
                              "PRAGMA synchronous = FULL", "PRAGMA cache_size = -8192"};
@@ -59,4 +67,11 @@ bool Database::exec(const QString &sql, DataError *error)
     if (error)
         *error = DataError::fromSql(query.lastError());
     return false;
+}
+
+bool Database::stillInPlace() const
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(m_db.databaseName()).constData(), &info) == 0
+           && quint64(info.st_dev) == m_device && quint64(info.st_ino) == m_inode;
 }

@@ -25,10 +25,14 @@ public:
     QString fileName() const { return m_db.databaseName(); }
     // Runs one statement that takes no parameters and returns no rows.
     bool exec(const QString &sql, DataError *error = nullptr);
+    // False once the file under the name is no longer the one opened.
+    bool stillInPlace() const;
 
 private:
     explicit Database(const QString &connectionName);
 
     QString m_connectionName;
     QSqlDatabase m_db;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };

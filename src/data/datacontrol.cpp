@@ -170,8 +170,8 @@ void DataControl::showRow()
         if (!b.box)
             continue;
         const QString text = (adding || none) ? QString() : displayText(m_recordset->value(b.field));
-        b.shown = text;
         setBoxText(b.box, text);
+        b.shown = boxText(b.box);
     }
 }
 

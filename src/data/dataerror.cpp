@@ -59,7 +59,9 @@ DataError DataError::make(int number, const QString &detail)
     return {number, text};
 }
 
-DataError DataError::fromSqliteCode(int code, const QString &message)
+namespace {
+
+int engineNumber(int code, const QString &message)
 {
     const int primary = code & 0xff;
     // Only a repeated CNP is a duplicate in the register's sense; any other
@@ -67,38 +69,47 @@ DataError DataError::fromSqliteCode(int code, const QString &message)
     if (code == 1555 || code == 2067) {
         if (message.contains(QLatin1String("TBL_Zavoni.CNP_C"), Qt::CaseInsensitive)
             || message.contains(QLatin1String("TBL_Complici.CNP"), Qt::CaseInsensitive))
-            return make(EngineError::DuplicateKey, message);
-        return make(EngineError::Generic, message);
+            return EngineError::DuplicateKey;
+        return EngineError::Generic;
     }
     if (code == 1299) {
         if (message.contains(QLatin1String(".CNP"), Qt::CaseInsensitive))
-            return make(EngineError::KeyIsNull, message);
-        return make(EngineError::FieldIsNull, message);
+            return EngineError::KeyIsNull;
+        return EngineError::FieldIsNull;
     }
     switch (primary) {
     case 19: // other constraints
         if (code == 787)
-            return make(EngineError::RelatedRecordRequired, message);
-        return make(EngineError::Generic, message);
+            return EngineError::RelatedRecordRequired;
+        return EngineError::Generic;
     case 5:
     case 6:
-        return make(EngineError::Locked, message);
+        return EngineError::Locked;
     case 8:
-        return make(EngineError::ReadOnly, message);
+        return EngineError::ReadOnly;
     case 10:
-        return make(EngineError::DiskIo, message);
+        return EngineError::DiskIo;
     case 13:
-        return make(EngineError::DiskFull, message);
+        return EngineError::DiskFull;
     case 11:
     case 26:
-        return make(EngineError::NotARegister, message);
+        return EngineError::NotARegister;
     case 14:
-        return make(EngineError::FileNotFound, message);
+        return EngineError::FileNotFound;
     case 20:
-        return make(EngineError::TypeMismatch, message);
+        return EngineError::TypeMismatch;
     default:
-        return make(EngineError::Generic, message);
+        return EngineError::Generic;
     }
+}
+
+} // namespace
+
+DataError DataError::fromSqliteCode(int code, const QString &message)
+{
+    DataError error = make(engineNumber(code, message));
+    error.engineText = message;
+    return error;
 }
 
 DataError DataError::fromSql(const QSqlError &error)

@@ -30,7 +30,8 @@ constexpr int TypeMismatch = 3464;
 struct DataError
 {
     int number = EngineError::None;
-    QString text;
+    QString text;       // Romanian, for the operator
+    QString engineText; // what SQLite said, for a developer; never shown
 
     bool isError() const { return number != EngineError::None; }
     QString describe() const;

@@ -37,7 +37,8 @@ bool tokenize(const QString &text, QList<Token> *tokens, DataError *error)
             i = close + 1;
         } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
             // Quotes are doubled inside a literal, as the engine's SQL has it.
-            QString value;
+            // An empty literal is an empty text, not a missing value.
+            QString value = QStringLiteral("");
             int j = i + 1;
             bool closed = false;
             while (j < n) {

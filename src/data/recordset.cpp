@@ -474,6 +474,8 @@ bool Recordset::update()
     if (m_mode == EditMode::None)
         return fail(DataError::make(EngineError::UpdateWithoutEdit));
     m_error = DataError();
+    if (!m_db->stillInPlace())
+        return fail(DataError::make(EngineError::FileNotFound, m_db->fileName()));
     emit aboutToUpdate();
     QStringList columns;
     QVariantList values;
@@ -557,6 +559,8 @@ bool Recordset::deleteCurrent()
         return fail(DataError::make(EngineError::UpdateWithoutEdit));
     if (m_current < 0)
         return fail(DataError::make(EngineError::NoCurrentRecord));
+    if (!m_db->stillInPlace())
+        return fail(DataError::make(EngineError::FileNotFound, m_db->fileName()));
     const qint64 key = keyAt(m_current);
     QSqlDatabase &db = m_db->connection();
     if (!db.transaction())

@@ -30,7 +30,9 @@ inline const QString ArticlesOfOffence = QStringLiteral(
 
 inline QString quotedKey(const QString &key)
 {
-    return QLatin1Char('"') + key + QLatin1Char('"');
+    QString doubled = key;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
 } // namespace SourceTexts
