@@ -11,6 +11,7 @@
 #include "common/uidriver.h"
 #include "data/catalogue.h"
 #include "data/datacontrol.h"
+#include "data/dbgrid.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/messages.h"
@@ -22,6 +23,7 @@
 #include <QLocale>
 #include <QPixmap>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -65,22 +67,37 @@ qint64 kilobytesOf(const char *field)
     return -1;
 }
 
-struct Peak
+// The engine's page cache in kB, now and at its largest so far.
+Results::Reading readMemory()
 {
-    qint64 process = 0; // kB
-    qint64 engine = 0;  // kB
-};
+    sqlite3_int64 now = 0, highest = 0;
+    sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &now, &highest, 0);
+    return {kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest / 1024, now / 1024};
+}
 
-Peak probeMemory(const QString &folder)
+void printReading(const Results::Reading &r)
+{
+    std::printf("%lld %lld %lld %lld\n", r.peak, r.resident, r.cachePeak, r.cacheNow);
+}
+
+// The two readings of a memory probe run in that folder.
+QList<Results::Reading> probeMemory(const QString &folder)
 {
     QProcess child;
     child.setWorkingDirectory(folder);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory")});
-    if (!child.waitForFinished(600000) || child.exitCode() != 0)
+    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
+        || child.exitCode() != 0)
         die(QStringLiteral("memory probe failed: ")
             + QString::fromLocal8Bit(child.readAllStandardError()));
-    const QList<QByteArray> values = child.readAllStandardOutput().simplified().split(' ');
-    return {values.value(0).toLongLong(), values.value(1).toLongLong()};
+    const QList<QByteArray> v = child.readAllStandardOutput().simplified().split(' ');
+    if (v.size() != 8)
+        die(QStringLiteral("memory probe said nothing"));
+    QList<Results::Reading> readings;
+    for (int i = 0; i < 8; i += 4)
+        readings.append({v[i].toLongLong(), v[i + 1].toLongLong(), v[i + 2].toLongLong(),
+                         v[i + 3].toLongLong()});
+    return readings;
 }
 
 } // namespace
@@ -248,9 +265,9 @@ void ProgramBench::measureMemory()
         || !RegisterGenerator::generate(base.filePath(RegisterName), BasePersons, 1, nullptr,
                                         &problem))
         die(QStringLiteral("base register: ") + problem);
-    const Peak small = probeMemory(base.path());
-    const Peak peak = probeMemory(m_folder.path());
-    m_results.memory = {peak.process, peak.engine, BasePersons, small.process, small.engine};
+    const QList<Results::Reading> small = probeMemory(base.path());
+    const QList<Results::Reading> large = probeMemory(m_folder.path());
+    m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};
 }
 
 int ProgramBench::memoryProbe(QApplication &app)
@@ -272,8 +289,13 @@ int ProgramBench::memoryProbe(QApplication &app)
     UiDriver::click(data(persons), QStringLiteral("Last"));
     persons->grab();
     QCoreApplication::processEvents();
-    std::printf("%lld %lld\n", kilobytesOf("VmHWM:"),
-                static_cast<long long>(sqlite3_memory_highwater(0) / 1024));
+    printReading(readMemory());
+    // The operator drags the scroll bar to the middle of the list.
+    DBGrid *view = grid(persons);
+    view->verticalScrollBar()->setValue(view->model()->rowCount() / 2);
+    persons->grab();
+    QCoreApplication::processEvents();
+    printReading(readMemory());
     return 0;
 }
 

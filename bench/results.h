@@ -29,13 +29,22 @@ struct Operation
     Measurement::Stats floorCpu;
 };
 
+// One reading of the program's memory, in kB.
+struct Reading
+{
+    qint64 peak = 0;      // VmHWM so far
+    qint64 resident = 0;  // VmRSS now
+    qint64 cachePeak = 0; // the engine's page cache at its largest so far
+    qint64 cacheNow = 0;  // the engine's page cache now
+};
+
 struct Memory
 {
-    qint64 peakKb = 0;       // VmHWM with the persons screen open
-    qint64 engineKb = 0;     // the engine's own peak allocation, mostly page cache
-    qint64 basePersons = 0;  // the small register that gives the fixed base
-    qint64 basePeakKb = 0;
-    qint64 baseEngineKb = 0;
+    qint64 basePersons = 0; // the small register that gives the fixed base
+    Reading baseOpen;
+    Reading baseScrolled;
+    Reading open;     // the persons screen open, its first page painted, then its last
+    Reading scrolled; // then its grid's scroll bar dragged to the middle
 };
 
 struct Size
