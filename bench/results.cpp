@@ -17,7 +17,7 @@ QString number(double value)
 
 QString persons(qint64 n)
 {
-    return QLocale::c().toString(n);
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
 }
 
 QString kindName(Kind kind)

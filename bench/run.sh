@@ -27,8 +27,10 @@ results=$work/RESULTS.md
 export QT_QPA_PLATFORM=offscreen
 
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-if ! git -C "$root" diff --quiet HEAD -- src bench ':!bench/RESULTS.md' 2>/dev/null; then
-    commit="$commit (with uncommitted changes in src or bench)"
+changed=$(git -C "$root" diff --name-only HEAD -- src bench ':!bench/RESULTS.md' 2>/dev/null |
+    tr '\n' ' ' | sed 's/ $//')
+if [ -n "$changed" ]; then
+    commit="$commit, with uncommitted changes in $changed"
 fi
 
 {
