@@ -41,7 +41,8 @@ fi
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Commit: $commit"
-    echo "- Processors: $(nproc), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+    model=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+    echo "- Processors: $(nproc), $model"
     echo "- Memory: $(awk '/MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo)"
     echo "- Load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (other work shares the machine:"
     echo "  the processor times beside the wall times are what an idle machine would show)"
@@ -81,8 +82,8 @@ done
     echo
     echo "\`zavoni_bench_program\`: the real start in a folder holding the register as"
     echo "\`Zavoni.mdb\`, then the real screens driven by mouse clicks, each step ending when its"
-    echo "window has been painted (\`grab()\`). The floor of each step is the same data work through"
-    echo "SQLite's C interface on a connection opened as the program opens its own."
+    echo "window has been painted (\`grab()\`). The floor of each step is the same data work"
+    echo "through SQLite's C interface on a connection opened as the program opens its own."
     echo
     # shellcheck disable=SC2086
     "$build/bench/zavoni_bench_program" --report $tables
