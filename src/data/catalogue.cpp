@@ -170,24 +170,25 @@ QStringList schemaStatements()
     s << QStringLiteral("INSERT INTO \"%1\" VALUES ('TBL_Zavoni', 0), "
                         "('Q_Zavonii_de_sex_feminin', 0), ('Q_Zavonii_de_sex_masculin', 0)")
              .arg(CountsTable);
-    const QString step = QStringLiteral(
-        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE \"Sursa\" = 'TBL_Zavoni' "
-        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_feminin' AND %3.\"sex\" = 'F') "
-        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_masculin' AND %3.\"sex\" = 'M');");
+    // One keyed update per count: an OR across the counts would make SQLite
+    // build temporary tables on every saved person.
+    const QString total = QStringLiteral(
+        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE \"Sursa\" = 'TBL_Zavoni';");
+    const QString bySex = QStringLiteral(
+        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE \"Sursa\" = CASE %3.\"sex\" "
+        "WHEN 'F' THEN 'Q_Zavonii_de_sex_feminin' WHEN 'M' THEN 'Q_Zavonii_de_sex_masculin' "
+        "END;");
+    const QString plus = QStringLiteral("+"), minus = QStringLiteral("-");
+    const QString neu = QStringLiteral("NEW"), old = QStringLiteral("OLD");
     s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_adaugat\" AFTER INSERT ON \"TBL_Zavoni\" "
-                        "BEGIN %1 END")
-             .arg(step.arg(CountsTable, QStringLiteral("+"), QStringLiteral("NEW")));
+                        "BEGIN %1 %2 END")
+             .arg(total.arg(CountsTable, plus), bySex.arg(CountsTable, plus, neu));
     s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_sters\" AFTER DELETE ON \"TBL_Zavoni\" "
-                        "BEGIN %1 END")
-             .arg(step.arg(CountsTable, QStringLiteral("-"), QStringLiteral("OLD")));
-    const QString sexStep = QStringLiteral(
-        "UPDATE \"%1\" SET \"Numar\" = \"Numar\" %2 1 WHERE "
-        "(\"Sursa\" = 'Q_Zavonii_de_sex_feminin' AND %3.\"sex\" = 'F') "
-        "OR (\"Sursa\" = 'Q_Zavonii_de_sex_masculin' AND %3.\"sex\" = 'M');");
+                        "BEGIN %1 %2 END")
+             .arg(total.arg(CountsTable, minus), bySex.arg(CountsTable, minus, old));
     s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_sex\" AFTER UPDATE OF \"sex\" ON "
                         "\"TBL_Zavoni\" BEGIN %1 %2 END")
-             .arg(sexStep.arg(CountsTable, QStringLiteral("-"), QStringLiteral("OLD")),
-                  sexStep.arg(CountsTable, QStringLiteral("+"), QStringLiteral("NEW")));
+             .arg(bySex.arg(CountsTable, minus, old), bySex.arg(CountsTable, plus, neu));
     s << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId);
     s << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
     return s;

@@ -186,7 +186,8 @@ bool sweepOrphans(const QString &fileName, QString *problem)
     DataError error;
     auto db = Database::open(fileName, &error);
     if (db
-        && db->exec(QStringLiteral("DELETE FROM \"TBL_Complici\" WHERE NOT EXISTS (SELECT 1 FROM "
+        && db->exec(QStringLiteral("DELETE FROM \"TBL_Complici\" WHERE rowid > (SELECT max(rowid) "
+                                   "FROM \"TBL_Complici\") - 16 AND NOT EXISTS (SELECT 1 FROM "
                                    "\"TBL_Complicitate\" l WHERE l.\"CNP\" = "
                                    "\"TBL_Complici\".\"CNP\")"),
                     &error))

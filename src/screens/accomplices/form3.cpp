@@ -261,7 +261,17 @@ void Form3::Command3_Click()
     }
     rs->moveLast();
     if (m_isAdding && !m_linkRecordset->update()) {
-        saveFailed(m_linkRecordset->lastError());
+        // Without its link the accomplice belongs to no offence: it goes out
+        // again, and what was typed stays pending for another try.
+        const DataError error = m_linkRecordset->lastError();
+        QStringList typed;
+        for (QLineEdit *box : textBoxes())
+            typed << box->text();
+        rs->deleteCurrent();
+        rs->addNew();
+        for (int i = 0; i < typed.size(); ++i)
+            textBoxes().at(i)->setText(typed.at(i));
+        saveFailed(error);
         return;
     }
     LeaveEditMode();

@@ -215,11 +215,14 @@ void Form2::Command3_Click()
         return;
 
     // Sex and sector go into the row even when the names check below fails:
-    // they stay there for the next attempt.
+    // they stay there for the next attempt. A list left blank because the
+    // stored value is none of its items keeps that value as it was.
     Recordset *rs = recordset();
     const int sector = int(FieldRules::leadingNumber(m_ui->Combo2->currentText()));
-    if (!rs->setValue(QStringLiteral("sex"), m_ui->Combo1->currentText())
-        || !rs->setValue(QStringLiteral("sector"), sector)) {
+    if ((m_ui->Combo1->currentIndex() >= 0
+         && !rs->setValue(QStringLiteral("sex"), m_ui->Combo1->currentText()))
+        || (m_ui->Combo2->currentIndex() >= 0
+            && !rs->setValue(QStringLiteral("sector"), sector))) {
         saveFailed();
         return;
     }
