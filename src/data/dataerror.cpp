@@ -56,7 +56,7 @@ DataError DataError::make(int number, const QString &detail)
     QString text = standardText(number);
     if (!detail.isEmpty())
         text += QLatin1Char(' ') + detail;
-    return {number, text};
+    return {number, text, {}};
 }
 
 namespace {
