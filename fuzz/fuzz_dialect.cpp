@@ -88,11 +88,13 @@ bool onlyCatalogueQuotes(const QString &sql)
     return true;
 }
 
+// A literal is bound as itself; an empty text must not become NULL, which
+// would match nothing.
 bool hasParameter(const QVariantList &params, const Dialect::Token &literal)
 {
     for (const QVariant &p : params) {
         if (literal.type == Dialect::TokenType::String && p.typeId() == QMetaType::QString
-            && p.toString() == literal.text)
+            && p.toString() == literal.text && !p.toString().isNull())
             return true;
         if (literal.type == Dialect::TokenType::Number && p.typeId() != QMetaType::QString
             && p.toDouble() == literal.text.toDouble())
