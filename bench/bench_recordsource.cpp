@@ -191,8 +191,12 @@ public:
     void repaintGrid() { m_grid->viewport()->repaint(); }
 
     // The rows at the top and the bottom of the painted page.
-    int firstShownRow() const { return m_grid->rowAt(0); }
-    int lastShownRow() const { return m_grid->rowAt(m_grid->viewport()->height() - 1); }
+    int firstShownRow() const { return m_grid->topRecord() + m_grid->rowAt(0); }
+    int lastShownRow() const
+    {
+        const int row = m_grid->rowAt(m_grid->viewport()->height() - 1);
+        return m_grid->topRecord() + (row < 0 ? m_grid->model()->rowCount() - 1 : row);
+    }
 
 private:
     QWidget m_window;

@@ -55,6 +55,22 @@ QString labelText(QWidget *screen, const char *name)
     return label->text();
 }
 
+int firstShown(DBGrid *view)
+{
+    return view->topRecord() + view->rowAt(0);
+}
+
+bool recordShown(DBGrid *view, int record)
+{
+    const QModelIndex index = view->model()->index(record - view->topRecord(), 0);
+    return index.isValid() && view->viewport()->rect().intersects(view->visualRect(index));
+}
+
+QString shownText(DBGrid *view, int record)
+{
+    return view->model()->index(record - view->topRecord(), 0).data().toString();
+}
+
 int shownRows(QTableView *view)
 {
     const int top = view->rowAt(0);

@@ -27,5 +27,10 @@ QString boxText(QWidget *screen, const char *name);
 QString labelText(QWidget *screen, const char *name);
 // How many rows the grid's page shows.
 int shownRows(QTableView *view);
+// The position in the set of the grid's first shown row.
+int firstShown(DBGrid *view);
+// Whether the row at this position of the set is on the grid's page, and its first cell.
+bool recordShown(DBGrid *view, int record);
+QString shownText(DBGrid *view, int record);
 
 } // namespace BenchSupport

@@ -292,7 +292,7 @@ int ProgramBench::memoryProbe(QApplication &app)
     printReading(readMemory());
     // The operator drags the scroll bar to the middle of the list.
     DBGrid *view = grid(persons);
-    view->verticalScrollBar()->setValue(view->model()->rowCount() / 2);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
     persons->grab();
     QCoreApplication::processEvents();
     printReading(readMemory());

@@ -5,21 +5,24 @@
 
 #include <QHeaderView>
 #include <QLocale>
+#include <QScrollBar>
 
 RecordsetModel::RecordsetModel(Recordset *recordset, QObject *parent)
     : QAbstractTableModel(parent)
     , m_recordset(recordset)
 {
     connect(recordset, &Recordset::aboutToReset, this, [this] { beginResetModel(); });
-    connect(recordset, &Recordset::wasReset, this, [this] { endResetModel(); });
-    connect(recordset, &Recordset::aboutToAppend, this,
-            [this](int row) { beginInsertRows({}, row, row); });
-    connect(recordset, &Recordset::appended, this, [this] { endInsertRows(); });
-    connect(recordset, &Recordset::aboutToRemove, this,
-            [this](int row) { beginRemoveRows({}, row, row); });
-    connect(recordset, &Recordset::removed, this, [this] { endRemoveRows(); });
+    connect(recordset, &Recordset::wasReset, this, [this] {
+        m_top = 0;
+        m_rows = qBound(0, m_recordset->recordCount(), m_capacity);
+        endResetModel();
+    });
+    connect(recordset, &Recordset::appended, this, &RecordsetModel::fit);
+    connect(recordset, &Recordset::aboutToRemove, this, &RecordsetModel::rowAboutToGo);
+    connect(recordset, &Recordset::removed, this, &RecordsetModel::rowGone);
     connect(recordset, &Recordset::rowChanged, this, [this](int row) {
-        emit dataChanged(index(row, 0), index(row, int(m_fields.size()) - 1));
+        if (row >= m_top && row < m_top + m_rows)
+            emit dataChanged(index(row - m_top, 0), index(row - m_top, columnCount() - 1));
     });
 }
 
@@ -28,12 +31,65 @@ void RecordsetModel::setColumns(const QStringList &captions, const QStringList &
     beginResetModel();
     m_captions = captions;
     m_fields = fields;
+    m_rows = qBound(0, m_recordset->recordCount() - m_top, m_capacity);
     endResetModel();
+}
+
+void RecordsetModel::setTop(int top)
+{
+    top = qMax(0, top);
+    if (top == m_top)
+        return;
+    m_top = top;
+    fit();
+    if (m_rows > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+}
+
+void RecordsetModel::setCapacity(int rows)
+{
+    m_capacity = qMax(1, rows);
+    fit();
+}
+
+void RecordsetModel::fit()
+{
+    const int rows = qBound(0, m_recordset->recordCount() - m_top, m_capacity);
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows < m_rows) {
+        beginRemoveRows({}, rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    }
+}
+
+void RecordsetModel::rowAboutToGo(int row)
+{
+    m_removing = row >= m_top && row < m_top + m_rows;
+    if (m_removing) {
+        beginRemoveRows({}, row - m_top, row - m_top);
+    } else if (row < m_top) {
+        // The rows shown move up one place in the set: keep showing them.
+        --m_top;
+    }
+}
+
+void RecordsetModel::rowGone()
+{
+    if (m_removing) {
+        --m_rows;
+        endRemoveRows();
+        m_removing = false;
+    }
+    fit();
 }
 
 int RecordsetModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_recordset->recordCount();
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int RecordsetModel::columnCount(const QModelIndex &parent) const
@@ -43,12 +99,12 @@ int RecordsetModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordsetModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
         return {};
     const int column = m_recordset->fieldIndex(m_fields.value(index.column()));
     if (column < 0)
         return {};
-    const QVariant value = m_recordset->valueAt(index.row(), column);
+    const QVariant value = m_recordset->valueAt(m_top + index.row(), column);
     // An empty flag counts as not true, as the screens' status texts read it.
     if (m_recordset->fieldType(column) == Catalogue::FieldType::Boolean)
         return value.toBool() ? QStringLiteral("Da") : QStringLiteral("Nu");
@@ -75,8 +131,10 @@ DBGrid::DBGrid(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setTabKeyNavigation(false);
     setWordWrap(false);
+    // The window is moved by the grid itself; the view must not scroll it.
+    setAutoScroll(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     verticalHeader()->hide();
-    // Fixed heights let the view place a million rows without measuring them.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
@@ -102,22 +160,85 @@ void DBGrid::setDataControl(DataControl *control)
 {
     m_control = control;
     m_model = new RecordsetModel(control->recordset(), this);
+    m_model->setCapacity(fullRows() + 1);
     m_model->setColumns(m_captions, m_fields);
     setModel(m_model);
     connect(control, &DataControl::rowShown, this, &DBGrid::followCurrentRow);
 }
 
+int DBGrid::fullRows() const
+{
+    return qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()));
+}
+
+void DBGrid::updateGeometries()
+{
+    if (m_adjusting) {
+        QTableView::updateGeometries();
+        return;
+    }
+    // The view sizes its scroll bar for the rows it holds; the window's own
+    // range is put back after it.
+    m_adjusting = true;
+    QTableView::updateGeometries();
+    m_adjusting = false;
+    syncWindow();
+}
+
+void DBGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, 0);
+    if (dy != 0 && !m_adjusting && m_model)
+        setTop(verticalScrollBar()->value());
+}
+
+void DBGrid::syncWindow()
+{
+    if (!m_model)
+        return;
+    m_model->setCapacity(fullRows() + 1);
+    setTop(m_model->top());
+}
+
+void DBGrid::setTop(int top)
+{
+    const int full = fullRows();
+    const int last = qMax(0, m_control->recordset()->recordCount() - full);
+    top = qBound(0, top, last);
+    m_model->setTop(top);
+    const bool adjusting = m_adjusting;
+    m_adjusting = true;
+    QScrollBar *bar = verticalScrollBar();
+    bar->setRange(0, last);
+    bar->setPageStep(full);
+    bar->setSingleStep(1);
+    bar->setValue(top);
+    m_adjusting = adjusting;
+    selectCurrent();
+}
+
+void DBGrid::selectCurrent()
+{
+    const int row = m_control->recordset()->absolutePosition() - m_model->top();
+    m_following = true;
+    if (m_control->recordset()->absolutePosition() >= 0 && row >= 0
+        && row < m_model->rowCount())
+        selectRow(row);
+    else
+        clearSelection();
+    m_following = false;
+}
+
 void DBGrid::followCurrentRow()
 {
     const int row = m_control->recordset()->absolutePosition();
-    m_following = true;
-    if (row < 0) {
-        clearSelection();
-    } else {
-        selectRow(row);
-        scrollTo(m_model->index(row, 0));
-    }
-    m_following = false;
+    int top = m_model->top();
+    const int full = fullRows();
+    if (row >= 0 && row < top)
+        top = row;
+    else if (row >= top + full)
+        top = row - full + 1;
+    setTop(top);
 }
 
 void DBGrid::rowClicked(const QModelIndex &index)
@@ -125,7 +246,8 @@ void DBGrid::rowClicked(const QModelIndex &index)
     if (m_following || !index.isValid() || !isEnabled())
         return;
     Recordset *rs = m_control->recordset();
-    if (index.row() == rs->absolutePosition() || rs->editMode() != Recordset::EditMode::None)
+    const int row = m_model->top() + index.row();
+    if (row == rs->absolutePosition() || rs->editMode() != Recordset::EditMode::None)
         return;
-    rs->moveTo(index.row());
+    rs->moveTo(row);
 }

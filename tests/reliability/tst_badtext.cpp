@@ -266,7 +266,8 @@ void TestBadText::browse(const QString &source, const QString &expectedSql,
                      qPrintable(QStringLiteral("row %1 %2").arg(row).arg(field)));
             if (want.typeId() == QMetaType::QString)
                 QCOMPARE(boxes.at(column)->text(), want.toString());
-            const QVariant cell = grid->model()->data(grid->model()->index(row, column));
+            const QVariant cell =
+                grid->model()->data(grid->model()->index(row - grid->topRecord(), column));
             QVERIFY2(cell.typeId() == QMetaType::QString,
                      qPrintable(QStringLiteral("grid row %1 %2").arg(row).arg(field)));
             if (rs->fieldType(column) == Catalogue::FieldType::Boolean)

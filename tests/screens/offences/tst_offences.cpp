@@ -3,6 +3,7 @@
 #include "common/testregister.h"
 #include "common/uidriver.h"
 #include "data/datacontrol.h"
+#include "data/dbgrid.h"
 #include "screens/common/memobox.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -95,9 +97,11 @@ struct Session
             } else if (step == "?yes") {
                 messages.answer(Messages::Answer::Yes);
             } else if (step.startsWith('>')) {
-                auto *grid = w<QTableView>("DBGrid1");
-                const QModelIndex index = grid->model()->index(step.mid(1).toInt(), 0);
-                grid->scrollTo(index);
+                // As the operator does: the scroll bar brings the row into view.
+                auto *grid = w<DBGrid>("DBGrid1");
+                const int record = step.mid(1).toInt();
+                grid->verticalScrollBar()->setValue(record);
+                const QModelIndex index = grid->model()->index(record - grid->topRecord(), 0);
                 QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                                   grid->visualRect(index).center());
             } else if (eq > 0) {
