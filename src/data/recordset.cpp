@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -12,7 +13,10 @@ namespace {
 // Enough rows at each end for a grid page and its neighbours; a set no larger
 // than twice this is read whole.
 constexpr int EdgeRows = 256;
+// The middle is read in chunks of this many keys, and a few are kept: the
+// grid's page, the pages either side, and the places the scroll bar went to.
 constexpr int MiddleChunk = 4096;
+constexpr int MiddleChunks = 8;
 constexpr int FetchBatch = 64;
 constexpr int CacheLimit = 4096;
 // A row another program deleted before this set reached it.
@@ -94,7 +98,13 @@ void Recordset::clearSet()
     m_added.clear();
     m_addedSet.clear();
     m_middleCount = 0;
+    m_headBound = 0;
+    m_tailBound = 0;
+    m_chunks.clear();
+    m_dense = false;
+    m_deletedMiddle.clear();
     m_current = -1;
+    m_currentKey.reset();
     m_afterDelete = -1;
     m_cache.clear();
     m_mode = EditMode::None;
@@ -115,13 +125,15 @@ bool Recordset::requery()
     }
     if (recordCount() > 0)
         m_current = 0;
+    m_currentKey.reset();
     emit wasReset();
     emit changed(Change::Requery);
     return ok;
 }
 
 bool Recordset::queryKeys(const QString &extraWhere, const QVariantList &extraParams,
-                          const QString &order, int limit, QList<qint64> *keys)
+                          const QString &order, qint64 limit, QList<qint64> *keys,
+                          qint64 offset)
 {
     QString sql = QStringLiteral("SELECT ");
     if (m_plan.distinctKeys)
@@ -136,7 +148,7 @@ bool Recordset::queryKeys(const QString &extraWhere, const QVariantList &extraPa
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY ") + m_plan.memberKey + QLatin1Char(' ') + order;
     if (limit > 0)
-        sql += QStringLiteral(" LIMIT %1").arg(limit);
+        sql += offset > 0 ? QStringLiteral(" LIMIT ? OFFSET ?") : QStringLiteral(" LIMIT ?");
     QSqlQuery q(m_db->connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -145,6 +157,11 @@ bool Recordset::queryKeys(const QString &extraWhere, const QVariantList &extraPa
         q.addBindValue(p);
     for (const QVariant &p : extraParams)
         q.addBindValue(p);
+    if (limit > 0) {
+        q.addBindValue(limit);
+        if (offset > 0)
+            q.addBindValue(offset);
+    }
     if (!q.exec())
         return failSql(q);
     while (q.next())
@@ -197,13 +214,17 @@ bool Recordset::loadKeys()
                 ok = queryKeys({}, {}, QStringLiteral("ASC"), EdgeRows, &m_head)
                      && queryKeys({}, {}, QStringLiteral("DESC"), EdgeRows, &m_tail);
                 std::reverse(m_tail.begin(), m_tail.end());
+                m_headBound = m_head.value(m_head.size() - 1);
                 m_tailBound = m_tail.value(0);
                 m_middleCount = count - m_head.size() - m_tail.size();
+                // Distinct keys, as many as the places between the bounds: all of them.
+                m_dense = m_tailBound - m_headBound - 1 == m_middleCount;
                 if (m_middleCount < 0 || m_head.isEmpty() || m_tail.isEmpty()) {
                     // The snapshot disagrees with itself: read it whole.
                     m_head.clear();
                     m_tail.clear();
                     m_middleCount = 0;
+                    m_dense = false;
                     ok = ok && queryKeys({}, {}, QStringLiteral("ASC"), 0, &m_head);
                 }
             }
@@ -218,32 +239,141 @@ int Recordset::recordCount() const
     return int(m_head.size() + m_middleCount + m_tail.size() + m_added.size());
 }
 
-bool Recordset::loadMiddle(int upToRow)
+qint64 Recordset::denseKey(qint64 rank) const
 {
-    while (m_middleCount > 0 && upToRow >= m_head.size()) {
-        const int want = int(qMin<qint64>(m_middleCount, MiddleChunk));
-        QList<qint64> keys;
-        const QString cond = QStringLiteral("%1 > ? AND %1 < ?").arg(m_plan.memberKey);
-        if (!queryKeys(cond, {m_head.last(), m_tailBound}, QStringLiteral("ASC"), want, &keys))
-            return false;
-        for (qint64 k : keys) {
-            if (!m_addedSet.contains(k))
-                m_head.append(k);
+    qint64 key = m_headBound + 1 + rank;
+    for (qint64 gone : m_deletedMiddle) {
+        if (gone > key)
+            break;
+        ++key;
+    }
+    return key;
+}
+
+bool Recordset::readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys)
+{
+    const qint64 first = denseKey(start);
+    const qint64 last = denseKey(end - 1);
+    QList<qint64> found;
+    const QString cond = QStringLiteral("%1 >= ? AND %1 <= ?").arg(m_plan.memberKey);
+    if (!queryKeys(cond, {first, last}, QStringLiteral("ASC"), 0, &found))
+        return false;
+    // Each key between the two was in the set when it was selected, but those
+    // deleted through it since. One missing now left meanwhile: its place
+    // stays, empty, and no other row moves into it.
+    auto gone = std::lower_bound(m_deletedMiddle.cbegin(), m_deletedMiddle.cend(), first);
+    auto it = found.cbegin();
+    for (qint64 key = first; key <= last; ++key) {
+        if (gone != m_deletedMiddle.cend() && *gone == key) {
+            ++gone;
+            continue;
         }
-        m_middleCount -= keys.size();
-        if (keys.size() < want) {
-            // Rows another program deleted meanwhile: keep the places, empty.
-            while (m_middleCount > 0) {
-                m_head.append(VanishedKey);
-                --m_middleCount;
+        while (it != found.cend() && *it < key)
+            ++it;
+        // A key added through the set in a place left empty shows at the end.
+        const bool present = it != found.cend() && *it == key && !m_addedSet.contains(key);
+        keys->append(present ? key : VanishedKey);
+    }
+    return true;
+}
+
+bool Recordset::readChunkBetween(int before, int after, qint64 start, qint64 end,
+                                 QList<qint64> *keys)
+{
+    // Counted from the nearest key known on either side: a chunk next to one
+    // already read costs no more than its own keys, and a jump to the middle
+    // steps over at most half of it.
+    qint64 lowKey = m_headBound;
+    qint64 lowRank = -1;
+    if (before >= 0) {
+        const Chunk &c = m_chunks.at(before);
+        for (qsizetype i = c.keys.size() - 1; i >= 0; --i) {
+            if (c.keys.at(i) != VanishedKey) {
+                lowKey = c.keys.at(i);
+                lowRank = c.start + i;
+                break;
             }
         }
     }
-    if (m_middleCount == 0 && !m_tail.isEmpty()) {
-        m_head += m_tail;
-        m_tail.clear();
+    qint64 highKey = m_tailBound;
+    qint64 highRank = m_middleCount;
+    if (after < m_chunks.size()) {
+        const Chunk &c = m_chunks.at(after);
+        for (qsizetype i = 0; i < c.keys.size(); ++i) {
+            if (c.keys.at(i) != VanishedKey) {
+                highKey = c.keys.at(i);
+                highRank = c.start + i;
+                break;
+            }
+        }
     }
+    const qint64 want = end - start;
+    const qint64 fromLow = start - lowRank - 1;
+    const qint64 fromHigh = highRank - end;
+    const bool ascending = fromLow <= fromHigh;
+    const QString cond = QStringLiteral("%1 > ? AND %1 < ?").arg(m_plan.memberKey);
+    QList<qint64> found;
+    const QString order = ascending ? QStringLiteral("ASC") : QStringLiteral("DESC");
+    if (!queryKeys(cond, {lowKey, highKey}, order, want, &found, ascending ? fromLow : fromHigh))
+        return false;
+    if (!ascending)
+        std::reverse(found.begin(), found.end());
+    found.removeIf([this](qint64 k) { return m_addedSet.contains(k); });
+    // Rows another program deleted meanwhile: the read falls short, and the
+    // places at the far end from where it counted stay empty.
+    const QList<qint64> empty(want - found.size(), VanishedKey);
+    *keys = ascending ? found + empty : empty + found;
     return true;
+}
+
+int Recordset::dropFarChunks(int kept)
+{
+    while (m_chunks.size() > MiddleChunks) {
+        const qint64 toFirst = m_chunks.at(kept).start - m_chunks.first().start;
+        const qint64 toLast = m_chunks.last().start - m_chunks.at(kept).start;
+        if (toFirst >= toLast) {
+            m_chunks.removeFirst();
+            --kept;
+        } else {
+            m_chunks.removeLast();
+        }
+    }
+    return kept;
+}
+
+int Recordset::loadChunk(qint64 rank)
+{
+    int after = 0;
+    while (after < m_chunks.size() && m_chunks.at(after).start <= rank)
+        ++after;
+    const int before = after - 1;
+    const qint64 lo = before >= 0 ? m_chunks.at(before).end() : 0;
+    const qint64 hi = after < m_chunks.size() ? m_chunks.at(after).start : m_middleCount;
+    // Around the row wanted, for a scroll bar let go anywhere; a row next to
+    // a chunk read already starts or ends the new one, for scrolling by pages.
+    const qint64 start = qMax(lo, qMin(rank - MiddleChunk / 2, hi - MiddleChunk));
+    const qint64 end = qMin(hi, start + MiddleChunk);
+    Chunk chunk;
+    chunk.start = start;
+    const bool ok = m_dense ? readDenseChunk(start, end, &chunk.keys)
+                            : readChunkBetween(before, after, start, end, &chunk.keys);
+    if (!ok)
+        return -1;
+    m_chunks.insert(after, chunk);
+    return dropFarChunks(after);
+}
+
+qint64 Recordset::middleKey(qint64 rank)
+{
+    for (const Chunk &c : std::as_const(m_chunks)) {
+        if (rank >= c.start && rank < c.end())
+            return c.keys.at(rank - c.start);
+    }
+    const int loaded = loadChunk(rank);
+    if (loaded < 0)
+        return VanishedKey;
+    const Chunk &c = m_chunks.at(loaded);
+    return c.keys.at(rank - c.start);
 }
 
 qint64 Recordset::keyAt(int row)
@@ -254,9 +384,14 @@ qint64 Recordset::keyAt(int row)
         return m_head.at(row);
     qint64 r = row - m_head.size();
     if (r < m_middleCount) {
-        if (!loadMiddle(row) || row >= m_head.size())
-            return VanishedKey;
-        return m_head.at(row);
+        // A chunk read again after rows vanished may place its keys one off;
+        // edit and delete must still reach the row the operator was shown.
+        if (row == m_current && m_currentKey)
+            return *m_currentKey;
+        const qint64 key = middleKey(r);
+        if (row == m_current)
+            m_currentKey = key;
+        return key;
     }
     r -= m_middleCount;
     if (r < m_tail.size())
@@ -264,34 +399,74 @@ qint64 Recordset::keyAt(int row)
     return m_added.at(int(r - m_tail.size()));
 }
 
-void Recordset::removeRow(int row)
+void Recordset::removeMiddleRank(qint64 rank, qint64 key)
+{
+    if (m_dense) {
+        // A row that had vanished still held its key's place.
+        const qint64 gone = key != VanishedKey ? key : denseKey(rank);
+        m_deletedMiddle.insert(std::lower_bound(m_deletedMiddle.begin(), m_deletedMiddle.end(),
+                                                gone),
+                               gone);
+    }
+    for (qsizetype i = m_chunks.size() - 1; i >= 0; --i) {
+        Chunk &c = m_chunks[i];
+        if (c.start > rank) {
+            --c.start;
+        } else if (rank < c.end()) {
+            c.keys.removeAt(rank - c.start);
+            if (c.keys.isEmpty())
+                m_chunks.removeAt(i);
+        }
+    }
+    --m_middleCount;
+}
+
+void Recordset::removeRow(int row, qint64 key)
 {
     if (row < m_head.size()) {
         m_head.removeAt(row);
         return;
     }
-    qint64 r = row - m_head.size() - m_middleCount;
-    if (r >= 0 && r < m_tail.size()) {
+    qint64 r = row - m_head.size();
+    if (r < m_middleCount) {
+        removeMiddleRank(r, key);
+        return;
+    }
+    r -= m_middleCount;
+    if (r < m_tail.size()) {
         m_tail.removeAt(int(r));
         if (m_tail.isEmpty() && m_middleCount > 0) {
-            // Take the next rows from the end of the unread middle as the new tail.
+            // Take the next rows from the end of the middle as the new tail.
             QList<qint64> keys;
             const QString cond = QStringLiteral("%1 > ? AND %1 < ?").arg(m_plan.memberKey);
-            if (queryKeys(cond, {m_head.last(), m_tailBound}, QStringLiteral("DESC"),
-                          int(qMin<qint64>(m_middleCount, EdgeRows)), &keys)
+            if (queryKeys(cond, {m_headBound, m_tailBound}, QStringLiteral("DESC"),
+                          qMin<qint64>(m_middleCount, EdgeRows), &keys)
                 && !keys.isEmpty()) {
                 std::reverse(keys.begin(), keys.end());
                 m_tail = keys;
                 m_middleCount -= keys.size();
                 m_tailBound = m_tail.first();
+                while (!m_chunks.isEmpty() && m_chunks.last().start >= m_middleCount)
+                    m_chunks.removeLast();
+                if (!m_chunks.isEmpty() && m_chunks.last().end() > m_middleCount)
+                    m_chunks.last().keys.resize(m_middleCount - m_chunks.last().start);
+                if (m_dense) {
+                    while (!m_deletedMiddle.isEmpty() && m_deletedMiddle.last() >= m_tailBound)
+                        m_deletedMiddle.removeLast();
+                    m_dense = m_tailBound - m_headBound - 1
+                              == m_middleCount + m_deletedMiddle.size();
+                    if (!m_dense)
+                        m_deletedMiddle.clear();
+                }
             } else {
                 m_middleCount = 0;
+                m_chunks.clear();
             }
         }
         return;
     }
     r -= m_tail.size();
-    if (r >= 0 && r < m_added.size())
+    if (r < m_added.size())
         m_addedSet.remove(m_added.takeAt(int(r)));
 }
 
@@ -417,6 +592,7 @@ bool Recordset::moveTo(int row)
         m_mode = EditMode::None;
     const int count = recordCount();
     m_current = count == 0 ? -1 : qBound(0, row, count - 1);
+    m_currentKey.reset();
     m_afterDelete = -1;
     emit changed(Change::Move);
     return m_current >= 0;
@@ -596,9 +772,10 @@ bool Recordset::deleteCurrent()
     }
     const int row = m_current;
     emit aboutToRemove(row);
-    removeRow(row);
+    removeRow(row, key);
     m_cache.remove(key);
     m_current = -1;
+    m_currentKey.reset();
     m_afterDelete = row;
     emit removed();
     emit changed(Change::Delete);

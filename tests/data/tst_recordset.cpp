@@ -32,6 +32,8 @@ private slots:
     void longStoredTextSurvivesAnEdit();
     void gridFollowsAndClicks();
     void largeSetReadsKeysOnDemand();
+    void middleReachedInAnyOrder_data();
+    void middleReachedInAnyOrder();
     void deleteThroughTheJoin();
     void referencesFollowTheKeys();
     void unknownSourceIsAnError();
@@ -46,6 +48,7 @@ private:
     };
     std::unique_ptr<Screen> openScreen(const QString &source);
     QList<QVariant> column(Recordset *rs, const QString &field);
+    QStringList storedCnps(const QString &where);
 
     std::unique_ptr<TestRegister> m_reg;
 };
@@ -405,6 +408,101 @@ void TestRecordset::largeSetReadsKeysOnDemand()
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(names.at(i).toString(), QString("P%1").arg(3 * i));
     QCOMPARE(m_reg->count("TBL_Zavoni", "sex = 'F'"), women - 300);
+}
+
+QStringList TestRecordset::storedCnps(const QString &where)
+{
+    return m_reg
+        ->value("SELECT group_concat(CNP_C, ',') FROM (SELECT CNP_C FROM TBL_Zavoni WHERE "
+                + where + " ORDER BY rowid)")
+        .toString()
+        .split(',', Qt::SkipEmptyParts);
+}
+
+void TestRecordset::middleReachedInAnyOrder_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("gaps");
+    QTest::addColumn<QList<int>>("deletedThrough");
+    QTest::addColumn<int>("deletedByOther");
+    // Whether each row keeps its place exactly when another program deletes one.
+    QTest::addColumn<bool>("exact");
+
+    const QString all = SourceTexts::Persons;
+    const QString women = SourceTexts::PersonsWomen;
+    QTest::newRow("every key") << all << "1" << false << QList<int>{} << -1 << true;
+    QTest::newRow("gaps") << all << "1" << true << QList<int>{} << -1 << true;
+    QTest::newRow("women") << women << "sex = 'F'" << false << QList<int>{} << -1 << true;
+    QTest::newRow("every key, deleted through the set")
+        << all << "1" << false << QList<int>{20000, 20000, 1000, 39000, 300} << -1 << true;
+    QTest::newRow("gaps, deleted through the set")
+        << all << "1" << true << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
+    QTest::newRow("women, deleted through the set")
+        << women << "sex = 'F'" << false << QList<int>{6000, 6000, 500, 12500} << -1 << true;
+    QTest::newRow("every key, another program deleted")
+        << all << "1" << false << QList<int>{} << 20000 << true;
+    QTest::newRow("gaps, another program deleted")
+        << all << "1" << true << QList<int>{} << 20000 << false;
+    QTest::newRow("women, another program deleted")
+        << women << "sex = 'F'" << false << QList<int>{} << 6000 << false;
+}
+
+void TestRecordset::middleReachedInAnyOrder()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, where);
+    QFETCH(bool, gaps);
+    QFETCH(QList<int>, deletedThrough);
+    QFETCH(int, deletedByOther);
+    QFETCH(bool, exact);
+
+    // Many times the rows the set reads at its ends, and its middle many
+    // times what it keeps of it at once.
+    m_reg->exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) WITH RECURSIVE n(i) AS "
+                "(SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
+                "SELECT CAST(1000000000000 + i AS TEXT), 'P' || i, "
+                "CASE WHEN i % 3 = 0 THEN 'F' ELSE 'M' END FROM n",
+                {40000});
+    if (gaps)
+        m_reg->exec("DELETE FROM TBL_Zavoni WHERE rowid % 7 = 3 AND rowid > 300");
+    QStringList expected = storedCnps(where);
+
+    auto s = openScreen(source);
+    Recordset *rs = s->data->recordset();
+    const int cnp = rs->fieldIndex("CNP_C");
+    QCOMPARE(rs->recordCount(), expected.size());
+    if (deletedByOther >= 0) {
+        m_reg->exec("DELETE FROM TBL_Zavoni WHERE CNP_C = ?", {expected.at(deletedByOther)});
+        expected[deletedByOther].clear();
+    }
+    for (int row : deletedThrough) {
+        QVERIFY(rs->moveTo(row));
+        QCOMPARE(rs->value("CNP_C").toString(), expected.at(row));
+        QVERIFY(rs->deleteCurrent());
+        expected.removeAt(row);
+    }
+    QCOMPARE(rs->recordCount(), expected.size());
+
+    const int n = expected.size();
+    for (int row : {n / 2, n - 300, 300, n / 3, 3 * n / 4, n / 2 + 1, 257, n - 257, n / 5,
+                    4 * n / 5, n / 2 - 4096, 9 * n / 10, n / 2}) {
+        const QString shown = rs->valueAt(row, cnp).toString();
+        if (exact)
+            QCOMPARE(shown, expected.at(row));
+    }
+    // The whole set, read back from its end as a grid scrolled upwards reads it.
+    QStringList shown(n);
+    for (int top = n - n % 64; top >= 0; top -= 64) {
+        for (int row = top; row < qMin(n, top + 64); ++row)
+            shown[row] = rs->valueAt(row, cnp).toString();
+    }
+    if (exact)
+        QCOMPARE(shown, expected);
+    // Whatever moved, no stored row is lost or repeated, nor shown out of order.
+    QCOMPARE(shown.count(QString()), deletedByOther >= 0 ? 1 : 0);
+    shown.removeAll(QString());
+    QCOMPARE(shown, storedCnps(where));
 }
 
 void TestRecordset::deleteThroughTheJoin()
