@@ -102,6 +102,33 @@ QList<Results::Reading> probeMemory(const QString &folder)
 
 } // namespace
 
+namespace {
+
+// Counts the paint events of one window's widgets.
+class PaintWatch : public QObject
+{
+public:
+    PaintWatch(QWidget *const *window, int *paints)
+        : m_window(window)
+        , m_paints(paints)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && *m_window && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == *m_window)
+            ++*m_paints;
+        return false;
+    }
+
+private:
+    QWidget *const *m_window;
+    int *m_paints;
+};
+
+} // namespace
+
 ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs)
     : m_app(app)
     , m_fileName(QFileInfo(fileName).absoluteFilePath())
@@ -122,6 +149,8 @@ ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 pe
     answerDeletionsOnly();
     startAsProgram(m_app, &m_translator);
     m_reference = std::make_unique<EngineFloor>(RegisterName);
+    m_paintWatch = std::make_unique<PaintWatch>(&m_painted, &m_paints);
+    m_app.installEventFilter(m_paintWatch.get());
 
     m_results.persons = persons;
     m_results.runs = runs;
@@ -380,17 +409,24 @@ QWidget *ProgramBench::offencesOfMiddle()
 void ProgramBench::clickAndShow(QWidget *window, const char *button, ScreenKind shown)
 {
     UiDriver::click(window, QLatin1String(button));
-    m_painted = screen(shown);
-    if (!m_painted)
+    QWidget *opened = screen(shown);
+    if (!opened)
         die(QStringLiteral("%1 opened no screen").arg(QLatin1String(button)));
-    m_painted->grab();
+    show(opened);
 }
 
 void ProgramBench::clickAndShow(QWidget *window, const char *button)
 {
     UiDriver::click(window, QLatin1String(button));
-    m_painted = window->window();
-    m_painted->grab();
+    show(window->window());
+}
+
+void ProgramBench::show(QWidget *window)
+{
+    m_painted = window;
+    m_paints = 0;
+    QCoreApplication::processEvents();
+    expect(m_paints > 0, QStringLiteral("the step painted nothing"));
 }
 
 EngineFloor &ProgramBench::freshEngine()

@@ -67,6 +67,9 @@ private:
     QWidget *offencesOfMiddle();
     void clickAndShow(QWidget *window, const char *button, ScreenKind shown);
     void clickAndShow(QWidget *window, const char *button);
+    // Ends a step as the operator sees it end: the event loop has run and the
+    // window has repainted what changed, as the program repaints it.
+    void show(QWidget *window);
     void addChildren(const QString &cnp);
     void paintAgain(const QString &key, std::vector<double> *paint);
     EngineFloor &freshEngine();
@@ -95,6 +98,8 @@ private:
     std::unique_ptr<EngineFloor> m_floor;
     Expected m_expected;
     QWidget *m_painted = nullptr; // the window the last step painted
+    std::unique_ptr<QObject> m_paintWatch;
+    int m_paints = 0; // paint events in m_painted since the step began
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
     Results::Size m_results;
 };

@@ -139,8 +139,7 @@ void ProgramBench::measureMoves()
         [&] {
             QWidget *persons = screen(ScreenKind::Persons);
             grid(persons)->verticalScrollBar()->setValue(int(middle));
-            m_painted = persons;
-            persons->grab();
+            show(persons);
         },
         [&] {
             DBGrid *view = grid(screen(ScreenKind::Persons));

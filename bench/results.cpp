@@ -264,8 +264,8 @@ QString markdown(const QList<Size> &sizes)
             << " MB)\n\n";
         out << "SQLite " << s.sqliteVersion << "; " << s.runs
             << " runs of each step after one untimed run; ms. Painting: processor time to "
-               "paint the same window again with nothing changed, the part of the step that "
-               "does not depend on the data. CPU of the start-up: the child process's user "
+               "paint the whole window again with nothing changed (more than a step repaints: "
+               "an upper bound of the part of the step that does not depend on the data). CPU of the start-up: the child process's user "
                "and system time.\n\n";
         out << "| Operation | Wall median | Wall worst | CPU median | CPU worst | Painting | "
                "Floor wall median | Floor wall worst | Floor CPU median | Ratio wall | Ratio "

@@ -81,9 +81,10 @@ done
     echo "## The whole program"
     echo
     echo "\`zavoni_bench_program\`: the real start in a folder holding the register as"
-    echo "\`Zavoni.mdb\`, then the real screens driven by mouse clicks, each step ending when its"
-    echo "window has been painted (\`grab()\`). The floor of each step is the same data work"
-    echo "through SQLite's C interface on a connection opened as the program opens its own."
+    echo "\`Zavoni.mdb\`, then the real screens driven by mouse clicks, each step ending when the"
+    echo "event loop has run and the window has repainted what changed (a paint event in it is"
+    echo "required). The floor of each step is the same data work through SQLite's C interface"
+    echo "on a connection opened as the program opens its own."
     echo
     # shellcheck disable=SC2086
     "$build/bench/zavoni_bench_program" --report $tables
