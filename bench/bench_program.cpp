@@ -7,6 +7,8 @@
 // zavoni_bench_program --report RESULTS.tsv...
 //     Prints the Markdown report of earlier runs, their sizes side by side.
 
+#include "benchsupport.h"
+#include "measurement.h"
 #include "programbench.h"
 #include "results.h"
 
@@ -40,12 +42,36 @@ int usage()
 
 } // namespace
 
+// Times the delivery of paint events, to tell the painting of a step from
+// the rest of its work. The repaint manager sends them one widget after the
+// other; a paint within a paint (a widget rendered into another) counts once.
+class PaintTimingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (event->type() != QEvent::Paint || m_depth > 0)
+            return QApplication::notify(receiver, event);
+        ++m_depth;
+        const double start = Measurement::wallMs();
+        const bool done = QApplication::notify(receiver, event);
+        BenchSupport::addPainted(Measurement::wallMs() - start);
+        --m_depth;
+        return done;
+    }
+
+private:
+    int m_depth = 0;
+};
+
 int main(int argc, char *argv[])
 {
     standardHandler = qInstallMessageHandler(quietOffscreen);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    PaintTimingApplication app(argc, argv);
     // A desktop session always has its runtime folder; without one Qt says so
     // on every start of the program the benchmark times.
     QTemporaryDir runtime(QDir::temp().filePath(QStringLiteral("zavoni-bench-runtime-XXXXXX")));

@@ -11,6 +11,20 @@
 
 namespace BenchSupport {
 
+namespace {
+double painted = 0;
+}
+
+double paintedMs()
+{
+    return painted;
+}
+
+void addPainted(double ms)
+{
+    painted += ms;
+}
+
 void die(const QString &why)
 {
     std::fprintf(stderr, "zavoni_bench_program: %s\n", qPrintable(why));

@@ -18,6 +18,10 @@ constexpr qint64 BasePersons = 1000;
 inline const QString BenchCnp = QStringLiteral("9000000000001");
 
 [[noreturn]] void die(const QString &why);
+// Wall time spent delivering paint events since the process began, in ms
+// (kept by the benchmark's application object).
+double paintedMs();
+void addPainted(double ms);
 // A step whose result is wrong ends the benchmark: it measured nothing.
 void expect(bool ok, const QString &what);
 

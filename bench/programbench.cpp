@@ -447,20 +447,24 @@ Series ProgramBench::program(const QString &key, const std::function<void()> &pr
                              const std::function<void()> &work,
                              const std::function<void()> &check, std::vector<double> *paint)
 {
-    return Measurement::measure(m_runs, prepare, work, [&] {
+    double painted = 0;
+    const auto timedWork = [&] {
+        const double before = paintedMs();
+        work();
+        painted = paintedMs() - before;
+    };
+    return Measurement::measure(m_runs, prepare, timedWork, [&] {
         check();
-        paintAgain(key, paint);
+        paint->push_back(painted);
+        saveShot(key);
     });
 }
 
-void ProgramBench::paintAgain(const QString &key, std::vector<double> *paint)
+void ProgramBench::saveShot(const QString &key)
 {
-    const double start = Measurement::cpuMs();
-    const QPixmap shown = m_painted->grab();
-    paint->push_back(Measurement::cpuMs() - start);
     const QString shots = qEnvironmentVariable("ZAVONI_BENCH_SHOTS");
     if (!shots.isEmpty())
-        shown.save(QDir(shots).filePath(key + QStringLiteral(".png")));
+        m_painted->grab().save(QDir(shots).filePath(key + QStringLiteral(".png")));
 }
 
 void ProgramBench::add(const QString &key, Results::Kind kind, const QString &label,

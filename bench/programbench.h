@@ -71,11 +71,11 @@ private:
     // window has repainted what changed, as the program repaints it.
     void show(QWidget *window);
     void addChildren(const QString &cnp);
-    void paintAgain(const QString &key, std::vector<double> *paint);
+    void saveShot(const QString &key);
     EngineFloor &freshEngine();
     EngineFloor &engine();
 
-    // A step of the program, its painting measured apart once it is checked.
+    // A step of the program, with the time its paint events took within it.
     // With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
     // there as KEY.png, to look at what was measured.
     Measurement::Series program(const QString &key, const std::function<void()> &prepare,

@@ -273,56 +273,60 @@ void ProgramBench::measureEditing()
     Series adds, changes, deletions;
     std::vector<double> addPaint, changePaint, deletePaint;
     Measurement::Stopwatch watch;
+    double painted = 0;
+    // A timed segment of an operation: a click and what it shows.
+    const auto segment = [&](QWidget *window, const char *button) {
+        const double before = paintedMs();
+        watch.start();
+        clickAndShow(window, button);
+        watch.stop();
+        painted += paintedMs() - before;
+    };
+    const auto record = [&](int run, Series *series, std::vector<double> *paint,
+                            const QString &key) {
+        watch.record(run < 0 ? nullptr : series);
+        if (run >= 0)
+            paint->push_back(painted);
+        painted = 0;
+        saveShot(key);
+    };
     for (int i = -1; i < m_runs; ++i) {
         QWidget *persons = personsShowing(SourceTexts::Persons);
         if (!persons->isActiveWindow() && !UiDriver::activate(persons))
             die(QStringLiteral("the persons screen cannot be made active"));
 
         // "Adaugă", the CNP and a name typed, "Salvează".
-        watch.start();
-        clickAndShow(persons, "Command1");
-        watch.stop();
+        segment(persons, "Command1");
         UiDriver::type(persons, QStringLiteral("Text1"), BenchCnp);
         UiDriver::type(persons, QStringLiteral("Text4"), AddedName);
-        watch.start();
-        clickAndShow(persons, "Command3");
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &adds);
+        segment(persons, "Command3");
         expect(data(persons)->caption() == added, data(persons)->caption());
         expect(boxText(persons, "Text1") == BenchCnp, QStringLiteral("added person shown"));
         expect(ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp}) == AddedName,
                QStringLiteral("added person stored"));
-        paintAgain(QStringLiteral("add_save"), &addPaint);
+        record(i, &adds, &addPaint, QStringLiteral("add_save"));
 
         addChildren(BenchCnp);
 
         // "Modifică", the name changed, "Salvează".
-        watch.start();
-        clickAndShow(persons, "Command2");
-        watch.stop();
+        segment(persons, "Command2");
         UiDriver::type(persons, QStringLiteral("Text4"), ChangedName);
-        watch.start();
-        clickAndShow(persons, "Command3");
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &changes);
+        segment(persons, "Command3");
         expect(data(persons)->caption() == added, data(persons)->caption());
         expect(ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp})
                    == ChangedName,
                QStringLiteral("change stored"));
-        paintAgain(QStringLiteral("modify_save"), &changePaint);
+        record(i, &changes, &changePaint, QStringLiteral("modify_save"));
 
         // "Sterge", answered Yes.
-        watch.start();
-        clickAndShow(persons, "Command5");
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &deletions);
+        segment(persons, "Command5");
         expect(data(persons)->caption() == counter(m_persons, m_persons),
                data(persons)->caption());
         expect(ref.integer("SELECT count(*) FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp}) == 0
                    && ref.integer(OffencesCount, {BenchCnp}) == 0
                    && ref.integer(KeptCount, {Catalogue::Persons}) == m_persons,
                QStringLiteral("person and offences deleted"));
-        paintAgain(QStringLiteral("delete_yes"), &deletePaint);
+        record(i, &deletions, &deletePaint, QStringLiteral("delete_yes"));
     }
 
     // The floor stores the same fields and reads the last page after each
