@@ -24,10 +24,22 @@ QString todayText()
     return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-// The value labels grow with their text, so a long name or status is never cut.
+// The value labels grow with their text, but only up to the next control on
+// their line (or their frame's edge), so a long name never runs over the next
+// caption; a text cut that way shows whole in the label's tool tip.
 void fitToText(QLabel *label)
 {
-    label->resize(label->sizeHint().width(), label->height());
+    const QRect at = label->geometry();
+    int room = label->parentWidget()->width() - at.x() - 6;
+    for (const QObject *child : label->parentWidget()->children()) {
+        const auto *other = qobject_cast<const QWidget *>(child);
+        if (other && other != label && other->x() > at.x() && other->y() < at.bottom()
+            && other->geometry().bottom() > at.y())
+            room = qMin(room, other->x() - at.x() - 4);
+    }
+    const int wanted = label->sizeHint().width();
+    label->resize(qBound(1, wanted, qMax(1, room)), label->height());
+    label->setToolTip(wanted > room ? label->text() : QString());
 }
 
 } // namespace

@@ -180,6 +180,7 @@ class TestOffences : public QObject
 
 private slots:
     void headerAndLists();
+    void longHeaderStaysInItsPlace();
     void penaltyShown_data();
     void penaltyShown();
     void operatorScripts_data();
@@ -211,6 +212,29 @@ void TestOffences::headerAndLists()
     const QAbstractItemModel *grid = s.w<QTableView>("DBGrid1")->model();
     QCOMPARE(grid->index(0, 1).data().toString() + grid->index(0, 2).data().toString()
                  + grid->index(1, 2).data().toString(), "ADaNu");
+}
+
+// A name longer than its place is cut at the next caption, never written over
+// it, and shows whole in the label's tool tip.
+void TestOffences::longHeaderStaysInItsPlace()
+{
+    Session s;
+    const QString name = "ȘTEFĂNESCU-" + QString(40, 'W'), nick = QString(40, 'M');
+    s.reg.exec("UPDATE TBL_Zavoni SET Nume = ?, Porecla1 = ? WHERE CNP_C = '2800202123457'",
+               {name, nick});
+    QVERIFY(s.open(IonescuRow));
+    QWidget *frame = s.w<QWidget>("Frame1");
+    for (int i = 11; i <= 20; ++i) {
+        auto *label = s.w<QLabel>(QString("Label%1").arg(i));
+        QVERIFY(frame->rect().contains(label->geometry()));
+        for (QWidget *other : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
+                     qPrintable(label->objectName() + " over " + other->objectName()));
+    }
+    QCOMPARE(s.label("Label12"), name);
+    QCOMPARE(s.w<QLabel>("Label12")->toolTip(), name);
+    QCOMPARE(s.w<QLabel>("Label18")->toolTip(), nick);
+    QCOMPARE(s.w<QLabel>("Label11")->toolTip(), QString());
 }
 
 void TestOffences::penaltyShown_data()
