@@ -2,24 +2,21 @@
 
 #include "dataerror.h"
 #include "dialect.h"
+#include "recordkeys.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
-
-#include <optional>
 
 class Database;
 
 // An updatable set of rows selected by a record-source text. The set of rows
 // is fixed when it is selected: a row added through it joins its end, a row
-// deleted through it leaves it, until the next requery. A set of a million
-// rows knows its count, its first and last keys, and reads the keys between
-// in chunks as they are needed, counted from the nearest key it knows. It
-// keeps only a few chunks, so memory stays bounded however far one scrolls.
+// deleted through it leaves it, until the next requery. Its keys are read
+// in bounded chunks as they are needed, its rows by key in batches as they
+// are shown, so a set of a million rows costs no more than a page of them.
 class Recordset : public QObject
 {
     Q_OBJECT
@@ -43,7 +40,7 @@ public:
     QString recordSource() const { return m_source; }
     bool requery();
 
-    int recordCount() const;
+    int recordCount() const { return m_keys.count(); }
     int absolutePosition() const { return m_current; }
     bool eof() const { return m_current < 0; }
 
@@ -88,18 +85,6 @@ signals:
 private:
     bool fail(const DataError &error);
     bool failSql(const QSqlQuery &query);
-    bool loadKeys();
-    bool queryKeys(const QString &extraWhere, const QVariantList &extraParams,
-                   const QString &order, qint64 limit, QList<qint64> *keys, qint64 offset = 0);
-    qint64 keyAt(int row);
-    qint64 middleKey(qint64 rank);
-    int loadChunk(qint64 rank);
-    bool readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys);
-    bool readChunkBetween(int before, int after, qint64 start, qint64 end, QList<qint64> *keys);
-    qint64 denseKey(qint64 rank) const;
-    int dropFarChunks(int kept);
-    void removeMiddleRank(qint64 rank, qint64 key);
-    void removeRow(int row, qint64 key);
     const QVariantList *row(qint64 key);
     void prefetch(int fromRow);
     bool fetchRows(const QList<qint64> &keys);
@@ -110,32 +95,9 @@ private:
     Dialect::Plan m_plan;
     DataError m_error;
 
-    // Keys by rank: m_head, then the m_middleCount keys of the middle, then
-    // m_tail, then the rows added through the set.
-    QList<qint64> m_head;
-    qint64 m_middleCount = 0;
-    QList<qint64> m_tail;
-    // The middle's keys lie strictly between these two.
-    qint64 m_headBound = 0;
-    qint64 m_tailBound = 0;
-    // The parts of the middle read so far, by their rank in the middle; sorted,
-    // never overlapping.
-    struct Chunk
-    {
-        qint64 start = 0;
-        QList<qint64> keys;
-        qint64 end() const { return start + keys.size(); }
-    };
-    QList<Chunk> m_chunks;
-    // A middle that was every key between its bounds when selected: rank k is
-    // then m_headBound + 1 + k, after skipping the keys deleted through the set.
-    bool m_dense = false;
-    QList<qint64> m_deletedMiddle; // sorted
-    QList<qint64> m_added;
-    QSet<qint64> m_addedSet;
+    RecordKeys m_keys;
 
     int m_current = -1;
-    std::optional<qint64> m_currentKey; // once read, while the current row stays
     int m_afterDelete = -1; // where moves continue from once the current row is deleted
 
     QHash<qint64, QVariantList> m_cache;

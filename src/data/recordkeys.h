@@ -1,0 +1,96 @@
+#pragma once
+
+#include "dataerror.h"
+#include "dialect.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <limits>
+#include <optional>
+
+class Database;
+
+// The keys of a record set by rank. A set of a million rows knows its count,
+// its first and last keys, and reads the keys between in chunks as they are
+// needed, counted from the nearest key it knows. It keeps only a few chunks,
+// so memory stays bounded however far one scrolls. The set of keys is fixed
+// when it is loaded: a key appended joins its end, a key removed leaves it.
+class RecordKeys
+{
+public:
+    // The place of a row another program deleted before the set reached it.
+    static constexpr qint64 Vanished = std::numeric_limits<qint64>::min();
+
+    // A failed read of keys reports here; the set stays as it was.
+    using ErrorSink = std::function<void(const DataError &error)>;
+
+    // The plan is the owner's and must outlive the keys.
+    RecordKeys(const Dialect::Plan &plan, Database *db, ErrorSink onError);
+
+    void setDatabase(Database *db) { m_db = db; }
+
+    // Counts the set and reads its ends, all from one snapshot.
+    bool load();
+    void clear();
+
+    int count() const;
+    // Vanished for a rank out of range or a row gone meanwhile.
+    qint64 keyAt(int rank);
+    // A chunk read again after rows vanished may place its keys one off; edit
+    // and delete must still reach the row the operator was shown, so the key
+    // at the pinned rank is held once read, until another rank is pinned.
+    void pin(int rank);
+    // key is what keyAt gave for the rank, Vanished included.
+    void remove(int rank, qint64 key);
+    void append(qint64 key);
+
+private:
+    struct Chunk
+    {
+        qint64 start = 0;
+        QList<qint64> keys;
+        qint64 end() const { return start + keys.size(); }
+    };
+
+    bool fail(const DataError &error);
+    bool queryKeys(const QString &extraWhere, const QVariantList &extraParams,
+                   const QString &order, qint64 limit, QList<qint64> *keys, qint64 offset = 0);
+    bool readCount(qint64 *count);
+    qint64 middleKey(qint64 rank);
+    int loadChunk(qint64 rank);
+    bool readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys);
+    bool readChunkBetween(int before, int after, qint64 start, qint64 end, QList<qint64> *keys);
+    qint64 denseKey(qint64 rank) const;
+    int dropFarChunks(int kept);
+    void removeMiddleRank(qint64 rank, qint64 key);
+    void refillTail();
+
+    const Dialect::Plan &m_plan;
+    Database *m_db;
+    ErrorSink m_onError;
+
+    // By rank: m_head, then the m_middleCount keys of the middle, then m_tail,
+    // then the keys appended.
+    QList<qint64> m_head;
+    qint64 m_middleCount = 0;
+    QList<qint64> m_tail;
+    // The middle's keys lie strictly between these two.
+    qint64 m_headBound = 0;
+    qint64 m_tailBound = 0;
+    // The parts of the middle read so far, by their rank in the middle; sorted,
+    // never overlapping.
+    QList<Chunk> m_chunks;
+    // A middle that was every key between its bounds when loaded: rank k is
+    // then m_headBound + 1 + k, after skipping the keys removed since.
+    bool m_dense = false;
+    QList<qint64> m_deletedMiddle; // sorted
+    QList<qint64> m_added;
+    QSet<qint64> m_addedSet;
+
+    int m_pinned = -1;
+    std::optional<qint64> m_pinnedKey;
+};
