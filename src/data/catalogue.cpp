@@ -150,7 +150,8 @@ QStringList schemaStatements()
     s << QStringLiteral("CREATE INDEX \"IX_Zavoni_sex\" ON \"TBL_Zavoni\"(\"sex\")");
     s << QStringLiteral("CREATE INDEX \"IX_Infractiuni_CNP\" ON \"TBL_Infractiuni\"(\"CNP_C\")");
     s << QStringLiteral("CREATE INDEX \"IX_Complicitate_CNP\" ON \"TBL_Complicitate\"(\"CNP\")");
-    s << QStringLiteral("CREATE INDEX \"IX_Articole_cod\" ON \"TBL_Articole\"(\"Cod_infractiune\")");
+    s << QStringLiteral(
+        "CREATE INDEX \"IX_Articole_cod\" ON \"TBL_Articole\"(\"Cod_infractiune\")");
     s << QStringLiteral("CREATE INDEX \"IX_Complici_sex\" ON \"TBL_Complici\"(\"sex\")");
     // An accomplice no longer linked to any offence does not linger.
     s << QStringLiteral(

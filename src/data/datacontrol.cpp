@@ -169,7 +169,8 @@ void DataControl::showRow()
     for (Binding &b : m_bindings) {
         if (!b.box)
             continue;
-        const QString text = (adding || none) ? QString() : displayText(m_recordset->value(b.field));
+        const QString text =
+            (adding || none) ? QString() : displayText(m_recordset->value(b.field));
         setBoxText(b.box, text);
         b.shown = boxText(b.box);
     }

@@ -29,7 +29,8 @@ bool tokenize(const QString &text, QList<Token> *tokens, DataError *error)
         } else if (c == QLatin1Char('[')) {
             const int close = int(text.indexOf(QLatin1Char(']'), i + 1));
             if (close < 0) {
-                *error = DataError::make(EngineError::Syntax, QStringLiteral("Paranteză dreaptă neînchisă."));
+                *error = DataError::make(EngineError::Syntax,
+                                         QStringLiteral("Paranteză dreaptă neînchisă."));
                 return false;
             }
             token.type = TokenType::Name;
@@ -54,7 +55,8 @@ bool tokenize(const QString &text, QList<Token> *tokens, DataError *error)
                 value += text.at(j++);
             }
             if (!closed) {
-                *error = DataError::make(EngineError::Syntax, QStringLiteral("Text neînchis între ghilimele."));
+                *error = DataError::make(EngineError::Syntax,
+                                         QStringLiteral("Text neînchis între ghilimele."));
                 return false;
             }
             token.type = TokenType::String;
@@ -77,8 +79,9 @@ bool tokenize(const QString &text, QList<Token> *tokens, DataError *error)
             token.text = c;
             ++i;
         } else {
-            *error = DataError::make(EngineError::Syntax,
-                                     QStringLiteral("Caracter neasteptat la pozitia %1.").arg(i + 1));
+            *error = DataError::make(
+                EngineError::Syntax,
+                QStringLiteral("Caracter neasteptat la pozitia %1.").arg(i + 1));
             return false;
         }
         tokens->append(token);
@@ -176,14 +179,16 @@ private:
         if (!object || object->isQuery)
             return fail(EngineError::UnknownObject, peek().text);
         if (fromTable(object->name))
-            return fail(EngineError::Syntax, QStringLiteral("Tabelul %1 apare de două ori.").arg(object->name));
+            return fail(EngineError::Syntax,
+                        QStringLiteral("Tabelul %1 apare de două ori.").arg(object->name));
         ++m_i;
         *table = object;
         return true;
     }
 
     // A column reference, qualified or not, resolved against the FROM tables.
-    bool resolveColumn(const QString &qualifier, const QString &name, QString *table, QString *field)
+    bool resolveColumn(const QString &qualifier, const QString &name, QString *table,
+                       QString *field)
     {
         for (const Catalogue::Object *t : m_tables) {
             if (!qualifier.isEmpty() && t->name.compare(qualifier, Qt::CaseInsensitive) != 0)
@@ -416,7 +421,8 @@ bool Parser::parseSelect(Plan *plan, DataError *error)
             return false;
         if (!joinOn.params.isEmpty() || joinOn.tables.size() != 2)
             return fail(EngineError::Syntax,
-                        QStringLiteral("Legătura dintre tabele trebuie să compare câte un câmp din fiecare."));
+                        QStringLiteral("Legătura dintre tabele trebuie să compare câte un "
+                                       "câmp din fiecare."));
     }
 
     QList<Conjunct> where;
@@ -513,8 +519,9 @@ bool Parser::parseSelect(Plan *plan, DataError *error)
             else if (side.startsWith(lq))
                 linkColumn = side.mid(lq.size());
         }
-        QString del = QStringLiteral("DELETE FROM %1 WHERE %1.%2 = (SELECT %3 FROM %4 WHERE rowid = ?)")
-                          .arg(quoted(link->name), linkColumn, primaryColumn, p);
+        QString del =
+            QStringLiteral("DELETE FROM %1 WHERE %1.%2 = (SELECT %3 FROM %4 WHERE rowid = ?)")
+                .arg(quoted(link->name), linkColumn, primaryColumn, p);
         for (const QString &t : deleteTerms)
             del += QStringLiteral(" AND ") + t;
         plan->linkDeleteSql = del; // the row's key is bound first
@@ -569,7 +576,8 @@ bool compile(const QString &recordSource, Plan *plan, DataError *error)
         return true;
     }
     if (tokens.first().type == TokenType::End) {
-        *error = DataError::make(EngineError::Syntax, QStringLiteral("Sursa de înregistrări este goală."));
+        *error = DataError::make(EngineError::Syntax,
+                                 QStringLiteral("Sursa de înregistrări este goală."));
         return false;
     }
     Parser parser(tokens);

@@ -310,8 +310,9 @@ bool Recordset::update()
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
         } else {
             QStringList marks(columns.size(), QStringLiteral("?"));
+            const QString comma = QStringLiteral(", ");
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                      .arg(table, columns.join(comma), marks.join(comma));
         }
         if (!q.prepare(sql))
             return failSql(q);
@@ -349,8 +350,9 @@ bool Recordset::update()
         if (!q.exec())
             return failSql(q);
         if (q.numRowsAffected() == 0)
-            return fail(DataError::make(EngineError::NoCurrentRecord,
-                                        QStringLiteral("Înregistrarea a fost stearsă între timp.")));
+            return fail(DataError::make(
+                EngineError::NoCurrentRecord,
+                QStringLiteral("Înregistrarea a fost stearsă între timp.")));
     }
     m_cache.remove(key);
     m_mode = EditMode::None;

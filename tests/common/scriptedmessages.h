@@ -18,7 +18,10 @@ public:
 
     const QList<Messages::Request> &shown() const { return m_shown; }
     int count() const { return int(m_shown.size()); }
-    Messages::Request last() const { return m_shown.isEmpty() ? Messages::Request() : m_shown.last(); }
+    Messages::Request last() const
+    {
+        return m_shown.isEmpty() ? Messages::Request() : m_shown.last();
+    }
     void clear() { m_shown.clear(); }
 
 private:

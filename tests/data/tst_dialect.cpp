@@ -60,7 +60,8 @@ void TestDialect::rejected_data()
     QTest::newRow("unknown field")
         << "SELECT TBL_Zavoni.Nimic FROM TBL_Zavoni" << int(EngineError::UnknownField);
     QTest::newRow("code missing") << SourceTexts::ArticlesOfOffence << int(EngineError::Syntax);
-    QTest::newRow("unterminated") << SourceTexts::OffencesOfPerson + "\"123" << int(EngineError::Syntax);
+    QTest::newRow("unterminated")
+        << SourceTexts::OffencesOfPerson + "\"123" << int(EngineError::Syntax);
     QTest::newRow("injection after quote")
         << SourceTexts::OffencesOfPerson + "\"1\"; DROP TABLE TBL_Zavoni; --\""
         << int(EngineError::Syntax);

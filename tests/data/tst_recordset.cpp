@@ -115,7 +115,8 @@ void TestRecordset::sourcesSelectTheirRows_data()
     QTest::newRow("accomplices of offence 12")
         << SourceTexts::AccomplicesOfOffence + "12" << "Nume" << QVariantList{"DAN"};
     QTest::newRow("articles of offence 125")
-        << SourceTexts::ArticlesOfOffence + "125" << "Publicatie" << QVariantList{"ZIARUL", "GAZETA"};
+        << SourceTexts::ArticlesOfOffence + "125" << "Publicatie"
+        << QVariantList{"ZIARUL", "GAZETA"};
     QTest::newRow("articles of offence 12")
         << SourceTexts::ArticlesOfOffence + "12" << "Publicatie" << QVariantList{};
 }

@@ -19,7 +19,8 @@ int MemoBox::room() const
 void MemoBox::keyPressEvent(QKeyEvent *event)
 {
     const QString typed = event->text();
-    const bool printable = !typed.isEmpty() && (typed.at(0).isPrint() || typed == QLatin1String("\r"));
+    const bool printable =
+        !typed.isEmpty() && (typed.at(0).isPrint() || typed == QLatin1String("\r"));
     if (!isReadOnly() && printable && !(event->modifiers() & Qt::ControlModifier)
         && room() < typed.size()) {
         event->accept();
