@@ -12,7 +12,7 @@ namespace {
 
 // Enough rows at each end for a grid page and its neighbours; a set no larger
 // than twice this is read whole.
-constexpr int EdgeRows = 256;
+constexpr int EdgeRows = 64;
 // The middle is read in chunks of this many keys, and a few are kept: the
 // grid's page, the pages either side, and the places the scroll bar went to.
 constexpr int MiddleChunk = 4096;

@@ -7,7 +7,9 @@
 
 namespace {
 
-constexpr int FetchBatch = 64;
+// About a grid page: what is shown is read in a statement or two, and little
+// that is not shown is read with it.
+constexpr int FetchBatch = 16;
 constexpr int CacheLimit = 4096;
 
 QVariant bindable(const QVariant &v)
