@@ -190,6 +190,15 @@ QStringList schemaStatements()
     s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_sex\" AFTER UPDATE OF \"sex\" ON "
                         "\"TBL_Zavoni\" BEGIN %1 %2 END")
              .arg(bySex.arg(CountsTable, minus, old), bySex.arg(CountsTable, plus, neu));
+    s << QStringLiteral("CREATE TABLE \"%1\" (\"Cheie\" INTEGER PRIMARY KEY)").arg(GapsTable);
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_gol\" AFTER DELETE ON \"TBL_Zavoni\" "
+                        "BEGIN INSERT OR IGNORE INTO \"%1\" VALUES (OLD.rowid); END")
+             .arg(GapsTable);
+    // SQLite gives a new row the largest rowid plus one, which may be a gap left
+    // by deleting the last person.
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_umplut\" AFTER INSERT ON \"TBL_Zavoni\" "
+                        "BEGIN DELETE FROM \"%1\" WHERE \"Cheie\" = NEW.rowid; END")
+             .arg(GapsTable);
     s << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId);
     s << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
     return s;

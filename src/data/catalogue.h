@@ -41,6 +41,9 @@ inline const QString MenQuery = QStringLiteral("Q_Zavonii_de_sex_masculin");
 
 // Row counts of the sources selected whole, kept by triggers.
 inline const QString CountsTable = QStringLiteral("TBL_Numarare");
+// The rowids of the persons deleted, kept by triggers: with them the rowid of
+// the k-th person of the list is computed, not counted, wherever k lies.
+inline const QString GapsTable = QStringLiteral("TBL_Goluri");
 // Statements that set the kept counts from the rows, after a bulk load.
 QStringList recountStatements();
 

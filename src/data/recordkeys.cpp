@@ -17,6 +17,9 @@ constexpr int EdgeRows = 64;
 // grid's page, the pages either side, and the places the scroll bar went to.
 constexpr int MiddleChunk = 4096;
 constexpr int MiddleChunks = 8;
+// Each computed key steps over the gaps below it; past this many the middle
+// is counted instead.
+constexpr int MaxGaps = 65536;
 
 } // namespace
 
@@ -142,7 +145,7 @@ bool RecordKeys::load()
         m_tailBound = m_tail.value(0);
         m_middleCount = count - m_head.size() - m_tail.size();
         // Distinct keys, as many as the places between the bounds: all of them.
-        m_dense = m_tailBound - m_headBound - 1 == m_middleCount;
+        m_dense = m_tailBound - m_headBound - 1 == m_middleCount || readGaps();
         if (m_middleCount < 0 || m_head.isEmpty() || m_tail.isEmpty()) {
             // The snapshot disagrees with itself: read it whole.
             m_head.clear();
@@ -154,6 +157,36 @@ bool RecordKeys::load()
     }
     db.commit();
     return ok;
+}
+
+bool RecordKeys::readGaps()
+{
+    if (m_plan.countedAs != Catalogue::Persons || !m_plan.memberWhere.isEmpty()
+        || m_middleCount <= 0)
+        return false;
+    // Not an error when it fails: a register made before the gaps were kept
+    // has no such table, and its middle is counted.
+    QSqlQuery q(m_db->connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT \"Cheie\" FROM %1 WHERE \"Cheie\" > ? AND \"Cheie\" < ? "
+                                  "ORDER BY \"Cheie\" LIMIT ?")
+                       .arg(Catalogue::quoted(Catalogue::GapsTable))))
+        return false;
+    q.addBindValue(m_headBound);
+    q.addBindValue(m_tailBound);
+    q.addBindValue(MaxGaps + 1);
+    if (!q.exec())
+        return false;
+    QList<qint64> gaps;
+    while (q.next())
+        gaps.append(q.value(0).toLongLong());
+    // The gaps are only believed when they account for every place between
+    // the bounds that holds no row of the set.
+    if (q.lastError().isValid() || gaps.size() > MaxGaps
+        || m_tailBound - m_headBound - 1 - gaps.size() != m_middleCount)
+        return false;
+    m_deletedMiddle = gaps;
+    return true;
 }
 
 int RecordKeys::count() const

@@ -60,6 +60,7 @@ private:
     bool queryKeys(const QString &extraWhere, const QVariantList &extraParams,
                    const QString &order, qint64 limit, QList<qint64> *keys, qint64 offset = 0);
     bool readCount(qint64 *count);
+    bool readGaps();
     qint64 middleKey(qint64 rank);
     int loadChunk(qint64 rank);
     bool readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys);
@@ -84,8 +85,9 @@ private:
     // The parts of the middle read so far, by their rank in the middle; sorted,
     // never overlapping.
     QList<Chunk> m_chunks;
-    // A middle that was every key between its bounds when loaded: rank k is
-    // then m_headBound + 1 + k, after skipping the keys removed since.
+    // A middle that was every key between its bounds when loaded, but the
+    // persons' recorded gaps: rank k is then m_headBound + 1 + k, after
+    // skipping those gaps and the keys removed since.
     bool m_dense = false;
     QList<qint64> m_deletedMiddle; // sorted
     QList<qint64> m_added;
