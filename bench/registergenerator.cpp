@@ -265,6 +265,26 @@ void makeIdentity(Rng &rng, const CnpSpace &cnps, qint64 index, Identity *id)
     }
 }
 
+// The register looks as if one person in GapEvery had been deleted, as a
+// register in use does: its rowids have gaps, and the register records them.
+constexpr qint64 GapEvery = 1000;
+
+qint64 personRowid(qint64 index)
+{
+    return index + 1 + index / (GapEvery - 1);
+}
+
+QByteArray recordGaps()
+{
+    return QByteArray("INSERT INTO TBL_Goluri WITH RECURSIVE g(k) AS (SELECT ?1 UNION ALL "
+                      "SELECT k + ?1 FROM g WHERE k + ?1 < (SELECT max(rowid) FROM TBL_Zavoni)) "
+                      "SELECT k FROM g WHERE k < (SELECT max(rowid) FROM TBL_Zavoni)")
+        .replace("?1", QByteArray::number(GapEvery));
+}
+const char *const GapsMissing =
+    "SELECT (SELECT count(*) FROM TBL_Goluri) + (SELECT count(*) FROM TBL_Zavoni) "
+    "- (SELECT max(rowid) FROM TBL_Zavoni)";
+
 class Statement
 {
 public:
@@ -339,8 +359,8 @@ public:
         , m_person(db,
                    "INSERT INTO TBL_Zavoni (CNP_C, Serie_buletin, Numar_buletin, Nume, "
                    "Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, Functia, Profesia, "
-                   "sex, Judet, Localitate, sector, Strada, Numar, Bloc, Scara, Apartament) "
-                   "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                   "sex, Judet, Localitate, sector, Strada, Numar, Bloc, Scara, Apartament, "
+                   "rowid) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
         , m_offence(db,
                     "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, "
                     "Detenta1, Detenta2, Sanctiune, Descriere, Suspendare, Ispasit) "
@@ -370,6 +390,7 @@ public:
         for (qint64 i = 0; i < m_persons; ++i) {
             makeIdentity(m_rng, m_cnps, i, &person);
             bindIdentity(m_person, person, true);
+            m_person.integer(21, personRowid(i));
             if (!m_person.run())
                 return false;
             ++counts->persons;
@@ -652,6 +673,7 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     const QStringList recount = Catalogue::recountStatements();
     for (const QString &statement : recount)
         ok = ok && exec(db, statement.toUtf8().constData(), problem);
+    ok = ok && exec(db, recordGaps().constData(), problem);
     ok = ok && countsAgree(db, problem);
     ok = ok && exec(db, "COMMIT", problem);
     sqlite3_close(db);
@@ -683,6 +705,11 @@ bool check(const QString &fileName, qint64 persons, QString *problem)
     if (ok && single(db, "SELECT count(*) FROM TBL_Zavoni") != persons) {
         if (problem)
             *problem = QStringLiteral("not a register of %1 persons").arg(persons);
+        ok = false;
+    }
+    if (ok && single(db, GapsMissing) != 0) {
+        if (problem)
+            *problem = QStringLiteral("its deleted rowids are not recorded");
         ok = false;
     }
     sqlite3_close(db);

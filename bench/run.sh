@@ -50,7 +50,8 @@ fi
     echo "## Synthetic registers"
     echo
     echo "\`zavoni_generate FILE N 1\`: about three offences a person, 0 to 3 accomplices an"
-    echo "offence drawn from a pool of N/2 shared by neighbouring persons, two articles an offence."
+    echo "offence drawn from a pool of N/2 shared by neighbouring persons, two articles an offence;"
+    echo "one rowid in 1,000 left free, as deleted persons leave them, and recorded as deleted."
     echo
 } >"$results"
 
