@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -77,13 +78,15 @@ void TestDBGrid::windowOverALargeSet_data()
     QTest::addColumn<int>("current");
 
     // Steps: last, first, bar=N (the scroll bar dragged), click=R (a shown row),
-    // wheel=N (notches, negative downwards), delete, add, tall, short (window height).
+    // wheel=N (notches, negative downwards), delete, add, tall, short (window height),
+    // disabled (as in edit mode).
     QTest::newRow("opened") << "" << "0" << 0;
     QTest::newRow("last") << "last" << "end" << Persons - 1;
     QTest::newRow("last then first") << "last|first" << "0" << 0;
     QTest::newRow("bar leaves the current row") << "bar=600" << "600" << 0;
     QTest::newRow("bar past the end") << "bar=5000" << "end" << 0;
     QTest::newRow("click a shown row") << "bar=600|click=2" << "600" << 602;
+    QTest::newRow("click while disabled") << "bar=600|disabled|click=2" << "600" << 0;
     QTest::newRow("wheel") << "bar=600|wheel=-1|wheel=-1|wheel=1" << "603" << 0;
     QTest::newRow("delete in the middle") << "bar=600|click=3|delete" << "600" << -1;
     QTest::newRow("delete above the window") << "click=1|bar=700|delete" << "699" << -1;
@@ -129,8 +132,12 @@ void TestDBGrid::step(const QString &step)
     } else if (step.startsWith("bar=")) {
         m_grid->verticalScrollBar()->setValue(arg.toInt());
     } else if (step.startsWith("click=")) {
+        QSignalSpy moved(m_data, &DataControl::reposition);
         const QRect cell = m_grid->visualRect(m_grid->model()->index(arg.toInt(), 0));
         QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(moved.count(), m_grid->isEnabled() ? 1 : 0);
+    } else if (step == "disabled") {
+        m_grid->setEnabled(false);
     } else if (step.startsWith("wheel=")) {
         const QPoint at = m_grid->viewport()->rect().center();
         QWheelEvent wheel(at, m_grid->viewport()->mapToGlobal(at), {}, {0, 120 * arg.toInt()},

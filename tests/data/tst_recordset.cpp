@@ -30,8 +30,6 @@ private slots:
     void repositionTriggers();
     void boundBoxesStoreOnlyOnUpdate();
     void longStoredTextSurvivesAnEdit();
-    void gridFollowsAndClicks();
-    void largeSetReadsKeysOnDemand();
     void middleReachedInAnyOrder_data();
     void middleReachedInAnyOrder();
     void currentRowSurvivesAReadAgain();
@@ -354,64 +352,6 @@ void TestRecordset::longStoredTextSurvivesAnEdit()
     QCOMPARE(m_reg->value("SELECT Nume FROM TBL_Zavoni").toString(), longName);
 }
 
-void TestRecordset::gridFollowsAndClicks()
-{
-    for (int i = 1; i <= 5; ++i)
-        m_reg->addPerson(QString("100000000000%1").arg(i), QString("P%1").arg(i));
-    auto s = openScreen(SourceTexts::Persons);
-    s->window.resize(400, 300);
-    s->window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&s->window));
-    Recordset *rs = s->data->recordset();
-    QCOMPARE(s->grid->model()->rowCount(), 5);
-    QCOMPARE(s->grid->model()->data(s->grid->model()->index(2, 0)).toString(), QString("P3"));
-    rs->moveLast();
-    QCOMPARE(s->grid->selectionModel()->selectedRows().value(0).row(), 4);
-
-    QSignalSpy spy(s->data, &DataControl::reposition);
-    const QRect cell = s->grid->visualRect(s->grid->model()->index(1, 0));
-    QTest::mouseClick(s->grid->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(rs->absolutePosition(), 1);
-    QCOMPARE(spy.count(), 1);
-
-    s->grid->setEnabled(false);
-    const QRect other = s->grid->visualRect(s->grid->model()->index(3, 0));
-    QTest::mouseClick(s->grid->viewport(), Qt::LeftButton, {}, other.center());
-    QCOMPARE(rs->absolutePosition(), 1);
-}
-
-void TestRecordset::largeSetReadsKeysOnDemand()
-{
-    // More rows than the set reads at each end, so the middle comes on demand.
-    const int n = 1500;
-    m_reg->exec("BEGIN");
-    for (int i = 0; i < n; ++i)
-        m_reg->addPerson(QString::number(1000000000000LL + i), QString("P%1").arg(i),
-                         i % 3 ? "M" : "F");
-    m_reg->exec("COMMIT");
-    auto s = openScreen(SourceTexts::PersonsWomen);
-    Recordset *rs = s->data->recordset();
-    const int women = (n + 2) / 3;
-    QCOMPARE(rs->recordCount(), women);
-    QVERIFY(rs->moveLast());
-    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women - 1)));
-    QVERIFY(rs->moveTo(women / 2));
-    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women / 2)));
-    QVERIFY(rs->moveNext());
-    QCOMPARE(rs->value("Nume").toString(), QString("P%1").arg(3 * (women / 2 + 1)));
-
-    // Delete the whole tail the set read at the start, then walk everything.
-    for (int i = 0; i < 300; ++i) {
-        rs->moveLast();
-        QVERIFY(rs->deleteCurrent());
-    }
-    QCOMPARE(rs->recordCount(), women - 300);
-    const QList<QVariant> names = column(rs, "Nume");
-    for (int i = 0; i < names.size(); ++i)
-        QCOMPARE(names.at(i).toString(), QString("P%1").arg(3 * i));
-    QCOMPARE(m_reg->count("TBL_Zavoni", "sex = 'F'"), women - 300);
-}
-
 QStringList TestRecordset::storedCnps(const QString &where)
 {
     return m_reg
@@ -450,6 +390,12 @@ void TestRecordset::middleReachedInAnyOrder_data()
         << all << "1" << "unknown" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
     QTest::newRow("women, deleted through the set")
         << women << "sex = 'F'" << "" << QList<int>{6000, 6000, 500, 12500} << -1 << true;
+    // More than the keys read at the end: the end is read again from the middle.
+    QList<int> tail;
+    for (int row = 13333; row > 13233; --row)
+        tail << row;
+    QTest::newRow("women, their last hundred deleted through the set")
+        << women << "sex = 'F'" << "" << tail << -1 << true;
     QTest::newRow("every key, another program deleted") << all << "1" << "" << none << 20000
                                                         << true;
     QTest::newRow("gaps kept, another program deleted")
