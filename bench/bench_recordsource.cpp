@@ -7,6 +7,8 @@
 // the row counts the register keeps, as the program does. Prints a Markdown
 // table on standard output.
 
+#include "benchsupport.h"
+#include "measurement.h"
 #include "registergenerator.h"
 
 #include "data/datacontrol.h"
@@ -36,6 +38,11 @@
 #include <memory>
 #include <vector>
 
+using namespace BenchSupport;
+using Measurement::cpuMs;
+using Measurement::Stats;
+using Measurement::stats;
+
 namespace {
 
 constexpr int PageRows = 30;
@@ -48,36 +55,6 @@ const char *const PersonColumns =
     "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "
     "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "
     "Scara, Apartament";
-
-[[noreturn]] void die(const QString &why)
-{
-    std::fprintf(stderr, "zavoni_bench_data: %s\n", qPrintable(why));
-    std::exit(1);
-}
-
-struct Stats
-{
-    double median = 0;
-    double worst = 0;
-};
-
-Stats stats(std::vector<double> ms)
-{
-    if (ms.empty())
-        return {};
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.back()};
-}
-
-// The processor time of the whole process: on a machine shared with other
-// work, the wall time of a step longer than a time slice is mostly waiting.
-double cpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 struct Measured
 {
@@ -298,24 +275,6 @@ struct Row
     Measured program;
     Measured floor;
 };
-
-void expect(bool ok, const QString &what)
-{
-    if (!ok)
-        die(QStringLiteral("wrong result: ") + what);
-}
-
-qint64 kilobytesOf(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // Child mode: the persons set open over the file, its first page painted and
 // then its last, and the peak resident memory of the whole process.

@@ -3,9 +3,11 @@
 #include "data/datacontrol.h"
 #include "data/dbgrid.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,7 +29,7 @@ void addPainted(double ms)
 
 void die(const QString &why)
 {
-    std::fprintf(stderr, "zavoni_bench_program: %s\n", qPrintable(why));
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, qPrintable(why));
     std::exit(1);
 }
 
@@ -94,6 +96,18 @@ int shownRows(QTableView *view)
     if (bottom < 0)
         bottom = view->model()->rowCount() - 1;
     return bottom - top + 1;
+}
+
+qint64 kilobytesOf(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
 }
 
 } // namespace BenchSupport

@@ -24,6 +24,8 @@ double paintedMs();
 void addPainted(double ms);
 // A step whose result is wrong ends the benchmark: it measured nothing.
 void expect(bool ok, const QString &what);
+// A "VmHWM:"-like field of this process's status, in kB; -1 when unreadable.
+qint64 kilobytesOf(const char *field);
 
 DataControl *data(QWidget *screen);
 DBGrid *grid(QWidget *screen);

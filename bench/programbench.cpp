@@ -55,18 +55,6 @@ void startAsProgram(QApplication &app, RomanianQtTexts *translator)
     app.installTranslator(translator);
 }
 
-qint64 kilobytesOf(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 // The engine's page cache in kB, now and at its largest so far.
 Results::Reading readMemory()
 {
@@ -102,33 +90,6 @@ QList<Results::Reading> probeMemory(const QString &folder)
 
 } // namespace
 
-namespace {
-
-// Counts the paint events of one window's widgets.
-class PaintWatch : public QObject
-{
-public:
-    PaintWatch(QWidget *const *window, int *paints)
-        : m_window(window)
-        , m_paints(paints)
-    {
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && *m_window && watched->isWidgetType()
-            && static_cast<QWidget *>(watched)->window() == *m_window)
-            ++*m_paints;
-        return false;
-    }
-
-private:
-    QWidget *const *m_window;
-    int *m_paints;
-};
-
-} // namespace
-
 ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs)
     : m_app(app)
     , m_fileName(QFileInfo(fileName).absoluteFilePath())
@@ -149,8 +110,6 @@ ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 pe
     answerDeletionsOnly();
     startAsProgram(m_app, &m_translator);
     m_reference = std::make_unique<EngineFloor>(RegisterName);
-    m_paintWatch = std::make_unique<PaintWatch>(&m_painted, &m_paints);
-    m_app.installEventFilter(m_paintWatch.get());
 
     m_results.persons = persons;
     m_results.runs = runs;
@@ -424,9 +383,9 @@ void ProgramBench::clickAndShow(QWidget *window, const char *button)
 void ProgramBench::show(QWidget *window)
 {
     m_painted = window;
-    m_paints = 0;
+    const double before = paintedMs();
     QCoreApplication::processEvents();
-    expect(m_paints > 0, QStringLiteral("the step painted nothing"));
+    expect(paintedMs() > before, QStringLiteral("the step painted nothing"));
 }
 
 EngineFloor &ProgramBench::freshEngine()

@@ -98,8 +98,6 @@ private:
     std::unique_ptr<EngineFloor> m_floor;
     Expected m_expected;
     QWidget *m_painted = nullptr; // the window the last step painted
-    std::unique_ptr<QObject> m_paintWatch;
-    int m_paints = 0; // paint events in m_painted since the step began
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
     Results::Size m_results;
 };
