@@ -219,10 +219,10 @@ void DBGrid::setTop(int top)
 
 void DBGrid::selectCurrent()
 {
-    const int row = m_control->recordset()->absolutePosition() - m_model->top();
+    const int current = m_control->recordset()->absolutePosition();
+    const int row = current - m_model->top();
     m_following = true;
-    if (m_control->recordset()->absolutePosition() >= 0 && row >= 0
-        && row < m_model->rowCount())
+    if (current >= 0 && row >= 0 && row < m_model->rowCount())
         selectRow(row);
     else
         clearSelection();
