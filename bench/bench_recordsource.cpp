@@ -11,8 +11,8 @@
 #include "measurement.h"
 #include "registergenerator.h"
 
-#include "data/datacontrol.h"
-#include "data/dbgrid.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 

@@ -1,7 +1,7 @@
 #include "benchsupport.h"
 
-#include "data/datacontrol.h"
-#include "data/dbgrid.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QFile>
 #include <QLabel>

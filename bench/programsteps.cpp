@@ -8,8 +8,8 @@
 #include "app/screenchain.h"
 #include "common/uidriver.h"
 #include "data/catalogue.h"
-#include "data/datacontrol.h"
-#include "data/dbgrid.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 

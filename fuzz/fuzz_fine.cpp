@@ -3,7 +3,7 @@
 // amount is never negative.
 #include "fuzztext.h"
 
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 
 #include <cmath>
 

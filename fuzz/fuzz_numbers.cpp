@@ -3,7 +3,7 @@
 // already formed must come back unchanged when the box is left again.
 #include "fuzztext.h"
 
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,7 +2,7 @@
 // twice must change nothing more, and the text never keeps an outer space.
 #include "fuzztext.h"
 
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -4,7 +4,7 @@
 
 #include "app/form1.h"
 #include "app/screenchain.h"
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 #include "screens/common/lockablecombobox.h"
 
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "common/testregister.h"
 #include "common/uidriver.h"
 #include "data/catalogue.h"
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 #include "data/registerfile.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 // "deleting ..." before and "deleted ..." after a deletion of a link, an
 // article or an offence, and "error <what>" before it gives up.
 #include "data/database.h"
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 

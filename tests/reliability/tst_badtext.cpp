@@ -1,7 +1,7 @@
 #include "common/testregister.h"
 
-#include "data/datacontrol.h"
-#include "data/dbgrid.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 #include "data/recordset.h"
 #include "data/registerfile.h"
 #include "data/sourcetexts.h"

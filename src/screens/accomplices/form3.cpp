@@ -2,10 +2,10 @@
 #include "ui_form3.h"
 
 #include "data/database.h"
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "screens/common/personchecks.h"

@@ -2,7 +2,7 @@
 #include "ui_form4.h"
 
 #include "data/sourcetexts.h"
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "screens/common/personheader.h"

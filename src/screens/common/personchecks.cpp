@@ -1,6 +1,6 @@
 #include "personchecks.h"
 
-#include "fieldrules.h"
+#include "rules/fieldrules.h"
 #include "messages.h"
 
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "navigator.h"
 
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "messages.h"
 
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "widgetrules.h"
 
-#include "fieldrules.h"
+#include "rules/fieldrules.h"
 
 #include <QEvent>
 #include <QFocusEvent>

@@ -5,7 +5,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "screens/common/personheader.h"

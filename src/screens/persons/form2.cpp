@@ -1,10 +1,10 @@
 #include "form2.h"
 #include "ui_form2.h"
 
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
-#include "screens/common/fieldrules.h"
+#include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "screens/common/personchecks.h"

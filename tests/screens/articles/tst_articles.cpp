@@ -2,7 +2,7 @@
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
 #include "common/uidriver.h"
-#include "data/datacontrol.h"
+#include "widgets/datacontrol.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
 #include "common/uidriver.h"
-#include "data/datacontrol.h"
-#include "data/dbgrid.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 #include "screens/common/memobox.h"
 
 #include <QApplication>

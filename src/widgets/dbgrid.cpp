@@ -1,7 +1,7 @@
 #include "dbgrid.h"
 
 #include "datacontrol.h"
-#include "recordset.h"
+#include "data/recordset.h"
 
 #include <QHeaderView>
 #include <QLocale>

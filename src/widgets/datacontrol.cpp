@@ -1,6 +1,6 @@
 #include "datacontrol.h"
 
-#include "database.h"
+#include "data/database.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

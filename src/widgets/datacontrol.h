@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dataerror.h"
-#include "recordset.h"
+#include "data/dataerror.h"
+#include "data/recordset.h"
 
 #include <QPointer>
 #include <QWidget>
