@@ -1,5 +1,7 @@
 #include "fieldrules.h"
 
+#include <QVariant>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -80,6 +82,15 @@ QString decimalText(double value)
     if (text.contains(QLatin1Char('e')))
         text = text.toUpper();
     return text;
+}
+
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double)
+        return decimalText(value.toDouble());
+    return value.toString();
 }
 
 QString cnpForm(const QString &text)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QVariant;
+
 // The rules every screen applies to what the operator typed.
 namespace FieldRules {
 
@@ -19,6 +21,11 @@ double leadingNumber(const QString &text);
 // The decimal writing of a value: no leading zeros, no separators, no
 // decimal part for a whole number, "." as the decimal point.
 QString decimalText(double value);
+
+// A stored value as the screens show it: nothing for an empty value, the
+// decimal writing for a number the engine hands back as floating point (so
+// that a whole one grows no ".0"), the value's own text otherwise.
+QString valueText(const QVariant &value);
 
 // The CNP box: trim, upper case, then the decimal writing of its leading number.
 QString cnpForm(const QString &text);

@@ -1,25 +1,16 @@
 #include "datacontrol.h"
 
 #include "data/database.h"
+#include "rules/fieldrules.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
 namespace {
-
-QString displayText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
-}
 
 QString boxText(const QWidget *box)
 {
@@ -170,7 +161,7 @@ void DataControl::showRow()
         if (!b.box)
             continue;
         const QString text =
-            (adding || none) ? QString() : displayText(m_recordset->value(b.field));
+            (adding || none) ? QString() : FieldRules::valueText(m_recordset->value(b.field));
         setBoxText(b.box, text);
         b.shown = boxText(b.box);
     }

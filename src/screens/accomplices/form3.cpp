@@ -16,17 +16,6 @@ namespace {
 
 const QString LinkTable = QStringLiteral("TBL_Complicitate");
 
-// A field as the lists and the record-source texts want it: a number that the
-// engine hands back as floating point must not grow a ".0".
-QString fieldText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return FieldRules::decimalText(value.toDouble());
-    return value.toString();
-}
-
 } // namespace
 
 Form3::Form3(Navigator *navigator, QWidget *parent)
@@ -70,8 +59,8 @@ QList<QLineEdit *> Form3::textBoxes() const
 void Form3::formLoad()
 {
     m_isAdding = false;
-    m_ui->Label40->setText(fieldText(Handover::offenceField(navigator(),
-                                                            QStringLiteral("infractiune"))));
+    m_ui->Label40->setText(FieldRules::valueText(
+        Handover::offenceField(navigator(), QStringLiteral("infractiune"))));
     Handover::copyPersonHeader(navigator(), this);
     m_ui->Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
     m_ui->Combo1->setListText(QStringLiteral("M"));
@@ -84,7 +73,8 @@ void Form3::formLoad()
 // while this one is open, so its current row is the key at any moment.
 QString Form3::offenceCode() const
 {
-    return fieldText(Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")));
+    return FieldRules::valueText(
+        Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")));
 }
 
 void Form3::formActivate()
@@ -116,8 +106,8 @@ void Form3::Data1_Reposition()
     m_ui->Command5->setEnabled(any);
     if (any && !rs->eof()) {
         // An empty or unknown value leaves the list showing what it showed.
-        m_ui->Combo1->setListText(fieldText(rs->value(QStringLiteral("sex"))));
-        m_ui->Combo2->setListText(fieldText(rs->value(QStringLiteral("sector"))));
+        m_ui->Combo1->setListText(FieldRules::valueText(rs->value(QStringLiteral("sex"))));
+        m_ui->Combo2->setListText(FieldRules::valueText(rs->value(QStringLiteral("sector"))));
     }
 }
 

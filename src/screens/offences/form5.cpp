@@ -98,7 +98,6 @@ void Form5::formActivate()
     const QString source = SourceTexts::OffencesOfPerson
                            + SourceTexts::quotedKey(m_ui->Label11->text());
     m_ui->Data1->setDatabaseName(QStringLiteral("Zavoni.mdb"));
-    m_ui->Data1->setRecordsetType(DataControl::Dynaset);
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
     m_ui->Data1->setCaption(m_ui->Data1->counterText());

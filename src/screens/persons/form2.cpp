@@ -20,15 +20,6 @@ void showInList(LockableComboBox *list, const QString &text)
         list->setCurrentIndex(-1);
 }
 
-QString sectorText(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return FieldRules::decimalText(value.toDouble());
-    return value.toString();
-}
-
 } // namespace
 
 Form2::Form2(Navigator *navigator, QWidget *parent)
@@ -115,7 +106,7 @@ void Form2::Data1_Reposition()
         setRecordControlsEnabled(false);
     } else if (!rs->eof()) {
         showInList(m_ui->Combo1, rs->value(QStringLiteral("sex")).toString());
-        showInList(m_ui->Combo2, sectorText(rs->value(QStringLiteral("sector"))));
+        showInList(m_ui->Combo2, FieldRules::valueText(rs->value(QStringLiteral("sector"))));
     }
     if (rs->recordCount() > 0)
         setRecordControlsEnabled(true);
