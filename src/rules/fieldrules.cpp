@@ -103,4 +103,9 @@ QString fineForm(const QString &text)
     return decimalText(std::fabs(leadingNumber(text)));
 }
 
+bool hasSectors(const QString &locality)
+{
+    return trimUpper(locality) == QLatin1String("BUCURESTI");
+}
+
 } // namespace FieldRules

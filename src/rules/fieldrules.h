@@ -32,4 +32,8 @@ QString cnpForm(const QString &text);
 // The fine box: the decimal writing of the absolute value of its leading number.
 QString fineForm(const QString &text);
 
+// Only Bucharest is divided into sectors. The locality is compared as it will
+// be stored, whatever case and blanks the operator is still typing.
+bool hasSectors(const QString &locality);
+
 } // namespace FieldRules

@@ -8,9 +8,7 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personchecks.h"
 #include "screens/common/personheader.h"
-#include "screens/common/widgetrules.h"
 
 namespace {
 
@@ -39,22 +37,15 @@ Form3::Form3(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
     connect(m_ui->Command9, &QPushButton::clicked, this, &Form3::Command9_Click);
 
-    WidgetRules::cnpOnLeave(m_ui->Text1);
-    // The birth date is kept exactly as typed.
-    for (QLineEdit *box : textBoxes()) {
-        if (box != m_ui->Text1 && box != m_ui->Text9)
-            WidgetRules::trimUpperOnLeave(box);
-    }
+    m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
+                            m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
+                            m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
+                            m_ui->Text15, m_ui->Text16},
+                           m_ui->Combo1, m_ui->Combo2);
+    m_person.setLeaveRules({});
 }
 
 Form3::~Form3() = default;
-
-QList<QLineEdit *> Form3::textBoxes() const
-{
-    return {m_ui->Text1,  m_ui->Text2,  m_ui->Text3,  m_ui->Text4,  m_ui->Text5,  m_ui->Text6,
-            m_ui->Text7,  m_ui->Text8,  m_ui->Text9,  m_ui->Text10, m_ui->Text11, m_ui->Text12,
-            m_ui->Text13, m_ui->Text14, m_ui->Text15, m_ui->Text16};
-}
 
 void Form3::formLoad()
 {
@@ -62,11 +53,7 @@ void Form3::formLoad()
     m_ui->Label40->setText(FieldRules::valueText(
         Handover::offenceField(navigator(), QStringLiteral("infractiune"))));
     Handover::copyPersonHeader(navigator(), this);
-    m_ui->Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    for (int sector = 1; sector <= 6; ++sector)
-        m_ui->Combo2->addItem(QString::number(sector));
-    m_ui->Combo2->setListText(QStringLiteral("1"));
+    m_person.fillLists();
 }
 
 // The offence is never remembered here: the offences screen below is blocked
@@ -113,7 +100,7 @@ void Form3::Data1_Reposition()
 
 void Form3::Text11_Change()
 {
-    m_ui->Combo2->setEnabled(PersonChecks::hasSectors(m_ui->Text11->text()));
+    m_ui->Combo2->setEnabled(FieldRules::hasSectors(m_ui->Text11->text()));
 }
 
 void Form3::showFilter(const QString &condition, QPushButton *pressed)
@@ -142,14 +129,6 @@ void Form3::Command9_Click()
     showFilter(QString(), m_ui->Command9);
 }
 
-void Form3::lockInputs(bool locked)
-{
-    for (QLineEdit *box : textBoxes())
-        box->setReadOnly(locked);
-    m_ui->Combo1->setLocked(locked);
-    m_ui->Combo2->setLocked(locked);
-}
-
 void Form3::EnterEditMode()
 {
     m_ui->Command1->setEnabled(false);
@@ -162,7 +141,7 @@ void Form3::EnterEditMode()
     m_ui->Command9->setEnabled(false);
     m_ui->Data1->setEnabled(false);
     m_ui->DBGrid1->setEnabled(false);
-    lockInputs(false);
+    m_person.setLocked(false);
 }
 
 void Form3::LeaveEditMode()
@@ -182,7 +161,7 @@ void Form3::LeaveEditMode()
                                  static_cast<QWidget *>(m_ui->DBGrid1)})
             control->setEnabled(true);
     }
-    lockInputs(true);
+    m_person.setLocked(true);
 }
 
 bool Form3::isEditing() const
@@ -194,8 +173,7 @@ void Form3::Command1_Click()
 {
     EnterEditMode();
     m_isAdding = true;
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    m_ui->Combo2->setListText(QStringLiteral("1"));
+    m_person.presetLists();
     m_ui->Data1->recordset()->addNew();
     m_ui->Text1->setFocus();
 }
@@ -214,7 +192,7 @@ void Form3::Command3_Click()
     m_linkRecordset = std::make_unique<Recordset>(m_screenDb.get());
     const bool linkReady = m_linkRecordset->open(LinkTable, Recordset::OpenMode::AppendOnly);
 
-    if (!PersonChecks::cnpAccepted(this, m_ui->Text1))
+    if (!m_person.cnpAccepted(this))
         return;
 
     if (m_isAdding) {
@@ -241,7 +219,7 @@ void Form3::Command3_Click()
         return;
     }
 
-    if (!PersonChecks::namesGiven(this, m_ui->Text4, m_ui->Text6, m_ui->Text7, m_ui->Text8))
+    if (!m_person.namesGiven(this))
         return;
 
     // The link refers to the accomplice's CNP, so the accomplice goes first.
@@ -255,12 +233,12 @@ void Form3::Command3_Click()
         // again, and what was typed stays pending for another try.
         const DataError error = m_linkRecordset->lastError();
         QStringList typed;
-        for (QLineEdit *box : textBoxes())
+        for (QLineEdit *box : m_person.boxes())
             typed << box->text();
         rs->deleteCurrent();
         rs->addNew();
         for (int i = 0; i < typed.size(); ++i)
-            textBoxes().at(i)->setText(typed.at(i));
+            m_person.boxes().at(i)->setText(typed.at(i));
         saveFailed(error);
         return;
     }

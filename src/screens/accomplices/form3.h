@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/common/personboxes.h"
 #include "screens/common/screen.h"
 
 #include <memory>
@@ -47,14 +48,13 @@ private:
     void EnterEditMode();
     void LeaveEditMode();
 
-    QList<QLineEdit *> textBoxes() const;
-    void lockInputs(bool locked);
     QString offenceCode() const;
     void showFilter(const QString &condition, QPushButton *pressed);
     void setCounter();
     void saveFailed(const DataError &error);
 
     std::unique_ptr<Ui::Form3> m_ui;
+    PersonBoxes m_person;
     // Declared before the link record set, which runs its statements on it.
     std::unique_ptr<Database> m_screenDb;
     std::unique_ptr<Recordset> m_linkRecordset;

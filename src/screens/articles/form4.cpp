@@ -10,8 +10,6 @@
 
 #include <QHeaderView>
 
-#include <functional>
-
 namespace {
 
 const QString OffenceCodeField = QStringLiteral("cod_infractiune");
@@ -48,9 +46,10 @@ Form4::Form4(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form4::Command5_Click);
     connect(m_ui->Command6, &QPushButton::clicked, this, &Form4::Command6_Click);
-    WidgetRules::onLostFocus(m_ui->Text1, std::bind_front(&Form4::Text1_LostFocus, this));
-    WidgetRules::onLostFocus(m_ui->Text2, std::bind_front(&Form4::Text2_LostFocus, this));
-    WidgetRules::onLostFocus(m_ui->Text3, std::bind_front(&Form4::Text3_LostFocus, this));
+    // The article is quoted as written: its case is the author's.
+    WidgetRules::onLeave(m_ui->Text1, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text2, FieldRules::trimUpper);
+    WidgetRules::onLeave(m_ui->Text3, FieldRules::trimUpper);
 }
 
 Form4::~Form4() = default;
@@ -207,22 +206,4 @@ void Form4::Command5_Click()
 void Form4::Command6_Click()
 {
     close();
-}
-
-void Form4::Text1_LostFocus()
-{
-    // The article is quoted as written: its case is the author's.
-    const QString trimmed = FieldRules::trim(m_ui->Text1->text());
-    if (trimmed != m_ui->Text1->text())
-        m_ui->Text1->setText(trimmed);
-}
-
-void Form4::Text2_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text2, FieldRules::trimUpper(m_ui->Text2->text()));
-}
-
-void Form4::Text3_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text3, FieldRules::trimUpper(m_ui->Text3->text()));
 }

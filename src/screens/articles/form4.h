@@ -29,9 +29,6 @@ public:
     void Command4_Click();
     void Command5_Click();
     void Command6_Click();
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Text3_LostFocus();
 
 protected:
     void formLoad() override;

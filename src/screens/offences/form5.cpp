@@ -69,9 +69,11 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command6, &QPushButton::clicked, this, &Form5::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form5::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form5::Command8_Click);
-    WidgetRules::onLostFocus(m_ui->Text1, [this] { Text1_LostFocus(); });
-    WidgetRules::onLostFocus(m_ui->Text2, [this] { Text2_LostFocus(); });
-    WidgetRules::onLostFocus(m_ui->Text3, [this] { Text3_LostFocus(); });
+    // Leaving a box only trims it: a description keeps the case it was written
+    // in. The fine keeps the amount it begins with.
+    WidgetRules::onLeave(m_ui->Text1, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text2, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text3, FieldRules::fineForm);
 }
 
 Form5::~Form5() = default;
@@ -213,25 +215,6 @@ void Form5::Option2_Click()
 void Form5::Option3_Click()
 {
     choosePenalty(Penalty::Other, false);
-}
-
-void Form5::Text1_LostFocus()
-{
-    const QString trimmed = FieldRules::trim(m_ui->Text1->text());
-    if (trimmed != m_ui->Text1->text())
-        m_ui->Text1->setText(trimmed);
-}
-
-void Form5::Text2_LostFocus()
-{
-    const QString trimmed = FieldRules::trim(m_ui->Text2->text());
-    if (trimmed != m_ui->Text2->text())
-        m_ui->Text2->setText(trimmed);
-}
-
-void Form5::Text3_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text3, FieldRules::fineForm(m_ui->Text3->text()));
 }
 
 void Form5::setInputsLocked(bool locked)

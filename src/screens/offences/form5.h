@@ -27,10 +27,6 @@ public:
     void Option2_Click();
     void Option3_Click();
 
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Text3_LostFocus();
-
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

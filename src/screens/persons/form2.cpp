@@ -7,8 +7,6 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personchecks.h"
-#include "screens/common/widgetrules.h"
 
 namespace {
 
@@ -44,24 +42,16 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command12, &QPushButton::clicked, this, &Form2::Command12_Click);
     connect(m_ui->Command13, &QPushButton::clicked, this, &Form2::Command13_Click);
 
-    // The CNP is kept as the number it reads as, the identity card number as
-    // typed (its letters may be lower case), the birth date untouched.
-    WidgetRules::cnpOnLeave(m_ui->Text1);
-    WidgetRules::trimOnLeave(m_ui->Text3);
-    for (QLineEdit *box : textBoxes()) {
-        if (box != m_ui->Text1 && box != m_ui->Text3 && box != m_ui->Text9)
-            WidgetRules::trimUpperOnLeave(box);
-    }
+    m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
+                            m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
+                            m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
+                            m_ui->Text15, m_ui->Text16, m_ui->Text17, m_ui->Text18},
+                           m_ui->Combo1, m_ui->Combo2);
+    // The identity card number is kept as typed: its letters may be lower case.
+    m_person.setLeaveRules({m_ui->Text3});
 }
 
 Form2::~Form2() = default;
-
-QList<QLineEdit *> Form2::textBoxes() const
-{
-    return {m_ui->Text1,  m_ui->Text2,  m_ui->Text3,  m_ui->Text4,  m_ui->Text5,  m_ui->Text6,
-            m_ui->Text7,  m_ui->Text8,  m_ui->Text9,  m_ui->Text10, m_ui->Text11, m_ui->Text12,
-            m_ui->Text13, m_ui->Text14, m_ui->Text15, m_ui->Text16, m_ui->Text17, m_ui->Text18};
-}
 
 Recordset *Form2::recordset() const
 {
@@ -70,11 +60,7 @@ Recordset *Form2::recordset() const
 
 void Form2::formLoad()
 {
-    m_ui->Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    m_ui->Combo2->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                            QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")});
-    m_ui->Combo2->setListText(QStringLiteral("1"));
+    m_person.fillLists();
 }
 
 bool Form2::isEditing() const
@@ -88,14 +74,6 @@ void Form2::setRecordControlsEnabled(bool enabled)
     m_ui->Command2->setEnabled(enabled);
     m_ui->Command5->setEnabled(enabled);
     m_ui->Command9->setEnabled(enabled);
-}
-
-void Form2::setInputsLocked(bool locked)
-{
-    for (QLineEdit *box : textBoxes())
-        box->setReadOnly(locked);
-    m_ui->Combo1->setLocked(locked);
-    m_ui->Combo2->setLocked(locked);
 }
 
 void Form2::Data1_Reposition()
@@ -114,7 +92,7 @@ void Form2::Data1_Reposition()
 
 void Form2::Text13_Change()
 {
-    m_ui->Combo2->setEnabled(PersonChecks::hasSectors(m_ui->Text13->text()));
+    m_ui->Combo2->setEnabled(FieldRules::hasSectors(m_ui->Text13->text()));
 }
 
 void Form2::applyFilter(QPushButton *own, const QString &source)
@@ -152,7 +130,7 @@ void Form2::EnterEditMode()
     m_ui->Command11->setEnabled(false);
     m_ui->Command13->setEnabled(false);
     m_ui->Command12->setEnabled(false);
-    setInputsLocked(false);
+    m_person.setLocked(false);
     m_ui->DBGrid1->setEnabled(false);
     m_ui->Data1->setEnabled(false);
 }
@@ -173,14 +151,13 @@ void Form2::LeaveEditMode()
     m_ui->Command11->setEnabled(source != SourceTexts::PersonsWomen);
     m_ui->Command13->setEnabled(source != SourceTexts::PersonsMen);
     m_ui->Command12->setEnabled(source != SourceTexts::Persons);
-    setInputsLocked(true);
+    m_person.setLocked(true);
 }
 
 void Form2::Command1_Click()
 {
     EnterEditMode();
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    m_ui->Combo2->setListText(QStringLiteral("1"));
+    m_person.presetLists();
     if (!recordset()->addNew()) {
         Messages::dataError(this, QStringLiteral("Nu se poate adăuga un zavon."),
                             recordset()->lastError());
@@ -202,7 +179,7 @@ void Form2::Command2_Click()
 
 void Form2::Command3_Click()
 {
-    if (!PersonChecks::cnpAccepted(this, m_ui->Text1))
+    if (!m_person.cnpAccepted(this))
         return;
 
     // Sex and sector go into the row even when the names check below fails:
@@ -217,7 +194,7 @@ void Form2::Command3_Click()
         saveFailed();
         return;
     }
-    if (!PersonChecks::namesGiven(this, m_ui->Text4, m_ui->Text6, m_ui->Text7, m_ui->Text8))
+    if (!m_person.namesGiven(this))
         return;
     if (!rs->update()) {
         saveFailed();

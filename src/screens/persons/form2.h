@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/common/personboxes.h"
 #include "screens/common/screen.h"
 
 #include <memory>
@@ -45,11 +46,10 @@ private:
     void LeaveEditMode();
 
     Recordset *recordset() const;
-    QList<QLineEdit *> textBoxes() const;
     void applyFilter(QPushButton *own, const QString &source);
     void setRecordControlsEnabled(bool enabled);
-    void setInputsLocked(bool locked);
     void saveFailed();
 
     std::unique_ptr<Ui::Form2> m_ui;
+    PersonBoxes m_person;
 };
