@@ -10,6 +10,8 @@
 #include "screens/common/navigator.h"
 #include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QDate>
 #include <QHeaderView>
@@ -45,13 +47,12 @@ void fitToText(QLabel *label)
 } // namespace
 
 Form5::Form5(Navigator *navigator, QWidget *parent)
-    : Screen(navigator, parent)
+    : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form5>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
-    setCancelButton(m_ui->Command6);
-    m_ui->DBGrid1->setDataControl(m_ui->Data1);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
     // The longest offence type is read whole; the two flags need little room.
     m_ui->DBGrid1->setColumnWidth(0, 220);
     m_ui->DBGrid1->setColumnWidth(1, 90);
@@ -64,9 +65,7 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
-    connect(m_ui->Command4, &QPushButton::clicked, this, &Form5::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form5::Command5_Click);
-    connect(m_ui->Command6, &QPushButton::clicked, this, &Form5::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form5::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form5::Command8_Click);
     // Leaving a box only trims it: a description keeps the case it was written
@@ -102,12 +101,7 @@ void Form5::formActivate()
     m_ui->Data1->setDatabaseName(QStringLiteral("Zavoni.mdb"));
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
-}
-
-bool Form5::isEditing() const
-{
-    return m_ui->Data1->recordset()->editMode() != Recordset::EditMode::None;
+    showCounter();
 }
 
 void Form5::setStatus(QLabel *label, const QString &text)
@@ -127,8 +121,8 @@ void Form5::showEmptySet()
 
 void Form5::Data1_Reposition()
 {
-    const Recordset *rs = m_ui->Data1->recordset();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    const Recordset *rs = recordset();
+    showCounter();
     if (rs->recordCount() == 0) {
         showEmptySet();
         setStatus(m_ui->Label27, QString());
@@ -250,7 +244,7 @@ void Form5::LeaveEditMode()
     m_ui->Command1->setEnabled(true);
     m_ui->Command3->setEnabled(false);
     m_ui->Command4->setEnabled(false);
-    if (m_ui->Data1->recordset()->recordCount() >= 1) {
+    if (recordset()->recordCount() >= 1) {
         m_ui->Command2->setEnabled(true);
         m_ui->Command5->setEnabled(true);
         m_ui->Command7->setEnabled(true);
@@ -267,27 +261,14 @@ void Form5::LeaveEditMode()
 
 void Form5::Command1_Click()
 {
-    EnterEditMode();
     m_ui->Combo1->setListText(DefaultType);
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->addNew()) {
-        Messages::dataError(this, QStringLiteral("Nu poate fi adăugată o infractiune."),
-                            rs->lastError());
-        LeaveEditMode();
-        return;
-    }
-    m_ui->Combo1->setFocus();
+    if (startAdding(QStringLiteral("Nu poate fi adăugată o infractiune.")))
+        m_ui->Combo1->setFocus();
 }
 
 void Form5::Command2_Click()
 {
-    EnterEditMode();
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->edit()) {
-        Messages::dataError(this, QStringLiteral("Infractiunea nu poate fi modificată."),
-                            rs->lastError());
-        LeaveEditMode();
-    }
+    startChanging(QStringLiteral("Infractiunea nu poate fi modificată."));
 }
 
 void Form5::fail(const QString &text, const QString &title, QWidget *box)
@@ -330,7 +311,7 @@ bool Form5::checkOffence()
 
 void Form5::Command3_Click()
 {
-    Recordset *rs = m_ui->Data1->recordset();
+    Recordset *rs = recordset();
     rs->setValue(QStringLiteral("CNP_C"), m_ui->Label11->text());
     rs->setValue(QStringLiteral("Pedeapsa"), m_codPedeapsa.left(1));
     // With no item chosen (a stored type the list does not hold) the stored
@@ -349,39 +330,19 @@ void Form5::Command3_Click()
     LeaveEditMode();
 }
 
-void Form5::Command4_Click()
-{
-    m_ui->Data1->recordset()->cancelUpdate();
-    LeaveEditMode();
-}
-
 void Form5::Command5_Click()
 {
-    if (!Messages::askYes(this,
-                          QStringLiteral("Sunteti sigur că doriti să stergeti acestă "
-                                         "infractiune ?"),
-                          QStringLiteral("Stergere."), Messages::Icon::Critical)) {
+    if (!askAndDelete(QStringLiteral("Sunteti sigur că doriti să stergeti acestă infractiune ?"),
+                      QStringLiteral("Infractiunea nu a putut fi stearsă.")))
         return;
-    }
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->deleteCurrent()) {
-        Messages::dataError(this, QStringLiteral("Infractiunea nu a putut fi stearsă."),
-                            rs->lastError());
-        return;
-    }
-    if (rs->recordCount() >= 1) {
+    if (recordset()->recordCount() >= 1) {
         m_ui->Data1->refresh();
         return;
     }
     showEmptySet();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
     setStatus(m_ui->Label27, QString());
     setStatus(m_ui->Label28, QString());
-}
-
-void Form5::Command6_Click()
-{
-    close();
 }
 
 void Form5::Command7_Click()

@@ -1,12 +1,12 @@
 #include "form2.h"
 #include "ui_form2.h"
 
-#include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
+#include "widgets/datacontrol.h"
 
 namespace {
 
@@ -21,27 +21,12 @@ void showInList(LockableComboBox *list, const QString &text)
 } // namespace
 
 Form2::Form2(Navigator *navigator, QWidget *parent)
-    : Screen(navigator, parent)
+    : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form2>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Persoanele zavone"));
-    setCancelButton(m_ui->Command6);
-    m_ui->DBGrid1->setDataControl(m_ui->Data1);
-
-    connect(m_ui->Data1, &DataControl::reposition, this, &Form2::Data1_Reposition);
-    connect(m_ui->Text13, &QLineEdit::textChanged, this, &Form2::Text13_Change);
-    connect(m_ui->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(m_ui->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-    connect(m_ui->Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-    connect(m_ui->Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
-    connect(m_ui->Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
-    connect(m_ui->Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
-    connect(m_ui->Command9, &QPushButton::clicked, this, &Form2::Command9_Click);
-    connect(m_ui->Command11, &QPushButton::clicked, this, &Form2::Command11_Click);
-    connect(m_ui->Command12, &QPushButton::clicked, this, &Form2::Command12_Click);
-    connect(m_ui->Command13, &QPushButton::clicked, this, &Form2::Command13_Click);
-
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
@@ -49,23 +34,24 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
                            m_ui->Combo1, m_ui->Combo2);
     // The identity card number is kept as typed: its letters may be lower case.
     m_person.setLeaveRules({m_ui->Text3});
+
+    connect(m_ui->Data1, &DataControl::reposition, this, &Form2::Data1_Reposition);
+    connect(m_ui->Text13, &QLineEdit::textChanged, this, &Form2::Text13_Change);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
+    connect(m_ui->Command9, &QPushButton::clicked, this, &Form2::Command9_Click);
+    connect(m_ui->Command11, &QPushButton::clicked, this, &Form2::Command11_Click);
+    connect(m_ui->Command12, &QPushButton::clicked, this, &Form2::Command12_Click);
+    connect(m_ui->Command13, &QPushButton::clicked, this, &Form2::Command13_Click);
 }
 
 Form2::~Form2() = default;
 
-Recordset *Form2::recordset() const
-{
-    return m_ui->Data1->recordset();
-}
-
 void Form2::formLoad()
 {
     m_person.fillLists();
-}
-
-bool Form2::isEditing() const
-{
-    return m_ui->Command3->isEnabled();
 }
 
 void Form2::setRecordControlsEnabled(bool enabled)
@@ -79,11 +65,11 @@ void Form2::setRecordControlsEnabled(bool enabled)
 void Form2::Data1_Reposition()
 {
     Recordset *rs = recordset();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
     if (rs->recordCount() == 0) {
         setRecordControlsEnabled(false);
     } else if (!rs->eof()) {
-        showInList(m_ui->Combo1, rs->value(QStringLiteral("sex")).toString());
+        showInList(m_ui->Combo1, FieldRules::valueText(rs->value(QStringLiteral("sex"))));
         showInList(m_ui->Combo2, FieldRules::valueText(rs->value(QStringLiteral("sector"))));
     }
     if (rs->recordCount() > 0)
@@ -156,25 +142,14 @@ void Form2::LeaveEditMode()
 
 void Form2::Command1_Click()
 {
-    EnterEditMode();
     m_person.presetLists();
-    if (!recordset()->addNew()) {
-        Messages::dataError(this, QStringLiteral("Nu se poate adăuga un zavon."),
-                            recordset()->lastError());
-        LeaveEditMode();
-        return;
-    }
-    m_ui->Text1->setFocus();
+    if (startAdding(QStringLiteral("Nu se poate adăuga un zavon.")))
+        m_ui->Text1->setFocus();
 }
 
 void Form2::Command2_Click()
 {
-    EnterEditMode();
-    if (!recordset()->edit()) {
-        Messages::dataError(this, QStringLiteral("Zavonul nu poate fi modificat."),
-                            recordset()->lastError());
-        LeaveEditMode();
-    }
+    startChanging(QStringLiteral("Zavonul nu poate fi modificat."));
 }
 
 void Form2::Command3_Click()
@@ -217,34 +192,18 @@ void Form2::saveFailed()
     LeaveEditMode();
 }
 
-void Form2::Command4_Click()
-{
-    recordset()->cancelUpdate();
-    LeaveEditMode();
-}
-
 void Form2::Command5_Click()
 {
-    if (!Messages::askYes(this, QStringLiteral("Sunteti sigur că doriti să stergeti acest zavon ?"),
-                          QStringLiteral("Stergere."), Messages::Icon::Critical)) {
+    if (!askAndDelete(QStringLiteral("Sunteti sigur că doriti să stergeti acest zavon ?"),
+                      QStringLiteral("Zavonul nu a putut fi sters.")))
         return;
-    }
     Recordset *rs = recordset();
-    if (!rs->deleteCurrent()) {
-        Messages::dataError(this, QStringLiteral("Zavonul nu a putut fi sters."), rs->lastError());
-        return;
-    }
     // A deletion raises no reposition: with no row left to move to, the empty
     // state has to be shown here.
     if (rs->recordCount() > 0)
         rs->moveLast();
     else
         Data1_Reposition();
-}
-
-void Form2::Command6_Click()
-{
-    close();
 }
 
 void Form2::Command9_Click()
