@@ -7,7 +7,6 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personheader.h"
 #include "widgets/datacontrol.h"
 
 namespace {
@@ -46,9 +45,10 @@ Form3::~Form3() = default;
 void Form3::formLoad()
 {
     m_isAdding = false;
-    m_ui->Label40->setText(FieldRules::valueText(
-        Handover::offenceField(navigator(), QStringLiteral("infractiune"))));
-    Handover::copyPersonHeader(navigator(), this);
+    m_ui->Label40->setText(navigator()->offenceText());
+    showPersonHeader({m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14, m_ui->Label15,
+                      m_ui->Label16, m_ui->Label17, m_ui->Label18, m_ui->Label19,
+                      m_ui->Label20});
     m_person.fillLists();
 }
 
@@ -56,8 +56,7 @@ void Form3::formLoad()
 // while this one is open, so its current row is the key at any moment.
 QString Form3::offenceKey() const
 {
-    return FieldRules::valueText(
-        Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")));
+    return FieldRules::valueText(navigator()->offenceCode());
 }
 
 void Form3::formActivate()
@@ -214,8 +213,7 @@ bool Form3::prepareLink(bool linkReady)
 {
     Recordset *link = m_linkRecordset.get();
     if (linkReady && link->addNew()
-        && link->setValue(QStringLiteral("cod_infractiune"),
-                          Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")))
+        && link->setValue(QStringLiteral("cod_infractiune"), navigator()->offenceCode())
         && link->setValue(QStringLiteral("CNP"), m_ui->Text1->text()))
         return true;
     Messages::dataError(this,

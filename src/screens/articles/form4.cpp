@@ -6,7 +6,6 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -49,17 +48,18 @@ void Form4::formLoad()
 {
     // The offence type label grows with its text, so a long type is not cut.
     QLabel *type = m_ui->Label25;
-    type->setText(Handover::offenceField(navigator(), QStringLiteral("infractiune")).toString());
+    type->setText(navigator()->offenceText());
     type->resize(type->sizeHint().width(), type->height());
-    Handover::copyPersonHeader(navigator(), this);
+    showPersonHeader({m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14, m_ui->Label15,
+                      m_ui->Label16, m_ui->Label17, m_ui->Label18, m_ui->Label19,
+                      m_ui->Label20});
 }
 
 void Form4::formActivate()
 {
     // The key is read afresh from the offences screen each time, never kept
     // here. With no offence current the selection still runs, and finds nothing.
-    const QString code = QString::number(
-        Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")).toLongLong());
+    const QString code = QString::number(navigator()->offenceCode().toLongLong());
     m_ui->Data1->setRecordSource(SourceTexts::ArticlesOfOffence + code);
     m_ui->Data1->refresh();
     showCounter();
@@ -128,8 +128,7 @@ void Form4::Command3_Click()
         return;
     }
     // Written on every save, a change included, from the offence shown below.
-    recordset()->setValue(QStringLiteral("cod_infractiune"),
-                          Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")));
+    recordset()->setValue(QStringLiteral("cod_infractiune"), navigator()->offenceCode());
     if (!recordset()->update()) {
         // The row stays pending: what was typed is still there to correct or cancel.
         Messages::dataError(this, QStringLiteral("Articolul nu a putut fi salvat."),

@@ -1,12 +1,14 @@
 #include "datascreen.h"
 
 #include "messages.h"
+#include "navigator.h"
 
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QLabel>
 
 void DataScreen::setUpData(DataControl *data, DBGrid *grid, QAbstractButton *cancel,
                            QAbstractButton *back)
@@ -61,6 +63,13 @@ bool DataScreen::askAndDelete(const QString &question, const QString &failure)
         return true;
     Messages::dataError(this, failure, recordset()->lastError());
     return false;
+}
+
+void DataScreen::showPersonHeader(const QList<QLabel *> &labels)
+{
+    const QStringList texts = navigator()->shownPerson();
+    for (int i = 0; i < labels.size(); ++i)
+        labels.at(i)->setText(texts.value(i));
 }
 
 void DataScreen::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 
 class DBGrid;
 class DataControl;
+class QLabel;
 class Recordset;
 
 // A screen over one record set: its navigation bar Data1 owns the set, its
@@ -39,6 +40,10 @@ protected:
     // "Sterge": asks the question; true once the current row is deleted. A
     // deletion the register refuses is reported with the failure text.
     bool askAndDelete(const QString &question, const QString &failure);
+
+    // Form_Load of the screens above the persons screen: the ten value labels
+    // of their person header repeat what the persons screen shows.
+    void showPersonHeader(const QList<QLabel *> &labels);
 
     void closeEvent(QCloseEvent *event) override;
 

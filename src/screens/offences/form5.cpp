@@ -8,7 +8,6 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -80,12 +79,12 @@ Form5::~Form5() = default;
 void Form5::formLoad()
 {
     m_codPedeapsa = QStringLiteral("A");
-    Handover::copyPersonHeader(navigator(), this);
-    for (QLabel *label : {m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14,
-                          m_ui->Label15, m_ui->Label16, m_ui->Label17, m_ui->Label18,
-                          m_ui->Label19, m_ui->Label20}) {
+    const QList<QLabel *> header{m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14,
+                                 m_ui->Label15, m_ui->Label16, m_ui->Label17, m_ui->Label18,
+                                 m_ui->Label19, m_ui->Label20};
+    showPersonHeader(header);
+    for (QLabel *label : header)
         fitToText(label);
-    }
     const QStringList types = OffenceTypes::all();
     for (const QString &type : types)
         OffenceTypes::addSorted(m_ui->Combo1, type);
@@ -102,6 +101,20 @@ void Form5::formActivate()
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
     showCounter();
+}
+
+QVariant Form5::offenceCode() const
+{
+    if (recordset()->eof())
+        return {};
+    return recordset()->value(QStringLiteral("cod_infractiune"));
+}
+
+QString Form5::offenceText() const
+{
+    if (recordset()->eof())
+        return {};
+    return FieldRules::valueText(recordset()->value(QStringLiteral("infractiune")));
 }
 
 void Form5::setStatus(QLabel *label, const QString &text)

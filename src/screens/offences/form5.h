@@ -20,6 +20,11 @@ public:
     explicit Form5(Navigator *navigator, QWidget *parent = nullptr);
     ~Form5() override;
 
+    // What the accomplices and articles screens read of the current offence:
+    // its code as stored (no value when no offence is current) and its type.
+    QVariant offenceCode() const;
+    QString offenceText() const;
+
 private:
     enum class Penalty { Fine, Detention, Other };
 

@@ -49,6 +49,14 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
 
 Form2::~Form2() = default;
 
+QStringList Form2::shownPerson() const
+{
+    return {m_ui->Text1->text(), m_ui->Text4->text(),        m_ui->Text5->text(),
+            m_ui->Text6->text(), m_ui->Combo1->currentText(), m_ui->Text2->text(),
+            m_ui->Text3->text(), m_ui->Text7->text(),        m_ui->Text8->text(),
+            m_ui->Text9->text()};
+}
+
 void Form2::formLoad()
 {
     m_person.fillLists();

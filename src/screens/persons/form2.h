@@ -21,6 +21,11 @@ public:
     explicit Form2(Navigator *navigator, QWidget *parent = nullptr);
     ~Form2() override;
 
+    // What the screens above repeat in their person header, as shown now:
+    // CNP, name, initial, first name, sex, identity card series and number,
+    // the two nicknames, birth date.
+    QStringList shownPerson() const;
+
 private:
     void formLoad() override; // Form_Load
     void Data1_Reposition(); // another row is current
