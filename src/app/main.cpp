@@ -13,10 +13,12 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
     RomanianQtTexts romanian;
     app.installTranslator(&romanian);
-    if (!Startup::prepareRegister(QStringLiteral("Zavoni.mdb")))
+    const QString registerFile = QStringLiteral("Zavoni.mdb");
+    if (!Startup::prepareRegister(registerFile))
         return 1;
     ScreenChain chain;
     Form1 form1(&chain);
+    form1.warnIfReadableByOthers(registerFile);
     form1.show();
     return app.exec();
 }
