@@ -1,4 +1,4 @@
-#include "common/testregister.h"
+#include "common/screensession.h"
 
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -7,6 +7,7 @@
 #include "data/sourcetexts.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -36,6 +37,8 @@ private slots:
     void accomplicesOfEachOffence();
     void articlesOfEachOffence_data();
     void articlesOfEachOffence();
+    void screensChangeOneBox_data();
+    void screensChangeOneBox();
 
 private:
     void fill();
@@ -379,6 +382,106 @@ void TestBadText::articlesOfEachOffence()
     browse(SourceTexts::ArticlesOfOffence + QString::number(code),
            QStringLiteral("SELECT * FROM TBL_Articole WHERE Cod_infractiune = ? ORDER BY rowid"),
            {code});
+}
+
+namespace {
+
+// A data screen: a box that shows a stored text, a change an operator makes
+// there, and the title of its own check that refuses a row without any text.
+struct ScreenCase
+{
+    ScreenKind kind;
+    QString table, lineBox, box, column, typed, refusal;
+};
+
+const ScreenCase Screens[] = {
+    {ScreenKind::Persons, "TBL_Zavoni", "Text14", "Text4", "Nume", "NOUL", {}},
+    {ScreenKind::Offences, "TBL_Infractiuni", "Text4", "Text3", "Amenda", "750",
+     "Descrierea infractiunii."},
+    {ScreenKind::Accomplices, "TBL_Complici", "Text12", "Text4", "Nume", "COMPLICE", {}},
+    {ScreenKind::Articles, "TBL_Articole", "Text3", "Text2", "Publicatie", "ZIARUL NOU",
+     "Text articol."},
+};
+
+// The stored row as text, NULL told apart from empty.
+QStringList stored(TestRegister &reg, const QString &table, qint64 rowid)
+{
+    QStringList fields;
+    for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
+        const QVariant v = reg.value(QString("SELECT \"%1\" FROM %2 WHERE rowid = ?")
+                                         .arg(field.name, table), {rowid});
+        fields << field.name + '=' + (v.isNull() ? QStringLiteral("NULL") : v.toString());
+    }
+    return fields;
+}
+
+} // namespace
+
+void TestBadText::screensChangeOneBox_data()
+{
+    QTest::addColumn<QVariant>("text");
+    QTest::addColumn<QString>("cnp");
+    const QString controls = QStringLiteral("\tA\x01" "B\r\nC\x1b[31mD\x7f") + QChar(0) + "E ";
+    QTest::newRow("quotes") << QVariant("\"POPESCU\" O'BRIEN '") << "1700101400011";
+    QTest::newRow("SQL text") << QVariant("'); DROP TABLE TBL_Articole; --")
+                              << "1\"; DROP TABLE TBL_Zavoni; --";
+    QTest::newRow("control characters") << QVariant(controls) << "17001\t01400\x01" "1";
+    QTest::newRow("far too long") << QVariant(QString(1000, QChar(u'Ă')) + "SFÂRSIT")
+                                  << QString(300, '7');
+    QTest::newRow("NULL everywhere") << QVariant() << "1700101400011";
+}
+
+// Down the chain over a person another tool wrote: each screen shows the row
+// whole, then one box of it changes and only that box is stored; the others
+// keep what the other tool wrote.
+void TestBadText::screensChangeOneBox()
+{
+    QFETCH(QVariant, text);
+    QFETCH(QString, cnp);
+    ScreenSession s;
+    const auto values = [&](const QString &table, QVariantMap fixed) {
+        for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
+            if (field.type == Catalogue::FieldType::Text && !fixed.contains(field.name))
+                fixed.insert(field.name, text);
+        }
+        return fixed;
+    };
+    s.reg.addPerson("1600101400019", "IONESCU");
+    s.reg.insert("TBL_Zavoni", values("TBL_Zavoni", {{"CNP_C", cnp}, {"sex", "M"},
+                                                     {"sector", 1}}));
+    const qint64 code = s.reg.insert("TBL_Infractiuni", values("TBL_Infractiuni", {
+        {"CNP_C", cnp}, {"Infractiune", "FURT"}, {"Pedeapsa", "A"}, {"Suspendare", 1},
+        {"Ispasit", 0}}));
+    s.reg.insert("TBL_Complici", values("TBL_Complici", {{"CNP", cnp}, {"sex", "M"},
+                                                         {"sector", 1}}));
+    s.reg.insert("TBL_Complicitate", {{"CNP", cnp}, {"COD_INFRACTIUNE", code}});
+    s.reg.insert("TBL_Articole", values("TBL_Articole", {{"Cod_infractiune", code}}));
+    const QString objects = "SELECT group_concat(name) FROM sqlite_master";
+    const QVariant before = s.reg.value(objects);
+    const qint64 rows[] = {2, code, 1, 1};
+
+    for (const ScreenCase &c : Screens) {
+        QVERIFY(s.open(c.kind, -1));
+        QCOMPARE(s.counter(), QString(c.kind == ScreenKind::Persons ? "2/2" : "1/1"));
+        s.form()->grab();
+        QCOMPARE(s.text(c.lineBox), text.toString());
+        if (c.kind == ScreenKind::Persons || c.kind == ScreenKind::Accomplices)
+            QCOMPARE(s.text("Text1"), cnp);
+        QStringList row = stored(s.reg, c.table, rows[int(c.kind)]);
+        s.run("Command2|" + c.box + "=" + c.typed + "|Command3");
+        if (text.isNull() && !c.refusal.isEmpty()) {
+            QCOMPARE(s.messages.last().title, c.refusal);
+            s.run("Command4");
+        } else {
+            row.replaceInStrings(QRegularExpression("^" + c.column + "=[\\s\\S]*"),
+                                 c.column + "=" + c.typed);
+        }
+        QCOMPARE(stored(s.reg, c.table, rows[int(c.kind)]), row);
+        if (c.kind == ScreenKind::Accomplices)
+            s.run("Command6");
+    }
+    QCOMPARE(s.reg.value(objects), before);
+    QCOMPARE(s.reg.count("TBL_Zavoni"), 2);
 }
 
 QTEST_MAIN(TestBadText)
