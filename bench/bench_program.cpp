@@ -8,7 +8,6 @@
 //     Prints the Markdown report of earlier runs, their sizes side by side.
 
 #include "benchsupport.h"
-#include "measurement.h"
 #include "programbench.h"
 #include "results.h"
 

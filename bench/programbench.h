@@ -1,9 +1,8 @@
 #pragma once
 
-#include "measurement.h"
+#include "benchsupport.h"
 #include "results.h"
 
-#include "app/romanian.h"
 #include "screens/common/navigator.h"
 
 #include <QString>
@@ -12,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class EngineFloor;
+class SqliteDb;
 class Form1;
 class QApplication;
 class QWidget;
@@ -72,8 +71,8 @@ private:
     void show(QWidget *window);
     void addChildren(const QString &cnp);
     void saveShot(const QString &key);
-    EngineFloor &freshEngine();
-    EngineFloor &engine();
+    SqliteDb &freshEngine();
+    SqliteDb &engine();
 
     // A step of the program, with the time its paint events took within it.
     // With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
@@ -91,11 +90,10 @@ private:
     int m_runs;
     QTemporaryDir m_folder;
     QString m_oldCurrent;
-    RomanianQtTexts m_translator;
     std::unique_ptr<ScreenChain> m_chain;
     std::unique_ptr<Form1> m_form1;
-    std::unique_ptr<EngineFloor> m_reference; // expectations and set-up, never timed
-    std::unique_ptr<EngineFloor> m_floor;
+    std::unique_ptr<SqliteDb> m_reference; // expectations and set-up, never timed
+    std::unique_ptr<SqliteDb> m_floor;
     Expected m_expected;
     QWidget *m_painted = nullptr; // the window the last step painted
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
