@@ -113,7 +113,7 @@ int TestRegister::count(const QString &table, const QString &where, const QVaria
     return value(sql, params).toInt();
 }
 
-QVariant TestRegister::value(const QString &sql, const QVariantList &params)
+QList<QSqlRecord> TestRegister::records(const QString &sql, const QVariantList &params)
 {
     QSqlQuery q(db());
     q.prepare(sql);
@@ -121,7 +121,16 @@ QVariant TestRegister::value(const QString &sql, const QVariantList &params)
         q.addBindValue(p);
     if (!q.exec())
         qFatal("query failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    return q.next() ? q.value(0) : QVariant();
+    QList<QSqlRecord> all;
+    while (q.next())
+        all << q.record();
+    return all;
+}
+
+QVariant TestRegister::value(const QString &sql, const QVariantList &params)
+{
+    const QList<QSqlRecord> all = records(sql, params);
+    return all.isEmpty() ? QVariant() : all.first().value(0);
 }
 
 void TestRegister::exec(const QString &sql, const QVariantList &params)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlRecord>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantMap>
@@ -30,6 +31,7 @@ public:
 
     int count(const QString &table, const QString &where = {}, const QVariantList &params = {});
     QVariant value(const QString &sql, const QVariantList &params = {});
+    QList<QSqlRecord> records(const QString &sql, const QVariantList &params = {});
     void exec(const QString &sql, const QVariantList &params = {});
 
 private:
