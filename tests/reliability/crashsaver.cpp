@@ -51,6 +51,15 @@ void require(bool ok, const QString &what, const Recordset *rs)
         giveUp(what, rs->lastError());
 }
 
+// "Adaugă" with these values typed, before "Salvează".
+void fillNew(Recordset *rs, const QVariantMap &values, const QString &what)
+{
+    bool ok = rs->addNew();
+    for (auto it = values.begin(); ok && it != values.end(); ++it)
+        ok = rs->setValue(it.key(), it.value());
+    require(ok, what + QStringLiteral(" fields"), rs);
+}
+
 class Saver
 {
 public:
@@ -110,14 +119,9 @@ QString Saver::addPerson(int n)
     select(&m_persons, sources[n % 3]);
     const QString cnp = key(sex == QLatin1String("F") ? '2' : '1', n);
     Recordset *rs = m_persons.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP_C"), cnp)
-                && rs->setValue(QStringLiteral("Nume"), QStringLiteral("POPESCU %1").arg(n))
-                && rs->setValue(QStringLiteral("Prenume"), QStringLiteral("ĂNA-MARIA"))
-                && rs->setValue(QStringLiteral("sex"), sex)
-                && rs->setValue(QStringLiteral("sector"), n % 7)
-                && rs->setValue(QStringLiteral("Localitate"), QStringLiteral("BUCURESTI"))
-                && rs->setValue(QStringLiteral("Data_nasterii"), QStringLiteral("01.02.1970")),
-            QStringLiteral("person fields"), rs);
+    fillNew(rs, {{"CNP_C", cnp}, {"Nume", QStringLiteral("POPESCU %1").arg(n)},
+                 {"Prenume", "ĂNA-MARIA"}, {"sex", sex}, {"sector", n % 7},
+                 {"Localitate", "BUCURESTI"}, {"Data_nasterii", "01.02.1970"}}, "person");
     require(rs->update(), QStringLiteral("person save"), rs);
     rs->moveLast();
     say(QStringLiteral("person ") + cnp);
@@ -135,13 +139,8 @@ qint64 Saver::addOffence(const QString &cnp)
 {
     select(&m_offences, SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(cnp));
     Recordset *rs = m_offences.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP_C"), cnp)
-                && rs->setValue(QStringLiteral("Infractiune"), QStringLiteral("LUARE DE MITĂ"))
-                && rs->setValue(QStringLiteral("Pedeapsa"), QStringLiteral("A"))
-                && rs->setValue(QStringLiteral("Amenda"), QStringLiteral("1500"))
-                && rs->setValue(QStringLiteral("Suspendare"), false)
-                && rs->setValue(QStringLiteral("Ispasit"), true),
-            QStringLiteral("offence fields"), rs);
+    fillNew(rs, {{"CNP_C", cnp}, {"Infractiune", "LUARE DE MITĂ"}, {"Pedeapsa", "A"},
+                 {"Amenda", "1500"}, {"Suspendare", false}, {"Ispasit", true}}, "offence");
     require(rs->update(), QStringLiteral("offence save"), rs);
     rs->moveLast();
     const qint64 code = rs->value(QStringLiteral("cod_infractiune")).toLongLong();
@@ -157,16 +156,10 @@ void Saver::addAccomplice(const QString &cnp, qint64 code)
     // screen's own database object, the accomplice is stored first, and a
     // CNP already recorded gets only the link.
     Recordset link(m_linkDb.get());
-    require(link.open(LinkTable) && link.addNew()
-                && link.setValue(QStringLiteral("cod_infractiune"), code)
-                && link.setValue(QStringLiteral("CNP"), cnp),
-            QStringLiteral("link fields"), &link);
+    require(link.open(LinkTable), QStringLiteral("link open"), &link);
+    fillNew(&link, {{"cod_infractiune", code}, {"CNP", cnp}}, "link");
     Recordset *rs = m_accomplices.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP"), cnp)
-                && rs->setValue(QStringLiteral("Nume"), QStringLiteral("IONESCU"))
-                && rs->setValue(QStringLiteral("sex"), QStringLiteral("M"))
-                && rs->setValue(QStringLiteral("sector"), 0),
-            QStringLiteral("accomplice fields"), rs);
+    fillNew(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, "accomplice");
     if (rs->update()) {
         rs->moveLast();
         require(link.update(), QStringLiteral("link save"), &link);
@@ -186,12 +179,9 @@ void Saver::addArticle(int n, qint64 code)
     select(&m_articles, SourceTexts::ArticlesOfOffence + QString::number(code));
     Recordset *rs = m_articles.recordset();
     const QString publication = QStringLiteral("GAZETA-%1-%2").arg(m_run).arg(n);
-    require(rs->addNew() && rs->setValue(QStringLiteral("Cod_infractiune"), code)
-                && rs->setValue(QStringLiteral("Publicatie"), publication)
-                && rs->setValue(QStringLiteral("Autor"), QStringLiteral("REPORTER"))
-                && rs->setValue(QStringLiteral("Data_aparitiei"), QStringLiteral("03.04.2005"))
-                && rs->setValue(QStringLiteral("Articol"), QString(250, QChar(u'ș'))),
-            QStringLiteral("article fields"), rs);
+    fillNew(rs, {{"Cod_infractiune", code}, {"Publicatie", publication}, {"Autor", "REPORTER"},
+                 {"Data_aparitiei", "03.04.2005"}, {"Articol", QString(250, QChar(u'ș'))}},
+            "article");
     require(rs->update(), QStringLiteral("article save"), rs);
     rs->moveLast();
     say(QStringLiteral("article %1 %2").arg(code).arg(publication));

@@ -38,6 +38,7 @@ private:
     // must be there, and rows whose deletion returned, which must stay gone.
     QSet<QString> m_kept, m_gone;
     QStringList m_goneOffences;
+    QSet<QString> m_kinds; // of the saves and deletions reported
     int m_saves = 0;
 };
 
@@ -121,8 +122,10 @@ void TestCrashSafety::take(const QString &line)
         m_kept.insert(line);
         m_gone.remove(line);
     }
-    if (what != "ready" && what != "deleting")
+    if (what != "ready" && what != "deleting") {
         ++m_saves;
+        m_kinds.insert(what == "deleted" ? line.section(' ', 0, 1) : what);
+    }
 }
 
 // Starts the saver, lets it report a random number of saves, gives it a few
@@ -191,15 +194,7 @@ void TestCrashSafety::reportedSavesSurviveKills()
     qInfo("%d kills; %d saves and deletions reported, %lld rows kept, %lld gone",
           kills, m_saves, qlonglong(m_kept.size()), qlonglong(m_gone.size() + m_goneOffences.size()));
     // The kills must have fallen among every kind of save, or they proved little.
-    for (const QString what : {"person ", "offence ", "link ", "article "}) {
-        QVERIFY(std::any_of(m_kept.begin(), m_kept.end(),
-                            [&](const QString &k) { return k.startsWith(what); }));
-    }
-    QVERIFY(!m_goneOffences.isEmpty());
-    for (const QString what : {"link ", "article "}) {
-        QVERIFY(std::any_of(m_gone.begin(), m_gone.end(),
-                            [&](const QString &k) { return k.startsWith(what); }));
-    }
+    QCOMPARE(m_kinds.size(), 8);
 }
 
 QTEST_MAIN(TestCrashSafety)
