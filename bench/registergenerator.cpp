@@ -51,37 +51,25 @@ private:
 // Texts as the screens store them: names and places upper case (the boxes
 // turn them so on leaving), descriptions and articles as typed.
 const char *const Surnames[] = {
-    "POPESCU",   "IONESCU",    "POPA",       "RADU",      "DUMITRESCU", "STOICA",
-    "STAN",      "GHEORGHE",   "MATEI",      "CONSTANTIN", "MUREȘAN",   "ȘTEFĂNESCU",
-    "ȚĂRANU",    "LUNGU",      "NEAGU",      "DINU",      "MOLDOVAN",   "ENACHE",
-    "BĂLAN",     "CĂLIN",      "DRĂGHICI",   "FĂGĂRĂȘANU", "ȘERBAN",    "ȚURCANU",
-    "ÎNCULEȚ",   "ARDELEANU",  "BRÂNZĂ",     "CÂRSTEA",   "SÂRBU",      "OPREA",
-    "NISTOR",    "COSTACHE",   "PĂUNESCU",   "VLĂDESCU",  "ZĂVOIANU",   "MĂRGINEANU",
-    "TĂNASE",    "ANDREI",     "BOGDAN",     "ROȘU",      "ȚUȚUIANU",   "ÎNCEPUTU"};
+    "POPESCU", "IONESCU", "POPA", "RADU", "DUMITRESCU", "STOICA", "STAN", "GHEORGHE", "MATEI",
+    "CONSTANTIN", "MUREȘAN", "ȘTEFĂNESCU", "ȚĂRANU", "LUNGU", "NEAGU", "DINU", "MOLDOVAN",
+    "ENACHE", "BĂLAN", "CĂLIN", "DRĂGHICI"};
 const char *const MaleNames[] = {
-    "ION",     "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI",   "ANDREI",   "ȘTEFAN",
-    "NICOLAE", "DUMITRU",  "ALEXANDRU", "ADRIAN",  "FLORIN",  "COSMIN",   "RĂZVAN",
-    "TUDOR",   "BOGDAN",   "SORIN",  "MIRCEA",     "PETRU",   "CĂTĂLIN",  "IONUȚ",
-    "MARIUS",  "OVIDIU",   "LUCIAN"};
+    "ION", "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI", "ANDREI", "ȘTEFAN", "NICOLAE", "DUMITRU",
+    "ALEXANDRU", "ADRIAN", "FLORIN"};
 const char *const FemaleNames[] = {
-    "MARIA",   "ELENA",    "IOANA",    "ANA",      "MIHAELA",  "ANDREEA",  "CRISTINA",
-    "DANIELA", "GABRIELA", "ALINA",    "RALUCA",   "ȘTEFANIA", "OANA",     "CĂTĂLINA",
-    "ROXANA",  "IRINA",    "LOREDANA", "ADRIANA",  "MĂDĂLINA", "TEODORA",  "VIORICA",
-    "FLORENTINA", "LAVINIA", "NICOLETA"};
+    "MARIA", "ELENA", "IOANA", "ANA", "MIHAELA", "ANDREEA", "CRISTINA", "DANIELA", "GABRIELA",
+    "ALINA", "RALUCA", "ȘTEFANIA"};
 const char *const Nicknames[] = {
-    "BARONUL", "ȘEFU",     "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL",
-    "PRINȚUL", "ȘOIMUL",   "LUPUL",      "MOȘUL",           "DOCTORUL",   "SPĂRGĂTORUL",
-    "PĂIANJENUL", "ȚÂRU",  "ÎNGERAȘUL",  "VULPEA",          "GÂSCA",      "REGELE"};
+    "BARONUL", "ȘEFU", "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL", "PRINȚUL",
+    "ȘOIMUL", "LUPUL"};
 const char *const Offices[] = {
-    "DIRECTOR",  "PRIMAR",        "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT",
-    "SENATOR",   "PREFECT",       "VAMEȘ",     "CONTABIL ȘEF", "ADMINISTRATOR", "NOTAR",
-    "JUDECĂTOR", "PROCUROR",      "POLIȚIST",  "OFIȚER"};
+    "DIRECTOR", "PRIMAR", "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT", "SENATOR",
+    "PREFECT"};
 const char *const Professions[] = {
-    "INGINER",   "ECONOMIST", "JURIST",   "MEDIC",    "PROFESOR",  "AVOCAT",
-    "CONTABIL",  "ARHITECT",  "INFORMATICIAN", "FARMACIST", "TEHNICIAN", "ZIARIST",
-    "ÎNVĂȚĂTOR", "MECANIC",   "COMERCIANT"};
-const char *const CardSeries[] = {"RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT",
-                                  "MZ", "XV", "TZ", "TM", "KZ", "IZ", "AS", "BV", "CJ", "GL"};
+    "INGINER", "ECONOMIST", "JURIST", "MEDIC", "PROFESOR", "AVOCAT", "CONTABIL"};
+const char *const CardSeries[] = {
+    "RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT"};
 
 struct Place
 {
@@ -98,10 +86,8 @@ const Place Places[] = {
     {"ALBA", "ALBA IULIA"},  {"ILFOV", "VOLUNTARI"}};
 const char *const Bucharest = "BUCURESTI";
 const char *const Streets[] = {
-    "STR. VICTORIEI", "BD. UNIRII",        "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
-    "STR. ȘTEFAN CEL MARE", "BD. DACIA",   "STR. LIBERTĂȚII",     "ȘOS. GIURGIULUI",
-    "STR. FLORILOR",  "BD. IULIU MANIU",   "STR. TUDOR VLADIMIRESCU", "ALEEA TEIULUI",
-    "STR. PĂCII",     "STR. AVRAM IANCU",  "BD. REPUBLICII",      "STR. MĂRĂȘEȘTI"};
+    "STR. VICTORIEI", "BD. UNIRII", "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
+    "STR. ȘTEFAN CEL MARE", "BD. DACIA", "STR. LIBERTĂȚII", "ȘOS. GIURGIULUI"};
 
 const char *const OffenceTypes[] = {
     "UZ DE FALS",         "FALS",                  "DARE DE MITĂ",
@@ -116,24 +102,13 @@ const char *const Descriptions[] = {
     "A încasat șpagă pentru eliberarea unei autorizații de construire",
     "A declarat în fals la judecătorie în favoarea unui asociat",
     "A deturnat fonduri europene destinate reabilitării unei școli",
-    "A distrus documente contabile înaintea unui control financiar",
-    "A vândut informații confidențiale despre o licitație",
-    "A indus în eroare o bancă cu garanții inexistente",
-    "A sustras combustibil din depozitul instituției",
-    "A agresat un martor în fața tribunalului",
-    "A angajat rude fictive și a încasat salariile lor",
-    "A publicat afirmații defăimătoare despre un concurent"};
+    "A distrus documente contabile înaintea unui control financiar"};
 const char *const Sanctions[] = {
     "Muncă neremunerată în folosul comunității",
-    "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani",
-    "Destituire din funcție",
-    "Confiscarea specială a sumelor obținute",
-    "Mustrare scrisă și avertisment",
-    "Supraveghere și obligația de a urma un curs de reintegrare"};
+    "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani", "Destituire din funcție",
+    "Confiscarea specială a sumelor obținute"};
 const char *const Publications[] = {
-    "ADEVĂRUL",          "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ",  "JURNALUL NAȚIONAL",
-    "GÂNDUL",            "LIBERTATEA",        "ZIARUL FINANCIAR", "GAZETA DE SUD",
-    "MONITORUL DE CLUJ", "BURSA"};
+    "ADEVĂRUL", "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ", "JURNALUL NAȚIONAL", "GÂNDUL"};
 const char *const Headlines[] = {
     "Ancheta în cazul %s continuă: procurorii cer pedeapsa maximă pentru %s.",
     "Dezvăluiri: cum a ajuns %s să fie cercetat pentru %s.",
