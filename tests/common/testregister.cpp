@@ -1,5 +1,6 @@
 #include "testregister.h"
 
+#include "data/catalogue.h"
 #include "data/registerfile.h"
 
 #include <QDir>
@@ -131,6 +132,18 @@ QVariant TestRegister::value(const QString &sql, const QVariantList &params)
 {
     const QList<QSqlRecord> all = records(sql, params);
     return all.isEmpty() ? QVariant() : all.first().value(0);
+}
+
+QStringList TestRegister::row(const QString &table, qint64 rowid)
+{
+    QStringList fields;
+    const QSqlRecord r = records(QString("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table),
+                                 {rowid}).value(0);
+    for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
+        const QVariant v = r.value(field.name);
+        fields << field.name + '=' + (v.isNull() ? QStringLiteral("NULL") : v.toString());
+    }
+    return fields;
 }
 
 void TestRegister::exec(const QString &sql, const QVariantList &params)

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -32,6 +33,8 @@ public:
     int count(const QString &table, const QString &where = {}, const QVariantList &params = {});
     QVariant value(const QString &sql, const QVariantList &params = {});
     QList<QSqlRecord> records(const QString &sql, const QVariantList &params = {});
+    // Every field of the row as "name=value", NULL told apart from empty.
+    QStringList row(const QString &table, qint64 rowid);
     void exec(const QString &sql, const QVariantList &params = {});
 
 private:

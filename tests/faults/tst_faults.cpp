@@ -94,13 +94,6 @@ bool editing(QWidget *screen)
     return screen->findChild<QWidget *>("Command3")->isEnabled();
 }
 
-QString shown(QWidget *screen, const QString &box)
-{
-    if (auto *line = screen->findChild<QLineEdit *>(box))
-        return line->text();
-    return screen->findChild<QPlainTextEdit *>(box)->toPlainText();
-}
-
 bool change(QWidget *screen, const Edit &edit)
 {
     UiDriver::click(screen, "Command2");
@@ -161,18 +154,9 @@ void TestFaults::cleanup()
     m_session.reset();
 }
 
-// The stored row as text, NULL told apart from empty.
 QStringList TestFaults::row(ScreenKind kind)
 {
-    const QString table = subjects().at(int(kind)).table;
-    QStringList fields;
-    for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
-        const QVariant v = m_register->value(
-            QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE rowid = ?").arg(field.name, table),
-            {Rows[int(kind)]});
-        fields << field.name + '=' + (v.isNull() ? QStringLiteral("NULL") : v.toString());
-    }
-    return fields;
+    return m_register->row(subjects().at(int(kind)).table, Rows[int(kind)]);
 }
 
 void TestFaults::inject(Fault fault)
@@ -245,8 +229,8 @@ void TestFaults::faultDuringSave()
                                                               : ScreenKind::Offences, -1);
         inject(ReadOnly);
     }
-    QWidget *screen = UiDriver::climb(*m_chain, s.kind, -1);
-    QVERIFY(screen);
+    QVERIFY(m_session->open(s.kind, -1));
+    QWidget *screen = m_session->form();
     const QStringList before = row(s.kind);
     UiDriver::click(screen, "Command2");
     UiDriver::type(screen, s.first.box, s.first.text);
@@ -274,7 +258,7 @@ void TestFaults::faultDuringSave()
     }
 
     QVERIFY(editing(screen));
-    QCOMPARE(shown(screen, s.first.box), s.first.text);
+    QCOMPARE(m_session->text(s.first.box), s.first.text);
     QCOMPARE(m_messages->count(), int(!s.failure.isEmpty()));
     const Messages::Request box = m_messages->last();
     QVERIFY2(s.failure.isEmpty()
@@ -301,7 +285,8 @@ void TestFaults::faultDuringSave()
 // the first must not stay behind, unreachable from any offence.
 void TestFaults::linkRefused()
 {
-    QWidget *screen = UiDriver::climb(*m_chain, ScreenKind::Accomplices, -1);
+    QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
+    QWidget *screen = m_session->form();
     m_register->exec("CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
                      "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
     UiDriver::click(screen, "Command1");
@@ -309,7 +294,7 @@ void TestFaults::linkRefused()
     UiDriver::type(screen, "Text4", "COMPLICE");
     UiDriver::click(screen, "Command3");
     QVERIFY(editing(screen));
-    QCOMPARE(shown(screen, "Text4"), QString("COMPLICE"));
+    QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
     QCOMPARE(m_register->count("TBL_Complici", "CNP = '2850505123457'"), 0);
 
     m_register->exec("DROP TRIGGER refuse");

@@ -229,18 +229,6 @@ const ScreenCase Screens[] = {
      "Text articol."},
 };
 
-// The stored row as text, NULL told apart from empty.
-QStringList stored(TestRegister &reg, const QString &table, qint64 rowid)
-{
-    QStringList fields;
-    for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
-        const QVariant v = reg.value(QString("SELECT \"%1\" FROM %2 WHERE rowid = ?")
-                                         .arg(field.name, table), {rowid});
-        fields << field.name + '=' + (v.isNull() ? QStringLiteral("NULL") : v.toString());
-    }
-    return fields;
-}
-
 } // namespace
 
 void TestBadText::screensChangeOneBox_data()
@@ -293,7 +281,7 @@ void TestBadText::screensChangeOneBox()
         QCOMPARE(s.text(c.lineBox), text.toString());
         if (c.kind == ScreenKind::Persons || c.kind == ScreenKind::Accomplices)
             QCOMPARE(s.text("Text1"), cnp);
-        QStringList row = stored(s.reg, c.table, rows[int(c.kind)]);
+        QStringList row = s.reg.row(c.table, rows[int(c.kind)]);
         s.run("Command2|" + c.box + "=" + c.typed + "|Command3");
         if (text.isNull() && !c.refusal.isEmpty()) {
             QCOMPARE(s.messages.last().title, c.refusal);
@@ -302,7 +290,7 @@ void TestBadText::screensChangeOneBox()
             row.replaceInStrings(QRegularExpression("^" + c.column + "=[\\s\\S]*"),
                                  c.column + "=" + c.typed);
         }
-        QCOMPARE(stored(s.reg, c.table, rows[int(c.kind)]), row);
+        QCOMPARE(s.reg.row(c.table, rows[int(c.kind)]), row);
         if (c.kind == ScreenKind::Accomplices)
             s.run("Command6");
     }
