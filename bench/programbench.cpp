@@ -248,32 +248,32 @@ void ProgramBench::measureMemory()
     m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};
 }
 
-int ProgramBench::memoryProbe(QApplication &app)
+int ProgramBench::memoryProbe(int &argc, char **argv)
 {
     answerDeletionsOnly();
-    Startup::setLanguage(app);
-    if (!Startup::prepareRegister(RegisterName))
-        return 1;
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.show();
-    QCoreApplication::processEvents();
-    UiDriver::click(&form1, QStringLiteral("Command1"));
-    QWidget *persons = chain.screen(ScreenKind::Persons);
-    if (!persons)
-        return 1;
-    persons->grab();
-    UiDriver::click(data(persons), QStringLiteral("Last"));
-    persons->grab();
-    QCoreApplication::processEvents();
-    printReading(readMemory());
-    // The operator drags the scroll bar to the middle of the list.
-    DBGrid *view = grid(persons);
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
-    persons->grab();
-    QCoreApplication::processEvents();
-    printReading(readMemory());
-    return 0;
+    Startup::Options options;
+    options.loop = [](QWidget *form1) {
+        QCoreApplication::processEvents();
+        UiDriver::click(form1, QStringLiteral("Command1"));
+        QWidget *persons = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            persons = w->objectName() == QLatin1String("Form2") ? w : persons;
+        if (!persons)
+            return 1;
+        persons->grab();
+        UiDriver::click(data(persons), QStringLiteral("Last"));
+        persons->grab();
+        QCoreApplication::processEvents();
+        printReading(readMemory());
+        // The operator drags the scroll bar to the middle of the list.
+        DBGrid *view = grid(persons);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        persons->grab();
+        QCoreApplication::processEvents();
+        printReading(readMemory());
+        return 0;
+    };
+    return Startup::run(argc, argv, options);
 }
 
 QWidget *ProgramBench::screen(ScreenKind kind) const

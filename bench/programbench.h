@@ -31,8 +31,9 @@ public:
     // this size's report.
     int run(const QString &out);
 
-    // Child mode of the memory measurement.
-    static int memoryProbe(QApplication &app);
+    // Child mode of the memory measurement: the program's own start, then the
+    // persons screen open.
+    static int memoryProbe(int &argc, char **argv);
 
 private:
     struct Expected
