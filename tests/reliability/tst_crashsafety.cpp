@@ -105,7 +105,8 @@ void TestCrashSafety::take(const QString &line)
         if (rest.startsWith("offence ")) {
             const QString code = rest.section(' ', 1, 1);
             m_kept.removeIf([&](const QString &k) {
-                return k.startsWith("offence " + code + ' ') || k.startsWith("article " + code + ' ')
+                return k.startsWith("offence " + code + ' ')
+                       || k.startsWith("article " + code + ' ')
                        || (k.startsWith("link ") && k.endsWith(' ' + code));
             });
         }
@@ -191,8 +192,8 @@ void TestCrashSafety::reportedSavesSurviveKills()
         if (QTest::currentTestFailed())
             return;
     }
-    qInfo("%d kills; %d saves and deletions reported, %lld rows kept, %lld gone",
-          kills, m_saves, qlonglong(m_kept.size()), qlonglong(m_gone.size() + m_goneOffences.size()));
+    qInfo("%d kills; %d saves and deletions reported, %lld rows kept, %lld gone", kills,
+          m_saves, qlonglong(m_kept.size()), qlonglong(m_gone.size() + m_goneOffences.size()));
     // The kills must have fallen among every kind of save, or they proved little.
     QCOMPARE(m_kinds.size(), 8);
 }
