@@ -84,9 +84,10 @@ private:
     qint64 addOffence(const QString &cnp);
     void addAccomplice(const QString &cnp, qint64 code);
     void addArticle(int n, qint64 code);
-    void deleteLastAccomplice(qint64 code);
-    void deleteLastArticle(qint64 code);
-    void deleteOffence(qint64 code);
+    // Deletes the last row of the set, reported as what, then the offence code
+    // and the field's value (the value first for a link).
+    void deleteLast(DataControl *control, const QString &what, qint64 code,
+                    const QString &field = {});
     void select(DataControl *control, const QString &source);
     qint64 latestOffence();
     void activateAccomplices(qint64 code);
@@ -187,33 +188,17 @@ void Saver::addArticle(int n, qint64 code)
     say(QStringLiteral("article %1 %2").arg(code).arg(publication));
 }
 
-void Saver::deleteLastAccomplice(qint64 code)
+void Saver::deleteLast(DataControl *control, const QString &what, qint64 code,
+                       const QString &field)
 {
-    Recordset *rs = m_accomplices.recordset();
+    Recordset *rs = control->recordset();
     rs->moveLast();
-    const QString cnp = rs->value(QStringLiteral("CNP")).toString();
-    say(QStringLiteral("deleting link %1 %2").arg(cnp).arg(code));
-    require(rs->deleteCurrent(), QStringLiteral("accomplice delete"), rs);
-    say(QStringLiteral("deleted link %1 %2").arg(cnp).arg(code));
-}
-
-void Saver::deleteLastArticle(qint64 code)
-{
-    Recordset *rs = m_articles.recordset();
-    rs->moveLast();
-    const QString publication = rs->value(QStringLiteral("Publicatie")).toString();
-    say(QStringLiteral("deleting article %1 %2").arg(code).arg(publication));
-    require(rs->deleteCurrent(), QStringLiteral("article delete"), rs);
-    say(QStringLiteral("deleted article %1 %2").arg(code).arg(publication));
-}
-
-void Saver::deleteOffence(qint64 code)
-{
-    Recordset *rs = m_offences.recordset();
-    rs->moveLast();
-    say(QStringLiteral("deleting offence %1").arg(code));
-    require(rs->deleteCurrent(), QStringLiteral("offence delete"), rs);
-    say(QStringLiteral("deleted offence %1").arg(code));
+    QStringList row{what, QString::number(code)};
+    if (!field.isEmpty())
+        row.insert(what == QLatin1String("link") ? 1 : 2, rs->value(field).toString());
+    say(QStringLiteral("deleting ") + row.join(' '));
+    require(rs->deleteCurrent(), what + QStringLiteral(" delete"), rs);
+    say(QStringLiteral("deleted ") + row.join(' '));
 }
 
 void Saver::ready()
@@ -272,12 +257,12 @@ void Saver::resume(int step)
         break;
     case 3:
         addArticle(0, code);
-        deleteLastArticle(code);
+        deleteLast(&m_articles, "article", code, "Publicatie");
         break;
     case 4:
         if (m_accomplices.recordset()->recordCount() > 0)
-            deleteLastAccomplice(code);
-        deleteOffence(code);
+            deleteLast(&m_accomplices, "link", code, "CNP");
+        deleteLast(&m_offences, "offence", code);
         break;
     default:
         break;
@@ -298,11 +283,11 @@ void Saver::round(int n)
 
     addArticle(n, code);
     if (n % 4 == 1)
-        deleteLastArticle(code);
+        deleteLast(&m_articles, "article", code, "Publicatie");
     if (n % 5 == 2)
-        deleteLastAccomplice(code);
+        deleteLast(&m_accomplices, "link", code, "CNP");
     if (n % 6 == 3)
-        deleteOffence(code);
+        deleteLast(&m_offences, "offence", code);
 }
 
 } // namespace
