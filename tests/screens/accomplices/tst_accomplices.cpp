@@ -82,8 +82,6 @@ class TestAccomplices : public QObject
 private slots:
     void operatorScripts_data();
     void operatorScripts();
-    void fieldRules_data();
-    void fieldRules();
     void offenceReadAtEachOpening();
 };
 
@@ -196,44 +194,6 @@ void TestAccomplices::operatorScripts()
         return;
     QTEST(list(s), "list");
     QTEST(current(s), "current");
-}
-
-void TestAccomplices::fieldRules_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("sectorEnabled");
-    QTest::addColumn<QString>("left");
-
-    QTest::newRow("CNP of 13 digits") << "Text1" << IonescuF << true << IonescuF;
-    QTest::newRow("CNP after a space") << "Text1" << " 123456789012" << true << "123456789012";
-    QTest::newRow("CNP left empty") << "Text1" << "" << true << "0";
-    QTest::newRow("CNP digits then letters") << "Text1" << "12A45" << true << "12";
-    QTest::newRow("identity card number") << "Text3" << " ab12 " << true << "AB12";
-    QTest::newRow("name between spaces") << "Text4" << "  ion vasile  " << true << "ION VASILE";
-    QTest::newRow("name after a tab") << "Text4" << " \tion " << true << "\tION";
-    QTest::newRow("Romanian letters") << "Text8" << "ţăndărică " << true << "ŢĂNDĂRICĂ";
-    QTest::newRow("birth date kept as typed") << "Text9" << " 1.2.1980 " << true << " 1.2.1980 ";
-    QTest::newRow("flat") << "Text16" << " 12b" << true << "12B";
-    // The sector rule follows each change of the locality, before it is left.
-    QTest::newRow("blanks, mixed case") << "Text11" << " BucuResti " << true << "BUCURESTI";
-    QTest::newRow("emptied") << "Text11" << "" << false << "";
-}
-
-void TestAccomplices::fieldRules()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Accomplices, 0, Bribe));
-    s.run("Command1|Text11=bucuresti|Combo2=3|" + box + "=" + typed);
-    QCOMPARE(s.text(box), typed);
-    QTEST(s.form()->findChild<QWidget *>("Combo2")->isEnabled(), "sectorEnabled");
-    UiDriver::focus(s.form(), "Combo1");
-    QTEST(s.text(box), "left");
-    // The rule never touches the value itself.
-    QCOMPARE(s.text("Combo2"), QStringLiteral("3"));
 }
 
 void TestAccomplices::offenceReadAtEachOpening()

@@ -217,42 +217,56 @@ void TestPersons::browsingStoresNothing()
 
 void TestPersons::fieldRules_data()
 {
+    // The persons and the accomplices screens share their boxes' rules.
+    QTest::addColumn<bool>("accomplices");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("sectorEnabled");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("surname, comma-below letters") << "Text4" << "  ăâîșț x " << true << "ĂÂÎȘȚ X";
-    QTest::newRow("nickname, cedilla letters") << "Text7" << "şţ ab" << true << "ŞŢ AB";
+    const auto row = [](const char *tag, bool accomplices, const char *box, const QString &typed,
+                        bool sectorEnabled, const QString &shown) {
+        QTest::newRow(tag) << accomplices << box << typed << sectorEnabled << shown;
+    };
+    row("surname, comma-below letters", false, "Text4", "  ăâîșț x ", true, "ĂÂÎȘȚ X");
+    row("nickname, cedilla letters", false, "Text7", "şţ ab", true, "ŞŢ AB");
     // Only spaces are trimmed: a tab stays where it is, with the spaces inside it.
-    QTest::newRow("surname, tabs kept") << "Text4" << " \t ion\t " << true << "\t ION\t";
-    QTest::newRow("card number: trim only") << "Text3" << " ab1\t " << true << "ab1\t";
-    QTest::newRow("birth date: as typed") << "Text9" << " 1.2.1970 " << true << " 1.2.1970 ";
-    QTest::newRow("CNP, letters") << "Text1" << "12A45" << true << "12";
-    QTest::newRow("CNP, empty") << "Text1" << "" << true << "0";
-    QTest::newRow("CNP, leading zero") << "Text1" << "012" << true << "12";
-    QTest::newRow("CNP, 13 digits") << "Text1" << NewCnp << true << NewCnp;
-    QTest::newRow("CNP, blanks inside") << "Text1" << " 279 1231 12" << true << "279123112";
-    QTest::newRow("CNP, exponent") << "Text1" << "1e3" << true << "1000";
+    row("surname, tabs kept", false, "Text4", " \t ion\t ", true, "\t ION\t");
+    row("card number: trim only", false, "Text3", " ab1\t ", true, "ab1\t");
+    row("birth date: as typed", false, "Text9", " 1.2.1970 ", true, " 1.2.1970 ");
+    row("CNP, letters", false, "Text1", "12A45", true, "12");
+    row("CNP, empty", false, "Text1", "", true, "0");
+    row("CNP, leading zero", false, "Text1", "012", true, "12");
+    row("CNP, 13 digits", false, "Text1", NewCnp, true, NewCnp);
+    row("CNP, blanks inside", false, "Text1", " 279 1231 12", true, "279123112");
+    row("CNP, exponent", false, "Text1", "1e3", true, "1000");
     // The sector rule follows each change of the locality, before it is left.
-    QTest::newRow("Bucharest, blanks around") << "Text13" << "  Bucuresti  " << true
-                                              << "BUCURESTI";
-    QTest::newRow("Bucharest and more") << "Text13" << "bucuresti 2" << false << "BUCURESTI 2";
-    QTest::newRow("Bucharest after a tab") << "Text13" << "\tbucuresti" << false
-                                           << "\tBUCURESTI";
-    QTest::newRow("comma-below s") << "Text13" << " bucurești" << false << "BUCUREȘTI";
+    row("Bucharest, blanks around", false, "Text13", "  Bucuresti  ", true, "BUCURESTI");
+    row("Bucharest and more", false, "Text13", "bucuresti 2", false, "BUCURESTI 2");
+    row("Bucharest after a tab", false, "Text13", "\tbucuresti", false, "\tBUCURESTI");
+    row("comma-below s", false, "Text13", " bucurești", false, "BUCUREȘTI");
+    row("accomplice, CNP after a space", true, "Text1", " 123456789012", true, "123456789012");
+    row("accomplice, card number", true, "Text3", " ab12 ", true, "AB12");
+    row("accomplice, name after a tab", true, "Text4", " \tion ", true, "\tION");
+    row("accomplice, flat", true, "Text16", " 12b", true, "12B");
+    row("accomplice, Bucharest", true, "Text11", " BucuResti ", true, "BUCURESTI");
+    row("accomplice, locality emptied", true, "Text11", "", false, "");
 }
 
 void TestPersons::fieldRules()
 {
+    QFETCH(bool, accomplices);
     QFETCH(QString, box);
     QFETCH(QString, typed);
     ScreenSession s;
-    QVERIFY(s.open(ScreenKind::Persons));
-    s.run("Command1|Text13=bucuresti|Combo2=3|" + box + "=" + typed);
+    addPersons(s.reg, 1);
+    s.reg.addOffence(P0, "FURT", "A");
+    QVERIFY(s.open(accomplices ? ScreenKind::Accomplices : ScreenKind::Persons));
+    const QString locality = accomplices ? "Text11" : "Text13";
+    s.run("Command1|" + locality + "=bucuresti|Combo2=3|" + box + "=" + typed);
     QCOMPARE(s.text(box), typed);
     QTEST(s.form()->findChild<QWidget *>("Combo2")->isEnabled(), "sectorEnabled");
-    UiDriver::focus(s.form(), "Text6");
+    UiDriver::focus(s.form(), accomplices ? "Combo1" : "Text6");
     QTEST(s.text(box), "shown");
     // The rule never touches the value itself.
     QCOMPARE(s.text("Combo2"), QStringLiteral("3"));
