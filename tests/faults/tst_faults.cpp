@@ -4,10 +4,7 @@
 #include "data/registerfile.h"
 
 #include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
-#include <QToolButton>
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -289,10 +286,7 @@ void TestFaults::linkRefused()
     QWidget *screen = m_session->form();
     m_register->exec("CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
                      "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
-    UiDriver::click(screen, "Command1");
-    UiDriver::type(screen, "Text1", "2850505123457");
-    UiDriver::type(screen, "Text4", "COMPLICE");
-    UiDriver::click(screen, "Command3");
+    m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
     QVERIFY(editing(screen));
     QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
     QCOMPARE(m_register->count("TBL_Complici", "CNP = '2850505123457'"), 0);
