@@ -1,6 +1,9 @@
 #include "uidriver.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -41,6 +44,17 @@ void type(QWidget *window, const QString &name, const QString &text)
     else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
         plain->selectAll();
     QTest::keyClick(w, Qt::Key_Delete);
+    if (text.startsWith(QLatin1Char('^'))) {
+        QApplication::clipboard()->setText(text.mid(1));
+        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
+    if (text.startsWith(QLatin1Char('~'))) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text.mid(1));
+        QApplication::sendEvent(w, &commit);
+        return;
+    }
     for (const QChar c : text) {
         if (c.unicode() < 128 && c.isPrint())
             QTest::keyClicks(w, QString(c));

@@ -12,7 +12,8 @@ bool activate(QWidget *window);
 // Clicks with the mouse, so the focus moves to the button first.
 void click(QWidget *window, const QString &name);
 // Puts the focus into a box (by a click), clears it and types the text;
-// Romanian letters are sent one by one.
+// Romanian letters are sent one by one. A text beginning with "^" is pasted
+// instead (Ctrl+V), one beginning with "~" committed by an input method.
 void type(QWidget *window, const QString &name, const QString &text);
 // Moves the focus to another control, as a click there would.
 void focus(QWidget *window, const QString &name);

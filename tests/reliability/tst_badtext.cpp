@@ -264,8 +264,9 @@ void TestBadText::browse(const QString &source, const QString &expectedSql,
             const QVariant got = rs->value(field);
             QVERIFY2(got == want && got.isNull() == want.isNull(),
                      qPrintable(QStringLiteral("row %1 %2").arg(row).arg(field)));
+            // A one-line box shows a line break as a blank.
             if (want.typeId() == QMetaType::QString)
-                QCOMPARE(boxes.at(column)->text(), want.toString());
+                QCOMPARE(boxes.at(column)->text(), want.toString().replace("\r\n", " "));
             const QVariant cell =
                 grid->model()->data(grid->model()->index(row - grid->topRecord(), column));
             QVERIFY2(cell.typeId() == QMetaType::QString,

@@ -22,6 +22,7 @@ namespace {
 const QString Popescu = "1700101123456"; // offences 1 to 8, every kind of penalty
 enum PersonRow { PopescuRow, IonescuRow }; // Ionescu has none
 const int NewOffence = 9;
+const QString Emoji = "\U0001F600";
 
 const QStringList PenaltyControls = {"Text2",   "Text3",   "Text4",   "Text5",   "Label23",
                                      "Label24", "Label25", "Label26", "Label28", "Check2"};
@@ -350,6 +351,11 @@ void TestOffences::operatorScripts_data()
 
     // "Anulează", "Sterge", "Înapoi" among several.
     const QString third = "POPESCU|LUARE DE MITĂ|D|mită la vamă||01.02.2020|01.02.2022||1|0";
+    // An input method keeps the limit, cut between whole characters.
+    const QString letters(199, 'a');
+    row("input method at the limit", 0,
+        "Command1|Text1=~" + letters + Emoji + Emoji + "|Text3=5|Command3", "", "", Browse,
+        "9/9", NewOffence, "POPESCU|UZ DE FALS|A|" + letters + Emoji + "|5||||0|0");
     row("cancel a change", 0, ">2|Command2|Text1=de aruncat|Command4", "", "", Browse, "3/8", 3,
         third);
     row("delete, No", 0, ">2|Command5", AskDelete, "", Browse, "3/8", 3, third);

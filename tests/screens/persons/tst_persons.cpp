@@ -18,6 +18,7 @@ const QString BrowseEmpty = "Command1 Command6 Command11 Command13 DBGrid1";
 const QString Editing = "Command3 Command4 Command6";
 const QString NewCnp = "2791231123456";
 const QString P0 = "1800101123400", P1 = "1800101123401";
+const QString Emoji = "\U0001F600";
 
 // The message boxes: icon ("x" critical, "!" exclamation), title, text, buttons.
 const QString MissingCnp = "x Cheia primară. Obligatoriu trebuie specificat CNP-ul ! [OK]";
@@ -182,6 +183,9 @@ void TestPersons::operatorScripts_data()
     // Sex and sector are in the pending row although the names check failed after them.
     QTest::newRow("no name") << 3 << "Command1|Text1=" + NewCnp + "|Combo1=F|Command3"
                              << NoName << "Text4" << Editing << "1/3" << "F" << NewCnp << "";
+    QTest::newRow("an empty cell pasted as the name")
+        << 3 << "Command1|Text1=" + NewCnp + "|Text4=^\r\n|Command3" << NoName << "Text4"
+        << Editing << "1/3" << "M" << NewCnp << "";
 
     // Storing, from the woman in sector 2, so that what "Adaugă" presets shows.
     const QString add = ">Next|Command1|Text1=" + NewCnp + "|Text8=zed |";
@@ -192,6 +196,11 @@ void TestPersons::operatorScripts_data()
     QTest::newRow("add in sector 4, a woman")
         << 3 << add + "Text13=bucuresti|Combo1=F|Combo2=4|Command3" << "" << "" << Browse
         << "4/4" << "F" << NewCnp << "||ZED|BUCURESTI|F|4";
+    // Pasted cells lose their line break and are cut between whole characters.
+    QTest::newRow("pasted")
+        << 3 << add + "Text6=^abcdefghijklmnopqrs" + Emoji + Emoji + "|Text8=^zed\r\n|Command3"
+        << "" << "" << Browse << "4/4" << "M" << NewCnp
+        << "|ABCDEFGHIJKLMNOPQRS" + Emoji + "|ZED||M|1";
     // Any failure but a repeated CNP keeps the pending row for another try.
     QTest::newRow("engine refuses, then accepts")
         << 3 << "!refuse|" + add + "Command3|!accept|Command3" << "" << "" << Browse << "4/4"
