@@ -351,11 +351,12 @@ void TestOffences::operatorScripts_data()
 
     // "Anulează", "Sterge", "Înapoi" among several.
     const QString third = "POPESCU|LUARE DE MITĂ|D|mită la vamă||01.02.2020|01.02.2022||1|0";
-    // An input method keeps the limit, cut between whole characters.
+    // An input method keeps the limit, cut between whole characters; a fine
+    // written out longer than its box is kept whole.
     const QString letters(199, 'a');
-    row("input method at the limit", 0,
-        "Command1|Text1=~" + letters + Emoji + Emoji + "|Text3=5|Command3", "", "", Browse,
-        "9/9", NewOffence, "POPESCU|UZ DE FALS|A|" + letters + Emoji + "|5||||0|0");
+    row("input method at the limit, a grown fine", 0,
+        "Command1|Text1=~" + letters + Emoji + Emoji + "|Text3=1e10|Command3", "", "", Browse,
+        "9/9", NewOffence, "POPESCU|UZ DE FALS|A|" + letters + Emoji + "|10000000000||||0|0");
     row("cancel a change", 0, ">2|Command2|Text1=de aruncat|Command4", "", "", Browse, "3/8", 3,
         third);
     row("delete, No", 0, ">2|Command5", AskDelete, "", Browse, "3/8", 3, third);
