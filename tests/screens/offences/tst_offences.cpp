@@ -186,6 +186,8 @@ private slots:
     void penaltyShown();
     void operatorScripts_data();
     void operatorScripts();
+    void penaltyKeys_data();
+    void penaltyKeys();
     void rereadOnReturn();
 };
 
@@ -393,6 +395,45 @@ void TestOffences::operatorScripts()
     QTEST(s.counter(), "counter");
     if (s.counter() == "0/0")
         QCOMPARE(s.label("Label27") + s.label("Label28"), QString());
+}
+
+void TestOffences::penaltyKeys_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("Tab onto Amendă") << 0 << "" << "Option1";
+    QTest::newRow("Tab onto Detentie") << 2 << "" << "Option2";
+    QTest::newRow("Tab onto Altă sanctiune") << 4 << "" << "Option3";
+    QTest::newRow("Space keeps the choice") << 2 << "Space" << "Option2";
+    QTest::newRow("Right") << 0 << "Right" << "Option2";
+    QTest::newRow("Down round the end") << 4 << "Down" << "Option1";
+    QTest::newRow("Left round the end") << 0 << "Left" << "Option3";
+    QTest::newRow("Up twice") << 4 << "Up Up" << "Option1";
+}
+
+// The keyboard reaches every penalty kind: Tab from the description enters the
+// group on the selected option, the arrows choose, the next Tab leaves.
+void TestOffences::penaltyKeys()
+{
+    QFETCH(int, row);
+    QFETCH(QString, keys);
+    QFETCH(QString, option);
+    Session s;
+    QVERIFY(s.open(PopescuRow));
+    s.run(QString(">%1").arg(row));
+    UiDriver::focus(s.form5, "Text1");
+    for (int i = 0; i < 20 && !qobject_cast<QRadioButton *>(QApplication::focusWidget()); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
+        QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
+    QCOMPARE(QApplication::focusWidget()->objectName(), option);
+    QVERIFY(s.w<QRadioButton>(option)->isChecked());
+    const QHash<QString, QString> boxes{
+        {"Option1", FineBoxes}, {"Option2", DetentionBoxes}, {"Option3", OtherBoxes}};
+    QCOMPARE(s.enabled(PenaltyControls), boxes.value(option));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!qobject_cast<QRadioButton *>(QApplication::focusWidget()));
 }
 
 void TestOffences::rereadOnReturn()
