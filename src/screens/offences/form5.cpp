@@ -218,7 +218,8 @@ void Form5::Option1_Click()
 
 void Form5::Option2_Click()
 {
-    choosePenalty(Penalty::Detention, isEditing());
+    // A click on the kind already chosen keeps the start date typed or stored.
+    choosePenalty(Penalty::Detention, isEditing() && m_codPedeapsa != QLatin1String("D"));
 }
 
 void Form5::Option3_Click()

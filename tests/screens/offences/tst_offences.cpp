@@ -353,6 +353,9 @@ void TestOffences::operatorScripts_data()
 
     // "Anulează", "Sterge", "Înapoi" among several.
     const QString third = "POPESCU|LUARE DE MITĂ|D|mită la vamă||01.02.2020|01.02.2022||1|0";
+    // A click on the kind already chosen keeps the stored start date.
+    row("Detentie clicked again", 0, ">2|Command2|Option2|Command3", "", "", Browse, "8/8", 3,
+        third);
     // An input method keeps the limit, cut between whole characters; a fine
     // written out longer than its box is kept whole.
     const QString letters(199, 'a');
