@@ -432,7 +432,8 @@ void TestFaults::badRows()
         QCOMPARE(screen->findChild<DataControl *>("Data1")->caption(),
                  QString(s.kind == ScreenKind::Persons ? "2/2" : "1/1"));
         screen->grab();
-        QCOMPARE(shown(screen, s.lineBox), text.toString());
+        // A one-line box shows a line break as a blank, and stores it only if changed.
+        QCOMPARE(shown(screen, s.lineBox), text.toString().replace("\r\n", " "));
         if (s.kind == ScreenKind::Persons || s.kind == ScreenKind::Accomplices)
             QCOMPARE(shown(screen, "Text1"), cnp);
 
