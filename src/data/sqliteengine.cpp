@@ -325,33 +325,20 @@ bool SqliteEngine::update(qint64 key, const QVariantList &read, const QVariantLi
 
 bool SqliteEngine::remove(qint64 key, const QVariantList &read, DataError *error)
 {
-    QSqlDatabase &db = m_db->connection();
-    if (!db.transaction()) {
-        *error = DataError::fromSql(db.lastError());
-        return false;
-    }
     QVariantList params{key};
     const QString row = QStringLiteral("rowid = ? AND ") + unchanged(read, &params);
-    bool ok = false;
-    const bool linked = !read.value(m_columns.size() - 1).isNull();
-    if (m_source.kind == Kind::AccomplicesOfOffence && linked) {
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, row);
+    if (m_source.kind == Kind::AccomplicesOfOffence && !read.value(m_columns.size() - 1).isNull()) {
         // Through the join only this offence's link goes; the accomplice
         // follows, by a trigger, only when nothing else refers to it.
+        sql = QStringLiteral("DELETE FROM %1 WHERE \"CNP\" = (SELECT \"CNP\" FROM %2 WHERE %3) "
+                             "AND \"COD_INFRACTIUNE\" = ?")
+                  .arg(quoted(Catalogue::Links), m_table, row);
         params << m_source.code;
-        ok = writeChecked(QStringLiteral("DELETE FROM %1 WHERE \"CNP\" = (SELECT \"CNP\" FROM %2 "
-                                         "WHERE %3) AND \"COD_INFRACTIUNE\" = ?")
-                              .arg(quoted(Catalogue::Links), m_table, row),
-                          params, error);
-    } else {
-        ok = writeChecked(QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, row), params,
-                          error);
     }
-    if (ok && db.commit())
+    if (writeChecked(sql, params, error))
         return true;
-    if (ok)
-        *error = DataError::fromSql(db.lastError());
-    else if (error->number == EngineError::ChangedMeanwhile)
+    if (error->number == EngineError::ChangedMeanwhile)
         error->text += QStringLiteral(" Ștergerea nu a fost făcută.");
-    db.rollback();
     return false;
 }

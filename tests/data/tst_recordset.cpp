@@ -90,11 +90,8 @@ void TestRecordset::setIsFixedUntilRequery()
     QCOMPARE(column(rs, "nume"), (QList<QVariant>{"ANA", "EVA"}));
 
     // A man added through the women's list stays listed until it is selected again.
-    QVERIFY(rs->addNew());
-    QVERIFY(rs->setValue("CNP_C", "1000000000004"));
-    QVERIFY(rs->setValue("Nume", "PETRU"));
-    QVERIFY(rs->setValue("sex", "M"));
-    QVERIFY(rs->update());
+    QVERIFY(rs->addNew() && rs->setValue("cnp_c", "1000000000004"));
+    QVERIFY(rs->setValue("Nume", "PETRU") && rs->setValue("sex", "M") && rs->update());
     QCOMPARE(rs->absolutePosition(), 0);
     QCOMPARE(data->counterText(), QString("1/3"));
     QVERIFY(rs->deleteCurrent());
@@ -351,17 +348,14 @@ void TestRecordset::keptCountsFollowEveryChange()
     m_reg->exec("DELETE FROM TBL_Zavoni WHERE rowid > 690");
     auto data = openData(SourceTexts::Persons);
     Recordset *rs = data->recordset();
-    rs->addNew();
-    rs->setValue("CNP_C", "2999999999999");
-    rs->setValue("sex", "F");
+    QVERIFY(rs->addNew() && rs->setValue("CNP_C", "2999999999999") && rs->setValue("sex", "F"));
     QVERIFY(rs->update());
-    for (const QString &source : {SourceTexts::Persons, SourceTexts::PersonsWomen,
-                                  SourceTexts::PersonsMen}) {
+    const std::pair<QString, QString> sources[] = {{SourceTexts::Persons, "1"},
+                                                   {SourceTexts::PersonsWomen, "sex = 'F'"},
+                                                   {SourceTexts::PersonsMen, "sex = 'M'"}};
+    for (const auto &[source, where] : sources) {
         data->setRecordSource(source);
         QVERIFY(data->refresh());
-        const QString where = source == SourceTexts::Persons ? "1"
-                              : source == SourceTexts::PersonsWomen ? "sex = 'F'"
-                                                                    : "sex = 'M'";
         QCOMPARE(rs->recordCount(), m_reg->count("TBL_Zavoni", where));
     }
     // A register whose counts another tool dropped is counted instead.
@@ -375,6 +369,8 @@ QString TestRecordset::everyRow()
 {
     QString rows;
     for (const Catalogue::Object &object : Catalogue::objects()) {
+        if (object.isQuery)
+            continue;
         QStringList columns{"rowid"};
         for (const Catalogue::Field &field : object.fields)
             columns << "quote(" + Catalogue::quoted(field.name) + ")";
@@ -400,8 +396,6 @@ void TestRecordset::failedWrites_data()
 
     QTest::newRow("new person, CNP taken")
         << "persons" << "" << "add" << QVariantMap{{"CNP_C", "1000000000001"}} << 3022;
-    QTest::newRow("new person through a query, CNP taken")
-        << "women" << "" << "add" << QVariantMap{{"cnp_c", "1000000000001"}} << 3022;
     QTest::newRow("person changed to a taken CNP")
         << "persons" << "" << "save" << QVariantMap{{"CNP_C", "1000000000001"}} << 3022;
     QTest::newRow("new accomplice, CNP taken") << "accomplices" << "" << "add"
@@ -446,7 +440,6 @@ void TestRecordset::failedWrites()
     m_reg->addArticle(code, "GAZETA", "alt text");
     const QHash<QString, std::pair<QString, QString>> sources{
         {"persons", {SourceTexts::Persons, "TBL_Zavoni"}},
-        {"women", {SourceTexts::PersonsWomen, "TBL_Zavoni"}},
         {"offences",
          {SourceTexts::OffencesOfPerson + SourceTexts::quotedKey("1000000000001"),
           "TBL_Infractiuni"}},
