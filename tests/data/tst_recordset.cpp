@@ -6,7 +6,6 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 
-#include <QLineEdit>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -21,7 +20,6 @@ private slots:
 
     void connectionIsDurable();
     void setIsFixedUntilRequery();
-    void boundBoxesStoreOnlyOnUpdate();
     void middleReachedInAnyOrder_data();
     void middleReachedInAnyOrder();
     void currentRowSurvivesAReadAgain();
@@ -111,40 +109,6 @@ void TestRecordset::setIsFixedUntilRequery()
     QCOMPARE(rs->lastError().number, EngineError::UnknownObject);
     QCOMPARE(rs->recordCount(), 0);
     QVERIFY(!rs->value("Nume").isValid());
-}
-
-void TestRecordset::boundBoxesStoreOnlyOnUpdate()
-{
-    // Stored by another tool, longer than the box takes.
-    const QString longName = QString(40, QChar(u'Ș'));
-    m_reg->addPerson("1000000000001", longName, "M", {{"Prenume", "VASILE"}});
-    QWidget window;
-    auto *nume = new QLineEdit(&window);
-    nume->setMaxLength(20);
-    nume->setProperty("dataField", "NUME");
-    auto *prenume = new QLineEdit(&window);
-    prenume->setProperty("dataField", "prenume");
-    auto *data = new DataControl(&window);
-    data->bindBoxes(&window);
-    data->setRecordSource(SourceTexts::Persons);
-    data->refresh();
-    Recordset *rs = data->recordset();
-    QCOMPARE(nume->text(), longName);
-    QCOMPARE(prenume->text(), QString("VASILE"));
-    const QString stored = "SELECT Nume || '/' || ifnull(Prenume, '-') FROM TBL_Zavoni";
-
-    // Text put into a box while browsing is shown, never stored.
-    prenume->setText("ALTUL");
-    rs->moveLast();
-    QCOMPARE(prenume->text(), QString("VASILE"));
-    QCOMPARE(m_reg->value(stored).toString(), longName + "/VASILE");
-
-    // An edit of one box keeps the other's long text whole.
-    rs->edit();
-    prenume->clear();
-    QVERIFY(rs->update());
-    QCOMPARE(m_reg->value(stored).toString(), longName + "/-");
-    QCOMPARE(nume->text(), longName);
 }
 
 // A third of them women, as the generated registers have them.
