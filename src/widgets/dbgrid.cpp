@@ -156,7 +156,7 @@ void DBGrid::setDataControl(DataControl *control)
 {
     m_control = control;
     m_model = new RecordsetModel(control->recordset(), this);
-    m_model->setCapacity(fullRows() + 1);
+    m_model->setCapacity(fullRows());
     m_model->setColumns(m_captions, m_fields);
     setModel(m_model);
     connect(control, &DataControl::rowShown, this, &DBGrid::followCurrentRow);
@@ -192,8 +192,15 @@ void DBGrid::syncWindow()
 {
     if (!m_model)
         return;
-    m_model->setCapacity(fullRows() + 1);
-    setTop(m_model->top());
+    // A current row in sight stays in sight however the grid shrinks.
+    const int current = m_control->recordset()->absolutePosition();
+    const bool shown = current >= m_model->top()
+                       && current < m_model->top() + m_model->rowCount();
+    m_model->setCapacity(fullRows());
+    if (shown)
+        followCurrentRow();
+    else
+        setTop(m_model->top());
 }
 
 void DBGrid::setTop(int top)
