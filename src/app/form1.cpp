@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "ui_form1.h"
 
+#include "screens/common/desktopkeys.h"
 #include "screens/common/navigator.h"
 
 Form1::Form1(Navigator *navigator, QWidget *parent)
@@ -13,6 +14,7 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     setFont(small);
     m_ui->setupUi(this);
     setFixedSize(size());
+    DesktopKeys::apply(this);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 }

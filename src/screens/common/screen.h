@@ -34,9 +34,14 @@ protected:
 
     virtual void formLoad() {}
 
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Captions are sized to their text in the font shown, at load and at
+    // every change of font.
+    void fitCaptions();
+
     Navigator *m_navigator;
     QAbstractButton *m_cancel = nullptr;
 };

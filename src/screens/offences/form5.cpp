@@ -51,7 +51,7 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
-    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
     // The longest offence type is read whole; the two flags need little room.
     m_ui->DBGrid1->setColumnWidth(0, 220);
     m_ui->DBGrid1->setColumnWidth(1, 90);
