@@ -71,6 +71,9 @@ private slots:
     void focusOnAdd();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
+    void windowsOwnedAndCentred_data();
+    void windowsOwnedAndCentred();
+    void gridTakesTheGrowth();
     void captionsWhole_data();
     void captionsWhole();
 };
@@ -135,6 +138,61 @@ void TestDesktop::enterPressesTheFocusedButton()
     QSignalSpy clicked(pressed, &QAbstractButton::clicked);
     QTest::keyClick(pressed, Qt::Key(key));
     QCOMPARE(clicked.count(), 1);
+}
+
+void TestDesktop::windowsOwnedAndCentred_data()
+{
+    QTest::addColumn<ScreenKind>("kind");
+    QTest::addColumn<int>("opener"); // a ScreenKind, or -1 for the start window
+    for (const auto &[name, kind] : Screens) {
+        const int opener = kind == ScreenKind::Persons ? -1
+                           : kind == ScreenKind::Offences ? int(ScreenKind::Persons)
+                                                          : int(ScreenKind::Offences);
+        QTest::addRow("%s", name) << kind << opener;
+    }
+}
+
+void TestDesktop::windowsOwnedAndCentred()
+{
+    QFETCH(ScreenKind, kind);
+    QFETCH(int, opener);
+    Session s;
+    const QRect display = s.start.screen()->availableGeometry();
+    s.start.move(display.center() - s.start.rect().center());
+    QWidget *screen = s.open(kind);
+    QVERIFY(screen);
+    QWidget *owner = opener < 0 ? &s.start : s.chain.screen(ScreenKind(opener));
+    QCOMPARE(screen->parentWidget(), owner);
+    QVERIFY(screen->isWindow());
+    const QPoint off = screen->frameGeometry().center() - owner->frameGeometry().center();
+    QVERIFY2(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 2,
+             qPrintable(QString("off by %1,%2").arg(off.x()).arg(off.y())));
+}
+
+// The grid takes what the window grows by; what is under it moves down, the
+// rest stays. The size is remembered for the next opening.
+void TestDesktop::gridTakesTheGrowth()
+{
+    Session s;
+    QWidget *screen = s.open(ScreenKind::Persons);
+    QVERIFY(screen);
+    const QSize designed = screen->size();
+    QCOMPARE(screen->minimumSize(), designed);
+    auto *grid = screen->findChild<QWidget *>("DBGrid1");
+    auto *add = screen->findChild<QWidget *>("Command1");
+    auto *frame = screen->findChild<QWidget *>("Frame1");
+    const QRect gridAt = grid->geometry();
+    const QPoint addAt = add->pos();
+    const QPoint frameAt = frame->pos();
+    screen->resize(designed + QSize(100, 60));
+    QCoreApplication::processEvents();
+    QCOMPARE(grid->geometry(), gridAt.adjusted(0, 0, 100, 60));
+    QCOMPARE(add->pos(), addAt + QPoint(0, 60));
+    QCOMPARE(frame->pos(), frameAt + QPoint(0, 60));
+    screen->close();
+    QWidget *again = s.open(ScreenKind::Persons);
+    QVERIFY(again);
+    QCOMPARE(again->size(), designed + QSize(100, 60));
 }
 
 void TestDesktop::captionsWhole_data()

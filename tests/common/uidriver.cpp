@@ -1,6 +1,7 @@
 #include "uidriver.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -11,7 +12,9 @@ bool activate(QWidget *window)
 {
     window->show();
     window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
+    // A window owned by an active one counts as active for Qt before it is
+    // itself: wait for the one that takes the keys.
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
 void click(QWidget *window, const QString &name)

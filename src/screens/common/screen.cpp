@@ -2,6 +2,7 @@
 
 #include "desktopkeys.h"
 #include "messages.h"
+#include "screenwindow.h"
 
 #include "widgets/datacontrol.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTableView>
 
 namespace {
 
@@ -87,6 +89,7 @@ void Screen::load()
     formLoad();
     fitCaptions();
     DesktopKeys::apply(this);
+    ScreenWindow::place(this, findChild<QTableView *>());
     for (DataControl *control : controls) {
         if (!control->recordSource().isEmpty())
             control->refresh();
@@ -117,5 +120,6 @@ void Screen::changeEvent(QEvent *event)
 void Screen::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    ScreenWindow::remember(this);
     emit unloaded();
 }
