@@ -23,6 +23,7 @@ private slots:
     void cleanup();
     void windowOverALargeSet_data();
     void windowOverALargeSet();
+    void columnsShareTheWidth();
 
 private:
     void step(const QString &step);
@@ -125,6 +126,35 @@ void TestDBGrid::windowOverALargeSet()
                                                 : top.toInt();
     QCOMPARE(m_grid->topRecord(), wantTop);
     QCOMPARE(rs->absolutePosition(), current);
+}
+
+// The columns fill the grid in proportion to their content; a width the
+// operator drags stays, for this grid and for the next one of its screen.
+void TestDBGrid::columnsShareTheWidth()
+{
+    QHeaderView *header = m_grid->horizontalHeader();
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+    QVERIFY(header->sectionSize(1) > header->sectionSize(0)); // 13 digits against P0000
+    m_window->resize(600, 300);
+    QCoreApplication::processEvents();
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+
+    const QPoint handle(header->sectionViewportPosition(1) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, handle);
+    header->resizeSection(0, 50);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, handle);
+    QCOMPARE(header->sectionSize(0), 50);
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+
+    QWidget again;
+    auto *grid = new DBGrid(&again);
+    grid->setCaptions({"Nume", "CNP"});
+    grid->setFields({"Nume", "CNP_C"});
+    grid->setDataControl(new DataControl(&again));
+    again.resize(500, 200);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(grid->horizontalHeader()->sectionSize(0), 50);
 }
 
 void TestDBGrid::step(const QString &step)
