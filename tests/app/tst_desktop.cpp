@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -71,6 +73,8 @@ private slots:
     void focusOnAdd();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
+    void lockedBoxesLookIt_data();
+    void lockedBoxesLookIt();
     void windowsOwnedAndCentred_data();
     void windowsOwnedAndCentred();
     void gridTakesTheGrowth();
@@ -138,6 +142,33 @@ void TestDesktop::enterPressesTheFocusedButton()
     QSignalSpy clicked(pressed, &QAbstractButton::clicked);
     QTest::keyClick(pressed, Qt::Key(key));
     QCOMPARE(clicked.count(), 1);
+}
+
+void TestDesktop::lockedBoxesLookIt_data()
+{
+    QTest::addColumn<ScreenKind>("kind");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("persons, line") << ScreenKind::Persons << "Text4";
+    QTest::newRow("offences, multi-line") << ScreenKind::Offences << "Text1";
+    QTest::newRow("articles, multi-line") << ScreenKind::Articles << "Text1";
+}
+
+// Locked, a box has the window's background and still shows its focus;
+// unlocked by "Adaugă", an editable box's.
+void TestDesktop::lockedBoxesLookIt()
+{
+    QFETCH(ScreenKind, kind);
+    QFETCH(QString, box);
+    Session s;
+    QWidget *screen = s.open(kind);
+    QVERIFY(screen);
+    auto *input = screen->findChild<QWidget *>(box);
+    const auto background = [input] { return input->palette().color(QPalette::Base); };
+    QCOMPARE(background(), screen->palette().color(QPalette::Window));
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(input))
+        QVERIFY(memo->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    UiDriver::click(screen, "Command1");
+    QCOMPARE(background(), QLineEdit().palette().color(QPalette::Base));
 }
 
 void TestDesktop::windowsOwnedAndCentred_data()

@@ -10,6 +10,15 @@ MemoBox::MemoBox(QWidget *parent)
     setTabChangesFocus(true);
 }
 
+void MemoBox::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    // A locked box keeps its text cursor, so that tabbing into it shows where
+    // the focus is; the cursor keys move it, and nothing can be typed.
+    if (event->type() == QEvent::ReadOnlyChange && isReadOnly())
+        setTextInteractionFlags(textInteractionFlags() | Qt::TextSelectableByKeyboard);
+}
+
 int MemoBox::room() const
 {
     const int selected = int(textCursor().selectedText().size());

@@ -19,6 +19,7 @@ public:
     void setText(const QString &text) { setPlainText(text); }
 
 protected:
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
 

@@ -1,6 +1,7 @@
 #include "screen.h"
 
 #include "desktopkeys.h"
+#include "lockedlook.h"
 #include "messages.h"
 #include "screenwindow.h"
 
@@ -89,6 +90,7 @@ void Screen::load()
     formLoad();
     fitCaptions();
     DesktopKeys::apply(this);
+    LockedLook::apply(this);
     ScreenWindow::place(this, findChild<QTableView *>());
     for (DataControl *control : controls) {
         if (!control->recordSource().isEmpty())
