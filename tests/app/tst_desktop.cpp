@@ -3,6 +3,10 @@
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
 #include "common/uidriver.h"
+#include "screens/accomplices/form3.h"
+#include "screens/articles/form4.h"
+#include "screens/offences/form5.h"
+#include "screens/persons/form2.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -73,6 +77,8 @@ private slots:
     void focusOnAdd();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
+    void tabOrderAsDesigned_data();
+    void tabOrderAsDesigned();
     void lockedBoxesLookIt_data();
     void lockedBoxesLookIt();
     void windowsOwnedAndCentred_data();
@@ -142,6 +148,46 @@ void TestDesktop::enterPressesTheFocusedButton()
     QSignalSpy clicked(pressed, &QAbstractButton::clicked);
     QTest::keyClick(pressed, Qt::Key(key));
     QCOMPARE(clicked.count(), 1);
+}
+
+void TestDesktop::tabOrderAsDesigned_data()
+{
+    QTest::addColumn<ScreenKind>("kind");
+    for (const auto &[name, kind] : Screens)
+        QTest::addRow("%s", name) << kind;
+}
+
+// Placed in its window, a screen keeps the tab order of its form.
+void TestDesktop::tabOrderAsDesigned()
+{
+    QFETCH(ScreenKind, kind);
+    Session s;
+    QWidget *screen = s.open(kind);
+    QVERIFY(screen);
+    std::unique_ptr<QWidget> designed;
+    switch (kind) {
+    case ScreenKind::Persons:
+        designed = std::make_unique<Form2>(&s.chain);
+        break;
+    case ScreenKind::Offences:
+        designed = std::make_unique<Form5>(&s.chain);
+        break;
+    case ScreenKind::Accomplices:
+        designed = std::make_unique<Form3>(&s.chain);
+        break;
+    case ScreenKind::Articles:
+        designed = std::make_unique<Form4>(&s.chain);
+        break;
+    }
+    const auto tabChain = [](QWidget *window) {
+        QStringList names;
+        for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus)
+                names << w->objectName();
+        }
+        return names;
+    };
+    QCOMPARE(tabChain(screen), tabChain(designed.get()));
 }
 
 void TestDesktop::lockedBoxesLookIt_data()
