@@ -153,6 +153,7 @@ void DBGrid::setCaptions(const QStringList &captions)
 void DBGrid::setFields(const QStringList &fields)
 {
     m_fields = fields;
+    m_kept.clear();
     if (m_model)
         m_model->setColumns(m_captions, m_fields);
 }
@@ -214,6 +215,7 @@ void DBGrid::columnResized(int column, int width)
     if (m_fitting || !m_dragging)
         return;
     Remembered::setValue(widthKey(column), width);
+    m_kept[column] = width;
     fitColumns();
 }
 
@@ -223,12 +225,18 @@ void DBGrid::fitColumns()
         return;
     QHeaderView *header = horizontalHeader();
     const int columns = m_model->columnCount();
-    QList<int> kept(columns), wanted(columns), content(columns);
+    // Read once: the settings are a file, and the columns are fitted often.
+    if (m_kept.size() != columns) {
+        m_kept.clear();
+        for (int c = 0; c < columns; ++c)
+            m_kept << Remembered::value(widthKey(c)).toInt();
+    }
+    const QList<int> &kept = m_kept;
+    QList<int> wanted(columns), content(columns);
     int room = viewport()->width();
     int total = 0;
     int weights = 0;
     for (int c = 0; c < columns; ++c) {
-        kept[c] = Remembered::value(widthKey(c)).toInt();
         if (kept[c] > 0) {
             room -= kept[c];
             continue;

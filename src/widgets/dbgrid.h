@@ -94,4 +94,5 @@ private:
     bool m_dragging = false;
     bool m_fitting = false;
     int m_fittedWidth = -1;
+    QList<int> m_kept; // the dragged widths, 0 for a column fitted to its content
 };
