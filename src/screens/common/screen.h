@@ -7,8 +7,8 @@ class Navigator;
 class QAbstractButton;
 
 // A screen of the chain. The chain creates it, as a window owned by the one
-// that opens it, calls load() (its Form_Load, then the record sources set in
-// the form, then its window is placed), shows it and calls formActivate();
+// that opens it, calls load() (its Form_Load, the placing of its window, then
+// the record sources set in the form), shows it and calls formActivate();
 // closing it unloads it.
 class Screen : public QWidget
 {
