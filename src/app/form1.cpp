@@ -1,7 +1,19 @@
 #include "form1.h"
 #include "ui_form1.h"
 
+#include "screens/common/desktopkeys.h"
 #include "screens/common/navigator.h"
+#include "widgets/remembered.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QString PlaceKey = QStringLiteral("windows/Form1/pos");
+
+} // namespace
 
 #include <QFileInfo>
 #include <QLabel>
@@ -16,6 +28,14 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     setFont(small);
     m_ui->setupUi(this);
     setFixedSize(size());
+    DesktopKeys::apply(this);
+    // Where the operator left it, unless no display shows that place any more.
+    const QVariant remembered = Remembered::value(PlaceKey);
+    const QPoint at = remembered.toPoint();
+    const QScreen *display = QGuiApplication::screenAt(at);
+    if (remembered.isValid() && display
+        && display->availableGeometry().contains(QRect(at, size())))
+        move(at);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 }
@@ -50,6 +70,12 @@ void Form1::showEvent(QShowEvent *event)
         m_shown = true;
         m_ui->Command2->setFocus(Qt::TabFocusReason);
     }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Remembered::setValue(PlaceKey, pos());
+    QWidget::closeEvent(event);
 }
 
 void Form1::Command1_Click()

@@ -27,6 +27,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     std::unique_ptr<Ui::Form1> m_ui;

@@ -5,6 +5,8 @@
 #include "screens/offences/form5.h"
 #include "screens/persons/form2.h"
 
+#include <QApplication>
+
 ScreenChain::~ScreenChain()
 {
     for (const QPointer<Screen> &screen : m_screens)
@@ -31,7 +33,14 @@ void ScreenChain::open(ScreenKind kind)
     QPointer<Screen> &slot = m_screens[int(kind)];
     if (slot)
         return;
+    // The screen below owns the new one: one window to the window manager,
+    // minimised and raised together. The persons screen's opener is the
+    // start window, the active one when its button is pressed.
+    QWidget *owner = m_stack.isEmpty() ? QApplication::activeWindow()
+                                       : m_screens[int(m_stack.last())].data();
     Screen *screen = create(kind);
+    if (owner)
+        screen->setParent(owner, Qt::Window);
     slot = screen;
     m_stack.append(kind);
     screen->setAttribute(Qt::WA_DeleteOnClose);

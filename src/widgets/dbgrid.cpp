@@ -1,9 +1,11 @@
 #include "dbgrid.h"
 
 #include "datacontrol.h"
+#include "remembered.h"
 #include "data/recordset.h"
 #include "rules/fieldrules.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -135,6 +137,9 @@ DBGrid::DBGrid(QWidget *parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { columnResized(column, width); });
     connect(this, &QTableView::pressed, this, &DBGrid::rowClicked);
 }
 
@@ -148,6 +153,7 @@ void DBGrid::setCaptions(const QStringList &captions)
 void DBGrid::setFields(const QStringList &fields)
 {
     m_fields = fields;
+    m_kept.clear();
     if (m_model)
         m_model->setColumns(m_captions, m_fields);
 }
@@ -156,10 +162,14 @@ void DBGrid::setDataControl(DataControl *control)
 {
     m_control = control;
     m_model = new RecordsetModel(control->recordset(), this);
-    m_model->setCapacity(fullRows() + 1);
+    m_model->setCapacity(fullRows());
     m_model->setColumns(m_captions, m_fields);
     setModel(m_model);
     connect(control, &DataControl::rowShown, this, &DBGrid::followCurrentRow);
+    // New rows bring new content to measure; moving the window over the set
+    // does not, so that the columns stay put while the operator scrolls.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::fitColumns);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &DBGrid::fitColumns);
 }
 
 int DBGrid::fullRows() const
@@ -179,6 +189,82 @@ void DBGrid::updateGeometries()
     QTableView::updateGeometries();
     m_adjusting = false;
     syncWindow();
+    if (viewport()->width() != m_fittedWidth)
+        fitColumns();
+}
+
+bool DBGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_dragging = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            m_dragging = false;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+QString DBGrid::widthKey(int column) const
+{
+    return QStringLiteral("grids/%1/%2/%3")
+        .arg(window()->objectName(), objectName(), m_fields.value(column));
+}
+
+void DBGrid::columnResized(int column, int width)
+{
+    if (m_fitting || !m_dragging)
+        return;
+    Remembered::setValue(widthKey(column), width);
+    m_kept[column] = width;
+    fitColumns();
+}
+
+void DBGrid::fitColumns()
+{
+    if (!m_model || m_fitting)
+        return;
+    QHeaderView *header = horizontalHeader();
+    const int columns = m_model->columnCount();
+    // Read once: the settings are a file, and the columns are fitted often.
+    if (m_kept.size() != columns) {
+        m_kept.clear();
+        for (int c = 0; c < columns; ++c)
+            m_kept << Remembered::value(widthKey(c)).toInt();
+    }
+    const QList<int> &kept = m_kept;
+    QList<int> wanted(columns), content(columns);
+    int room = viewport()->width();
+    int total = 0;
+    int weights = 0;
+    for (int c = 0; c < columns; ++c) {
+        if (kept[c] > 0) {
+            room -= kept[c];
+            continue;
+        }
+        content[c] = qMax(1, sizeHintForColumn(c));
+        wanted[c] = qMax(header->sectionSizeHint(c), content[c]);
+        total += wanted[c];
+        weights += content[c];
+    }
+    // Room to spare goes by content, so that a one-letter column stays narrow;
+    // too little shrinks the columns down to their headings, and the grid scrolls.
+    int extra = room - total;
+    m_fitting = true;
+    for (int c = 0; c < columns; ++c) {
+        if (kept[c] > 0) {
+            header->resizeSection(c, kept[c]);
+        } else if (extra >= 0) {
+            const int more = int(qint64(extra) * content[c] / weights);
+            header->resizeSection(c, wanted[c] + more);
+            extra -= more;
+            weights -= content[c];
+        } else {
+            const int share = int(qint64(wanted[c]) * qMax(0, room) / total);
+            header->resizeSection(c, qMax(header->sectionSizeHint(c), share));
+        }
+    }
+    m_fitting = false;
+    m_fittedWidth = viewport()->width();
 }
 
 void DBGrid::scrollContentsBy(int dx, int dy)
@@ -192,8 +278,15 @@ void DBGrid::syncWindow()
 {
     if (!m_model)
         return;
-    m_model->setCapacity(fullRows() + 1);
-    setTop(m_model->top());
+    // A current row in sight stays in sight however the grid shrinks.
+    const int current = m_control->recordset()->absolutePosition();
+    const bool shown = current >= m_model->top()
+                       && current < m_model->top() + m_model->rowCount();
+    m_model->setCapacity(fullRows());
+    if (shown)
+        followCurrentRow();
+    else
+        setTop(m_model->top());
 }
 
 void DBGrid::setTop(int top)

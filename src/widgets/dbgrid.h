@@ -68,8 +68,16 @@ public:
 protected:
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The columns share the grid's width in proportion to what their
+    // headings and shown rows need; a width the operator dragged is kept,
+    // and remembered for the next time the screen opens.
+    void fitColumns();
+    QString widthKey(int column) const;
+    void columnResized(int column, int width);
+
     int fullRows() const;
     void syncWindow();
     void setTop(int top);
@@ -83,4 +91,8 @@ private:
     QStringList m_fields;
     bool m_following = false;
     bool m_adjusting = false;
+    bool m_dragging = false;
+    bool m_fitting = false;
+    int m_fittedWidth = -1;
+    QList<int> m_kept; // the dragged widths, 0 for a column fitted to its content
 };

@@ -20,7 +20,9 @@ bool activate(QWidget *window)
 {
     window->show();
     window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
+    // A window owned by an active one counts as active for Qt before it is
+    // itself: wait for the one that takes the keys.
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
 static QWidget *child(QWidget *window, const QString &name)

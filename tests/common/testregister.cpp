@@ -4,6 +4,7 @@
 #include "data/registerfile.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -15,6 +16,8 @@ TestRegister::TestRegister()
     static int counter = 0;
     m_connection = QStringLiteral("test-register-%1").arg(++counter);
     QDir::setCurrent(m_dir.path());
+    // Window sizes and column widths remembered by one test never reach another.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     QString problem;
     if (!RegisterFile::create(path(), &problem))
         qFatal("cannot create the test register: %s", qPrintable(problem));

@@ -23,6 +23,7 @@ private slots:
     void cleanup();
     void windowOverALargeSet_data();
     void windowOverALargeSet();
+    void columnsShareTheWidth();
 
 private:
     void step(const QString &step);
@@ -94,7 +95,11 @@ void TestDBGrid::windowOverALargeSet_data()
     QTest::newRow("add at the end") << "last|add" << "end-1" << Persons - 1;
     QTest::newRow("add away from the end") << "add|bar=10" << "10" << 0;
     QTest::newRow("taller window") << "last|tall" << "end" << Persons - 1;
-    QTest::newRow("shorter window") << "tall|bar=600|click=8|short" << "600" << 608;
+    QTest::newRow("shorter window") << "tall|bar=600|click=2|short" << "600" << 602;
+    QTest::newRow("shorter window keeps the current row")
+        << "tall|bar=600|click=20|short" << "bottom" << 620;
+    QTest::newRow("wheel up at the end") << "last|wheel=1" << "end-3" << Persons - 1;
+    QTest::newRow("wheel at the end, refresh") << "last|wheel=1|refresh" << "0" << 0;
 }
 
 void TestDBGrid::windowOverALargeSet()
@@ -114,11 +119,42 @@ void TestDBGrid::windowOverALargeSet()
     }
     const int full = m_grid->viewport()->height() / m_grid->verticalHeader()->defaultSectionSize();
     Recordset *rs = m_data->recordset();
-    // "end": the last page of the set; "end-N": N rows above it.
-    const int wantTop = top.startsWith("end") ? rs->recordCount() - full + top.mid(3).toInt()
-                                              : top.toInt();
+    // "end": the last page of the set; "end-N": N rows above it; "bottom": the
+    // current row is the last whole row shown.
+    const int wantTop = top == "bottom"         ? rs->absolutePosition() - full + 1
+                        : top.startsWith("end") ? rs->recordCount() - full + top.mid(3).toInt()
+                                                : top.toInt();
     QCOMPARE(m_grid->topRecord(), wantTop);
     QCOMPARE(rs->absolutePosition(), current);
+}
+
+// The columns fill the grid in proportion to their content; a width the
+// operator drags stays, for this grid and for the next one of its screen.
+void TestDBGrid::columnsShareTheWidth()
+{
+    QHeaderView *header = m_grid->horizontalHeader();
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+    QVERIFY(header->sectionSize(1) > header->sectionSize(0)); // 13 digits against P0000
+    m_window->resize(600, 300);
+    QCoreApplication::processEvents();
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+
+    const QPoint handle(header->sectionViewportPosition(1) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, handle);
+    header->resizeSection(0, 50);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, handle);
+    QCOMPARE(header->sectionSize(0), 50);
+    QCOMPARE(header->length(), m_grid->viewport()->width());
+
+    QWidget again;
+    auto *grid = new DBGrid(&again);
+    grid->setCaptions({"Nume", "CNP"});
+    grid->setFields({"Nume", "CNP_C"});
+    grid->setDataControl(new DataControl(&again));
+    again.resize(500, 200);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(grid->horizontalHeader()->sectionSize(0), 50);
 }
 
 void TestDBGrid::step(const QString &step)
@@ -127,6 +163,8 @@ void TestDBGrid::step(const QString &step)
     const QString arg = step.section('=', 1);
     if (step == "last") {
         rs->moveLast();
+    } else if (step == "refresh") {
+        QVERIFY(m_data->refresh());
     } else if (step == "first") {
         rs->moveFirst();
     } else if (step.startsWith("bar=")) {
@@ -174,11 +212,13 @@ void TestDBGrid::checkShown(const QString &step)
     const int top = m_grid->topRecord();
     const QString at = step + QString(" (top %1)").arg(top);
     QCOMPARE(rs->recordCount(), int(m_names.size()));
-    QVERIFY2(model->rowCount() == qMin(full + 1, int(m_names.size()) - top), qPrintable(at));
+    QVERIFY2(model->rowCount() == qMin(full, int(m_names.size()) - top), qPrintable(at));
     QVERIFY2(top >= 0 && top <= qMax(0, int(m_names.size()) - full), qPrintable(at));
     for (int r = 0; r < model->rowCount(); ++r)
         QCOMPARE(model->index(r, 0).data().toString(), m_names.value(top + r));
     QCOMPARE(m_grid->rowAt(0), 0);
+    for (int r = 0; r < model->rowCount(); ++r)
+        QVERIFY2(m_grid->visualRect(model->index(r, 0)).top() == r * height, qPrintable(at));
     QCOMPARE(m_grid->verticalScrollBar()->value(), top);
     QCOMPARE(m_grid->verticalScrollBar()->maximum(), int(m_names.size()) - full);
     const int current = rs->absolutePosition();

@@ -10,21 +10,13 @@
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 
-#include <QHeaderView>
-
 Form4::Form4(Navigator *navigator, QWidget *parent)
     : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form4>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Articole din ziare"));
-    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
-    // The publication and the author are the long columns; the date takes the rest.
-    QHeaderView *header = m_ui->DBGrid1->horizontalHeader();
-    header->resizeSection(0, 180);
-    header->resizeSection(1, 150);
-    header->setStretchLastSection(true);
-    m_ui->Command1->setFocus();
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form4::Data1_Reposition);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form4::Command1_Click);

@@ -8,12 +8,16 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
 
-void DataScreen::setUpData(DataControl *data, DBGrid *grid, QAbstractButton *cancel,
-                           QAbstractButton *back)
+void DataScreen::setUpData(DataControl *data, DBGrid *grid, QAbstractButton *add,
+                           QAbstractButton *cancel, QAbstractButton *back)
 {
     m_data = data;
+    m_add = add;
+    add->setFocus();
+    add->installEventFilter(this);
     grid->setDataControl(data);
     setCancelButton(back);
     connect(cancel, &QAbstractButton::clicked, this, &DataScreen::Command4_Click);
@@ -86,6 +90,16 @@ void DataScreen::closeEvent(QCloseEvent *event)
         return;
     }
     Screen::closeEvent(event);
+}
+
+bool DataScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    // "Adaugă" is enabled again exactly when the screen leaves edit mode. The
+    // focus goes there, not to the button after the disabled "Salvează" or
+    // "Anulează", which might be "Sterge" or "Înapoi".
+    if (watched == m_add && event->type() == QEvent::EnabledChange && m_add->isEnabled())
+        m_add->setFocus();
+    return Screen::eventFilter(watched, event);
 }
 
 void DataScreen::Command4_Click()

@@ -21,9 +21,10 @@ public:
 
 protected:
     // Binds the grid to the navigation bar, and "Anulează" and "Înapoi" (the
-    // Esc button) to their handlers.
-    void setUpData(DataControl *data, DBGrid *grid, QAbstractButton *cancel,
-                   QAbstractButton *back);
+    // Esc button) to their handlers. "Adaugă" has the focus when the screen
+    // opens and whenever it leaves edit mode.
+    void setUpData(DataControl *data, DBGrid *grid, QAbstractButton *add,
+                   QAbstractButton *cancel, QAbstractButton *back);
 
     DataControl *data() const { return m_data; }
     Recordset *recordset() const;
@@ -46,6 +47,7 @@ protected:
     void showPersonHeader(const QList<QLabel *> &labels);
 
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     virtual void EnterEditMode() = 0;
@@ -57,4 +59,5 @@ private:
     void Command6_Click(); // "Înapoi"
 
     DataControl *m_data = nullptr;
+    QAbstractButton *m_add = nullptr;
 };

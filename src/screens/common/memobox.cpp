@@ -13,6 +13,15 @@ MemoBox::MemoBox(QWidget *parent)
     setTabChangesFocus(true);
 }
 
+void MemoBox::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    // A locked box keeps its text cursor, so that tabbing into it shows where
+    // the focus is; the cursor keys move it, and nothing can be typed.
+    if (event->type() == QEvent::ReadOnlyChange && isReadOnly())
+        setTextInteractionFlags(textInteractionFlags() | Qt::TextSelectableByKeyboard);
+}
+
 QString MemoBox::fitting(const QString &arriving, const QString &replaced) const
 {
     const qsizetype room = m_maxLength - FieldRules::characterCount(toPlainText())

@@ -6,9 +6,10 @@ class DataControl;
 class Navigator;
 class QAbstractButton;
 
-// A screen of the chain. The chain creates it, calls load() (its
-// Form_Load, then the record sources set in the form), shows it and calls
-// formActivate(); closing it unloads it.
+// A screen of the chain. The chain creates it, as a window owned by the one
+// that opens it, calls load() (its Form_Load, the placing of its window, then
+// the record sources set in the form), shows it and calls formActivate();
+// closing it unloads it.
 class Screen : public QWidget
 {
     Q_OBJECT
@@ -34,9 +35,14 @@ protected:
 
     virtual void formLoad() {}
 
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Captions are sized to their text in the font shown, at load and at
+    // every change of font.
+    void fitCaptions();
+
     Navigator *m_navigator;
     QAbstractButton *m_cancel = nullptr;
 };

@@ -14,7 +14,6 @@
 #include "widgets/dbgrid.h"
 
 #include <QDate>
-#include <QHeaderView>
 
 namespace {
 
@@ -52,11 +51,7 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
-    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
-    // The longest offence type is read whole; the two flags need little room.
-    m_ui->DBGrid1->setColumnWidth(0, 220);
-    m_ui->DBGrid1->setColumnWidth(1, 90);
-    m_ui->DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form5::Data1_Reposition);
     connect(m_ui->Option1, &QRadioButton::clicked, this, &Form5::Option1_Click);

@@ -26,7 +26,7 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Persoanele zavone"));
-    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
