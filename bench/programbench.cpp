@@ -391,23 +391,6 @@ SqliteDb &ProgramBench::engine()
     return *m_floor;
 }
 
-Series ProgramBench::program(const QString &key, const std::function<void()> &prepare,
-                             const std::function<void()> &work,
-                             const std::function<void()> &check, std::vector<double> *paint)
-{
-    double painted = 0;
-    const auto timedWork = [&] {
-        const double before = paintedMs();
-        work();
-        painted = paintedMs() - before;
-    };
-    return Measurement::measure(m_runs, prepare, timedWork, [&] {
-        check();
-        paint->push_back(painted);
-        saveShot(key);
-    });
-}
-
 void ProgramBench::saveShot(const QString &key)
 {
     const QString shots = qEnvironmentVariable("ZAVONI_BENCH_SHOTS");
