@@ -257,9 +257,11 @@ QByteArray recordGaps()
                       "SELECT k FROM g WHERE k < (SELECT max(rowid) FROM TBL_Zavoni)")
         .replace("?1", QByteArray::number(GapEvery));
 }
+// A benchmark run adds a person and deletes him again, leaving a gap recorded past the
+// last rowid, which the next person added fills.
 const char *const GapsMissing =
-    "SELECT (SELECT count(*) FROM TBL_Goluri) + (SELECT count(*) FROM TBL_Zavoni) "
-    "- (SELECT max(rowid) FROM TBL_Zavoni)";
+    "SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) FROM TBL_Zavoni))"
+    " + (SELECT count(*) FROM TBL_Zavoni) - (SELECT max(rowid) FROM TBL_Zavoni)";
 
 using Statement = SqliteDb::Statement;
 
