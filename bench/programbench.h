@@ -67,7 +67,6 @@ private:
     QWidget *personsShowing(const QString &source);
     QWidget *personsAtMiddle();
     QWidget *offencesOfMiddle();
-    void clickAndShow(QWidget *window, const char *button, ScreenKind shown);
     void clickAndShow(QWidget *window, const char *button);
     // Ends a step as the operator sees it end: the event loop has run and the
     // window has repainted what changed, as the program repaints it.
