@@ -58,6 +58,23 @@ private:
     void measureMoves();
     void measureFilters();
     void measureEditing();
+    // An editing operation of the persons screen: the click that begins it, the boxes
+    // typed (untimed), the click that ends it; its floor stores the same fields, then
+    // reads the last page again, as the screen shows the last row after it.
+    struct Edit
+    {
+        const char *key;
+        QString label;
+        const char *begin;
+        QList<std::pair<QString, QString>> typed;
+        const char *save; // nullptr: the first click ends it
+        std::function<void(QWidget *)> check;
+        std::function<void(SqliteDb &)> floor;
+    };
+    void timeEdits(const Edit (&edits)[3], Measurement::Series (&program)[3],
+                   std::vector<double> (&paint)[3]);
+    void timeEditFloors(const Edit (&edits)[3], Measurement::Series (&floor)[3]);
+    void expectDeleted();
     void measureUpperScreens();
     void measureMemory();
 

@@ -309,19 +309,7 @@ void ProgramBench::measureEditing()
         return ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
     };
     qint64 rowid = 0; // the floor's added person
-    // Each operation: the click that begins it, the boxes typed (untimed), the click that
-    // ends it; its floor stores the same fields, then reads the last page again, as the
-    // screen shows the last row after it.
-    const struct
-    {
-        const char *key;
-        QString label;
-        const char *begin;
-        QList<std::pair<QString, QString>> typed;
-        const char *save;
-        std::function<void(QWidget *)> check;
-        std::function<void(SqliteDb &)> floor;
-    } edits[] = {
+    const Edit edits[] = {
         {"add_save",
          QStringLiteral("\"Adaugă\" + \"Salvează\" of a person (CNP and name typed, untimed)"),
          "Command1", {{QStringLiteral("Text1"), BenchCnp}, {QStringLiteral("Text4"), AddedName}},
@@ -355,13 +343,26 @@ void ProgramBench::measureEditing()
          },
          [&](SqliteDb &f) { f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid}); }},
     };
-    const auto deleted = [&] {
-        expect(ref.integer(OffencesCount, {BenchCnp}) == 0
-                   && ref.integer(KeptCount, {Catalogue::Persons}) == m_persons,
-               QStringLiteral("person and offences deleted"));
-    };
     Series program[3], floor[3];
     std::vector<double> paint[3];
+    timeEdits(edits, program, paint);
+    timeEditFloors(edits, floor);
+    for (int k = 0; k < 3; ++k)
+        add(QLatin1String(edits[k].key), Kind::Interactive, edits[k].label, program[k],
+            floor[k], paint[k]);
+}
+
+void ProgramBench::expectDeleted()
+{
+    expect(m_reference->integer(OffencesCount, {BenchCnp}) == 0
+               && m_reference->integer(KeptCount, {Catalogue::Persons}) == m_persons,
+           QStringLiteral("person and offences deleted"));
+}
+
+// Each run adds the person, gives him offences, changes him and deletes him again.
+void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3],
+                             std::vector<double> (&paint)[3])
+{
     Measurement::Stopwatch watch;
     double painted = 0;
     // A timed segment of an operation: a click and what it shows.
@@ -391,8 +392,13 @@ void ProgramBench::measureEditing()
             if (k == 0)
                 addChildren(BenchCnp);
         }
-        deleted();
+        expectDeleted();
     }
+}
+
+void ProgramBench::timeEditFloors(const Edit (&edits)[3], Series (&floor)[3])
+{
+    Measurement::Stopwatch watch;
     for (int i = -1; i < m_runs; ++i) {
         for (int k = 0; k < 3; ++k) {
             SqliteDb &f = engine();
@@ -404,9 +410,6 @@ void ProgramBench::measureEditing()
             if (k == 0)
                 addChildren(BenchCnp);
         }
-        deleted();
+        expectDeleted();
     }
-    for (int k = 0; k < 3; ++k)
-        add(QLatin1String(edits[k].key), Kind::Interactive, edits[k].label, program[k],
-            floor[k], paint[k]);
 }
