@@ -93,7 +93,7 @@ extern char **environ;
 
 namespace Processes {
 
-Run run(const QString &program, const QStringList &arguments)
+Measurement::Series measure(const QString &program, int runs, const QStringList &arguments)
 {
     const QByteArray path = QFile::encodeName(program);
     QList<QByteArray> args{path};
@@ -104,39 +104,24 @@ Run run(const QString &program, const QStringList &arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    Run result;
-    const double start = Measurement::wallMs();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", path.constData());
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid) {
-        std::fprintf(stderr, "lost %s\n", path.constData());
-        std::exit(1);
-    }
-    result.wallMs = Measurement::wallMs() - start;
-    result.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-                   + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
-}
-
-Measurement::Series measure(const QString &program, int runs, const QStringList &arguments)
-{
     Measurement::Series series;
     for (int i = -1; i < runs; ++i) {
-        const Run r = run(program, arguments);
-        if (r.exitCode != 0) {
-            std::fprintf(stderr, "%s ended with %d\n", qPrintable(program), r.exitCode);
-            std::exit(1);
-        }
+        // From just before the process is created until its exit code is known.
+        const double start = Measurement::wallMs();
+        pid_t pid = 0;
+        int status = 0;
+        rusage usage{};
+        if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0
+            || wait4(pid, &status, 0, &usage) != pid)
+            BenchSupport::die(QStringLiteral("cannot run ") + program);
+        const double wall = Measurement::wallMs() - start;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            BenchSupport::die(QStringLiteral("%1 ended with %2").arg(program).arg(status));
         if (i < 0)
             continue;
-        series.wall.push_back(r.wallMs);
-        series.cpu.push_back(r.cpuMs);
+        series.wall.push_back(wall);
+        series.cpu.push_back((usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+                             + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3);
     }
     return series;
 }
@@ -176,36 +161,37 @@ void expect(bool ok, const QString &what)
         die(QStringLiteral("wrong result: ") + what);
 }
 
+namespace {
+
+template<typename T>
+T *child(QWidget *screen, const char *name)
+{
+    T *found = screen ? screen->findChild<T *>(QLatin1String(name)) : nullptr;
+    if (!found)
+        die(QStringLiteral("no ") + QLatin1String(name));
+    return found;
+}
+
+} // namespace
+
 DataControl *data(QWidget *screen)
 {
-    auto *control = screen ? screen->findChild<DataControl *>(QStringLiteral("Data1")) : nullptr;
-    if (!control)
-        die(QStringLiteral("no Data1"));
-    return control;
+    return child<DataControl>(screen, "Data1");
 }
 
 DBGrid *grid(QWidget *screen)
 {
-    auto *view = screen ? screen->findChild<DBGrid *>(QStringLiteral("DBGrid1")) : nullptr;
-    if (!view)
-        die(QStringLiteral("no DBGrid1"));
-    return view;
+    return child<DBGrid>(screen, "DBGrid1");
 }
 
 QString boxText(QWidget *screen, const char *name)
 {
-    auto *box = screen ? screen->findChild<QLineEdit *>(QLatin1String(name)) : nullptr;
-    if (!box)
-        die(QStringLiteral("no box ") + QLatin1String(name));
-    return box->text();
+    return child<QLineEdit>(screen, name)->text();
 }
 
 QString labelText(QWidget *screen, const char *name)
 {
-    auto *label = screen ? screen->findChild<QLabel *>(QLatin1String(name)) : nullptr;
-    if (!label)
-        die(QStringLiteral("no label ") + QLatin1String(name));
-    return label->text();
+    return child<QLabel>(screen, name)->text();
 }
 
 int firstShown(DBGrid *view)

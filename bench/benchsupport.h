@@ -59,18 +59,8 @@ Series measure(int runs, const std::function<void()> &prepare,
 // and the memory probe, which must not count what the benchmark itself holds.
 namespace Processes {
 
-struct Run
-{
-    double wallMs = 0;
-    double cpuMs = 0; // the child's user and system time
-    int exitCode = -1;
-};
-
-// Starts the program in the current folder and waits for it; the time runs
-// from just before the process is created until its exit code is known.
-Run run(const QString &program, const QStringList &arguments = {});
-
-// Times `runs` starts of the program after one untimed start.
+// Times `runs` starts of the program in the current folder after one untimed start;
+// the processor time is the child's user and system time.
 Measurement::Series measure(const QString &program, int runs,
                             const QStringList &arguments = {});
 

@@ -354,15 +354,6 @@ QWidget *ProgramBench::offencesOfMiddle()
 
 // A click, then the window painted whole: the step ends when the operator
 // can see its result.
-void ProgramBench::clickAndShow(QWidget *window, const char *button, ScreenKind shown)
-{
-    UiDriver::click(window, QLatin1String(button));
-    QWidget *opened = screen(shown);
-    if (!opened)
-        die(QStringLiteral("%1 opened no screen").arg(QLatin1String(button)));
-    show(opened);
-}
-
 void ProgramBench::clickAndShow(QWidget *window, const char *button)
 {
     UiDriver::click(window, QLatin1String(button));
@@ -371,6 +362,8 @@ void ProgramBench::clickAndShow(QWidget *window, const char *button)
 
 void ProgramBench::show(QWidget *window)
 {
+    if (!window)
+        die(QStringLiteral("no screen to show"));
     m_painted = window;
     const double before = paintedMs();
     QCoreApplication::processEvents();
@@ -389,23 +382,6 @@ SqliteDb &ProgramBench::engine()
     if (!m_floor)
         m_floor = std::make_unique<SqliteDb>(RegisterName);
     return *m_floor;
-}
-
-Series ProgramBench::program(const QString &key, const std::function<void()> &prepare,
-                             const std::function<void()> &work,
-                             const std::function<void()> &check, std::vector<double> *paint)
-{
-    double painted = 0;
-    const auto timedWork = [&] {
-        const double before = paintedMs();
-        work();
-        painted = paintedMs() - before;
-    };
-    return Measurement::measure(m_runs, prepare, timedWork, [&] {
-        check();
-        paint->push_back(painted);
-        saveShot(key);
-    });
 }
 
 void ProgramBench::saveShot(const QString &key)

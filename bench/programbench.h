@@ -7,9 +7,11 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariantList>
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class SqliteDb;
 class Form1;
@@ -56,6 +58,23 @@ private:
     void measureMoves();
     void measureFilters();
     void measureEditing();
+    // An editing operation of the persons screen: the click that begins it, the boxes
+    // typed (untimed), the click that ends it; its floor stores the same fields, then
+    // reads the last page again, as the screen shows the last row after it.
+    struct Edit
+    {
+        const char *key;
+        QString label;
+        const char *begin;
+        QList<std::pair<QString, QString>> typed;
+        const char *save; // nullptr: the first click ends it
+        std::function<void(QWidget *)> check;
+        std::function<void(SqliteDb &)> floor;
+    };
+    void timeEdits(const Edit (&edits)[3], Measurement::Series (&program)[3],
+                   std::vector<double> (&paint)[3]);
+    void timeEditFloors(const Edit (&edits)[3], Measurement::Series (&floor)[3]);
+    void expectDeleted();
     void measureUpperScreens();
     void measureMemory();
 
@@ -65,7 +84,6 @@ private:
     QWidget *personsShowing(const QString &source);
     QWidget *personsAtMiddle();
     QWidget *offencesOfMiddle();
-    void clickAndShow(QWidget *window, const char *button, ScreenKind shown);
     void clickAndShow(QWidget *window, const char *button);
     // Ends a step as the operator sees it end: the event loop has run and the
     // window has repainted what changed, as the program repaints it.
@@ -75,12 +93,37 @@ private:
     SqliteDb &freshEngine();
     SqliteDb &engine();
 
-    // A step of the program, with the time its paint events took within it.
-    // With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
+    // One step of the operator's: its action on the real widgets, timed with the paint
+    // events within it, beside its floor, the same data work through the engine's C
+    // interface. With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
     // there as KEY.png, to look at what was measured.
-    Measurement::Series program(const QString &key, const std::function<void()> &prepare,
-                                const std::function<void()> &work,
-                                const std::function<void()> &check, std::vector<double> *paint);
+    struct Step
+    {
+        const char *key;
+        Results::Kind kind;
+        QString label;
+        std::function<void()> prepare, action, check;
+        std::function<void()> floorPrepare;
+        std::function<void(qint64 *count, int *rows)> floor;
+        std::function<std::pair<qint64, int>()> floorExpected;
+    };
+    // A screen opened by a click, its floor counting and reading its first page.
+    struct Opening
+    {
+        const char *key;
+        QString label;
+        std::function<QWidget *()> prepare; // the window clicked
+        const char *button;
+        ScreenKind shown;
+        qint64 count;
+        std::function<bool(QWidget *)> header;
+        const char *countSql, *pageSql;
+        QVariantList keys;
+        bool persons; // the count's key is the kept count's, not the page's
+        int *page;
+    };
+    void measure(const Step &step);
+    void measureOpening(const Opening &opening);
     void add(const QString &key, Results::Kind kind, const QString &label,
              const Measurement::Series &program, const Measurement::Series &floor,
              const std::vector<double> &paint);
@@ -97,6 +140,7 @@ private:
     std::unique_ptr<SqliteDb> m_floor;
     Expected m_expected;
     QWidget *m_painted = nullptr; // the window the last step painted
+    QWidget *m_from = nullptr;    // the window an opening clicks
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
     Results::Size m_results;
 };

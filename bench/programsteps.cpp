@@ -66,34 +66,96 @@ QString counter(qint64 position, qint64 count)
 
 } // namespace
 
-void ProgramBench::measureOpenPersons()
+void ProgramBench::measure(const Step &step)
 {
+    const QString key = QLatin1String(step.key);
     std::vector<double> paint;
-    const Series program = this->program(
-        QStringLiteral("open_persons"),
-        [&] { closeFrom(ScreenKind::Persons); },
-        [&] { clickAndShow(m_form1.get(), "Command1", ScreenKind::Persons); },
+    double painted = 0;
+    const Series program = Measurement::measure(
+        m_runs, step.prepare,
         [&] {
-            QWidget *persons = screen(ScreenKind::Persons);
-            expect(data(persons)->caption() == counter(1, m_persons), data(persons)->caption());
-            expect(boxText(persons, "Text1") == m_expected.firstCnp, QStringLiteral("row 1"));
-            expect(firstShown(grid(persons)) == 0, QStringLiteral("first page"));
-            m_personsPage = shownRows(grid(persons));
+            const double before = paintedMs();
+            step.action();
+            painted = paintedMs() - before;
         },
-        &paint);
-    qint64 count = 0;
+        [&] {
+            step.check();
+            paint.push_back(painted);
+            saveShot(key);
+        });
+    // The floor counts and reads what the step shows; counts of -1 are not asked.
+    qint64 count = -1;
     int rows = 0;
     const Series floor = Measurement::measure(
-        m_runs, [&] { m_floor.reset(); },
+        m_runs, step.floorPrepare, [&] { step.floor(&count, &rows); },
         [&] {
-            SqliteDb &f = freshEngine();
-            count = f.integer(KeptCount, {Catalogue::Persons});
-            rows = f.rows(PersonsFirstPage, {m_personsPage});
-        },
-        [&] { expect(count == m_persons && rows == m_personsPage, QStringLiteral("floor")); });
-    add(QStringLiteral("open_persons"), Kind::Interactive,
-        QStringLiteral("\"Evidentă zavoni\": `Form2` shows row 1, its counter and its grid page"),
-        program, floor, paint);
+            const auto [wantCount, wantRows] = step.floorExpected();
+            expect(count == wantCount && rows == wantRows, key + QStringLiteral(" floor"));
+        });
+    add(key, step.kind, step.label, program, floor, paint);
+}
+
+// A screen opened by a click: its first row, its counter, its header, its first page; the
+// floor opens a connection of its own, as the screen's record set starts afresh.
+void ProgramBench::measureOpening(const Opening &o)
+{
+    measure({o.key, Kind::Interactive, o.label,
+             [&] { m_from = o.prepare(); },
+             [&] {
+                 UiDriver::click(m_from, QLatin1String(o.button));
+                 show(screen(o.shown));
+             },
+             [&] {
+                 QWidget *shown = screen(o.shown);
+                 expect(data(shown)->caption() == counter(1, o.count), data(shown)->caption());
+                 expect(o.header(shown), QStringLiteral("header"));
+                 expect(firstShown(grid(shown)) == 0, QStringLiteral("first page"));
+                 *o.page = shownRows(grid(shown));
+             },
+             [&] { m_floor.reset(); },
+             [&](qint64 *count, int *rows) {
+                 SqliteDb &f = freshEngine();
+                 *count = f.integer(o.countSql, o.keys);
+                 *rows = f.rows(o.pageSql, o.keys.mid(o.persons ? 1 : 0) + QVariantList{*o.page});
+             },
+             [&] { return std::pair<qint64, int>(o.count, *o.page); }});
+}
+
+void ProgramBench::measureOpenPersons()
+{
+    measureOpening({"open_persons",
+                    QStringLiteral("\"Evidentă zavoni\": `Form2` shows row 1, its counter and "
+                                   "its grid page"),
+                    [&] {
+                        closeFrom(ScreenKind::Persons);
+                        return static_cast<QWidget *>(m_form1.get());
+                    },
+                    "Command1", ScreenKind::Persons, m_persons,
+                    [&](QWidget *w) { return boxText(w, "Text1") == m_expected.firstCnp; },
+                    KeptCount, PersonsFirstPage, {Catalogue::Persons}, true, &m_personsPage});
+}
+
+void ProgramBench::measureUpperScreens()
+{
+    const Expected &e = m_expected;
+    const auto header = [&](QWidget *w) { return labelText(w, "Label11") == e.middleCnp; };
+    const auto offences = [&] { return offencesOfMiddle(); };
+    const Opening openings[] = {
+        {"open_offences",
+         QStringLiteral("\"Infractiuni comise\" for the person in the middle: `Form5` filled"),
+         [&] { return personsAtMiddle(); }, "Command9", ScreenKind::Offences, e.offences,
+         header, OffencesCount, OffencesFirstPage, {e.middleCnp}, false, &m_offencesPage},
+        {"open_accomplices",
+         QStringLiteral("\"Complici\" of that person's first offence: `Form3` filled"), offences,
+         "Command7", ScreenKind::Accomplices, e.accomplices, header, AccomplicesCount,
+         AccomplicesFirstPage, {e.firstOffence}, false, &m_accomplicesPage},
+        {"open_articles", QStringLiteral("\"Articole\" of the same offence: `Form4` filled"),
+         offences, "Command8", ScreenKind::Articles, e.articles, header, ArticlesCount,
+         ArticlesFirstPage, {e.firstOffence}, false, &m_articlesPage},
+    };
+    for (const Opening &o : openings)
+        measureOpening(o);
+    closeFrom(ScreenKind::Offences);
 }
 
 void ProgramBench::measureMoves()
@@ -105,84 +167,65 @@ void ProgramBench::measureMoves()
         f.integer(KeptCount, {Catalogue::Persons});
         f.rows(PersonsFirstPage, {m_personsPage});
     };
-    int rows = 0;
-    const auto floorRows = [&] {
-        expect(rows == qMin<qint64>(m_personsPage, m_persons), QStringLiteral("floor page"));
+    const auto pageRows = [&] { return std::pair<qint64, int>(-1, m_personsPage); };
+    const auto persons = [&] { return screen(ScreenKind::Persons); };
+    const Step steps[] = {
+        {"move_last", Kind::Interactive,
+         QStringLiteral("Last arrow of `Data1`: the last person, counter N/N, the last page"),
+         [&] { reopenPersons(); }, [&] { clickAndShow(data(persons()), "Last"); },
+         [&] {
+             expect(data(persons())->caption() == counter(m_persons, m_persons),
+                    data(persons())->caption());
+             expect(boxText(persons(), "Text1") == m_expected.lastCnp, QStringLiteral("last"));
+             expect(recordShown(grid(persons()), int(m_persons - 1)), QStringLiteral("page"));
+         },
+         openedFloor,
+         [&](qint64 *, int *rows) { *rows = engine().rows(PersonsLastPage, {m_personsPage}); },
+         pageRows},
+        // How the operator reaches the middle of the list: by dragging the grid's scroll bar.
+        {"scroll_middle", Kind::Extra,
+         QStringLiteral("Grid scroll bar dragged to the middle: that page painted"),
+         [&] { reopenPersons(); },
+         [&] {
+             grid(persons())->verticalScrollBar()->setValue(int(middle));
+             show(persons());
+         },
+         [&] {
+             expect(firstShown(grid(persons())) == middle, QStringLiteral("middle page"));
+             expect(shownText(grid(persons()), int(middle)) == m_expected.middleName,
+                    QStringLiteral("middle row's name"));
+         },
+         openedFloor,
+         [&](qint64 *, int *rows) {
+             *rows = engine().rows(PersonsPageAt, {m_personsPage, middle});
+         },
+         pageRows},
+        {"next_middle", Kind::Interactive,
+         QStringLiteral("Next arrow from the person in the middle"),
+         [&] {
+             reopenPersons();
+             data(persons())->recordset()->moveTo(int(middle));
+             QCoreApplication::processEvents();
+             persons()->grab();
+         },
+         [&] { clickAndShow(data(persons()), "Next"); },
+         [&] {
+             expect(data(persons())->caption() == counter(middle + 2, m_persons),
+                    data(persons())->caption());
+             expect(boxText(persons(), "Text1") == m_expected.nextCnp, QStringLiteral("next"));
+             expect(recordShown(grid(persons()), int(middle + 1)), QStringLiteral("shown"));
+         },
+         [&] {
+             openedFloor();
+             engine().rows(PersonsPageAt, {1, middle});
+         },
+         [&](qint64 *, int *rows) {
+             *rows = engine().rows(PersonAfter, {m_expected.middleRowid});
+         },
+         [] { return std::pair<qint64, int>(-1, 1); }},
     };
-
-    std::vector<double> paint;
-    Series program = this->program(
-        QStringLiteral("move_last"),
-        [&] { reopenPersons(); },
-        [&] { clickAndShow(data(screen(ScreenKind::Persons)), "Last"); },
-        [&] {
-            QWidget *persons = screen(ScreenKind::Persons);
-            expect(data(persons)->caption() == counter(m_persons, m_persons),
-                   data(persons)->caption());
-            expect(boxText(persons, "Text1") == m_expected.lastCnp, QStringLiteral("last row"));
-            expect(recordShown(grid(persons), int(m_persons - 1)), QStringLiteral("last page"));
-        },
-        &paint);
-    Series floor = Measurement::measure(
-        m_runs, openedFloor, [&] { rows = engine().rows(PersonsLastPage, {m_personsPage}); },
-        floorRows);
-    add(QStringLiteral("move_last"), Kind::Interactive,
-        QStringLiteral("Last arrow of `Data1`: the last person, counter N/N, the last page"),
-        program, floor, paint);
-
-    // How the operator reaches the middle of the list: by dragging the grid's
-    // scroll bar there.
-    paint.clear();
-    program = this->program(
-        QStringLiteral("scroll_middle"),
-        [&] { reopenPersons(); },
-        [&] {
-            QWidget *persons = screen(ScreenKind::Persons);
-            grid(persons)->verticalScrollBar()->setValue(int(middle));
-            show(persons);
-        },
-        [&] {
-            DBGrid *view = grid(screen(ScreenKind::Persons));
-            expect(firstShown(view) == middle, QStringLiteral("middle page"));
-            expect(shownText(view, int(middle)) == m_expected.middleName,
-                   QStringLiteral("middle row's name"));
-        },
-        &paint);
-    floor = Measurement::measure(
-        m_runs, openedFloor, [&] { rows = engine().rows(PersonsPageAt, {m_personsPage, middle}); },
-        floorRows);
-    add(QStringLiteral("scroll_middle"), Kind::Extra,
-        QStringLiteral("Grid scroll bar dragged to the middle: that page painted"), program,
-        floor, paint);
-
-    paint.clear();
-    program = this->program(
-        QStringLiteral("next_middle"),
-        [&] {
-            QWidget *persons = reopenPersons();
-            data(persons)->recordset()->moveTo(int(middle));
-            QCoreApplication::processEvents();
-            persons->grab();
-        },
-        [&] { clickAndShow(data(screen(ScreenKind::Persons)), "Next"); },
-        [&] {
-            QWidget *persons = screen(ScreenKind::Persons);
-            expect(data(persons)->caption() == counter(middle + 2, m_persons),
-                   data(persons)->caption());
-            expect(boxText(persons, "Text1") == m_expected.nextCnp, QStringLiteral("next row"));
-            expect(recordShown(grid(persons), int(middle + 1)), QStringLiteral("next row shown"));
-        },
-        &paint);
-    floor = Measurement::measure(
-        m_runs,
-        [&] {
-            openedFloor();
-            engine().rows(PersonsPageAt, {1, middle});
-        },
-        [&] { rows = engine().rows(PersonAfter, {m_expected.middleRowid}); },
-        [&] { expect(rows == 1, QStringLiteral("floor next row")); });
-    add(QStringLiteral("next_middle"), Kind::Interactive,
-        QStringLiteral("Next arrow from the person in the middle"), program, floor, paint);
+    for (const Step &step : steps)
+        measure(step);
 }
 
 void ProgramBench::measureFilters()
@@ -193,54 +236,46 @@ void ProgramBench::measureFilters()
         const char *button;
         QString source;
         QString kept;
-        const char *sex; // nullptr: both
+        QString sex; // empty: both
         qint64 count;
         QString first;
         QString from; // the filter in force before the button is pressed
         QString label;
     } filters[] = {
-        {"filter_women", "Command11", SourceTexts::PersonsWomen, Catalogue::WomenQuery, "F",
-         m_expected.women, m_expected.firstWoman, SourceTexts::Persons,
+        {"filter_women", "Command11", SourceTexts::PersonsWomen, Catalogue::WomenQuery,
+         QStringLiteral("F"), m_expected.women, m_expected.firstWoman, SourceTexts::Persons,
          QStringLiteral("Women's filter (`Command11`): row 1, counter, grid page")},
-        {"filter_men", "Command13", SourceTexts::PersonsMen, Catalogue::MenQuery, "M",
-         m_expected.men, m_expected.firstMan, SourceTexts::Persons,
+        {"filter_men", "Command13", SourceTexts::PersonsMen, Catalogue::MenQuery,
+         QStringLiteral("M"), m_expected.men, m_expected.firstMan, SourceTexts::Persons,
          QStringLiteral("Men's filter (`Command13`): row 1, counter, grid page")},
-        {"filter_all", "Command12", SourceTexts::Persons, Catalogue::Persons, nullptr, m_persons,
+        {"filter_all", "Command12", SourceTexts::Persons, Catalogue::Persons, {}, m_persons,
          m_expected.firstCnp, SourceTexts::PersonsWomen,
          QStringLiteral("All persons again (`Command12`, from the women's filter)")},
     };
     for (const auto &filter : filters) {
-        std::vector<double> paint;
-        const Series program = this->program(
-        QLatin1String(filter.key),
-            [&] { personsShowing(filter.from); },
-            [&] { clickAndShow(screen(ScreenKind::Persons), filter.button); },
-            [&] {
-                QWidget *persons = screen(ScreenKind::Persons);
-                expect(data(persons)->recordSource() == filter.source, filter.source);
-                expect(data(persons)->caption() == counter(1, filter.count),
-                       data(persons)->caption());
-                expect(boxText(persons, "Text1") == filter.first, QStringLiteral("row 1"));
-                expect(firstShown(grid(persons)) == 0, QStringLiteral("first page"));
-            },
-            &paint);
-        qint64 count = 0;
-        int rows = 0;
-        const Series floor = Measurement::measure(
-            m_runs, [] {},
-            [&] {
-                SqliteDb &f = engine();
-                count = f.integer(KeptCount, {filter.kept});
-                rows = filter.sex ? f.rows(PersonsOfSexFirstPage,
-                                           {QString::fromLatin1(filter.sex), m_personsPage})
-                                  : f.rows(PersonsFirstPage, {m_personsPage});
-            },
-            [&] {
-                expect(count == filter.count
-                           && rows == qMin<qint64>(m_personsPage, filter.count),
-                       QStringLiteral("floor"));
-            });
-        add(QLatin1String(filter.key), Kind::Interactive, filter.label, program, floor, paint);
+        const auto persons = [&] { return screen(ScreenKind::Persons); };
+        measure({filter.key, Kind::Interactive, filter.label,
+                 [&] { personsShowing(filter.from); },
+                 [&] { clickAndShow(persons(), filter.button); },
+                 [&] {
+                     expect(data(persons())->recordSource() == filter.source, filter.source);
+                     expect(data(persons())->caption() == counter(1, filter.count),
+                            data(persons())->caption());
+                     expect(boxText(persons(), "Text1") == filter.first, QStringLiteral("row 1"));
+                     expect(firstShown(grid(persons())) == 0, QStringLiteral("first page"));
+                 },
+                 [] {},
+                 [&](qint64 *count, int *rows) {
+                     SqliteDb &f = engine();
+                     *count = f.integer(KeptCount, {filter.kept});
+                     *rows = filter.sex.isEmpty()
+                                 ? f.rows(PersonsFirstPage, {m_personsPage})
+                                 : f.rows(PersonsOfSexFirstPage, {filter.sex, m_personsPage});
+                 },
+                 [&] {
+                     return std::pair<qint64, int>(filter.count,
+                                                   int(qMin<qint64>(m_personsPage, filter.count)));
+                 }});
     }
 }
 
@@ -270,8 +305,64 @@ void ProgramBench::measureEditing()
 {
     SqliteDb &ref = *m_reference;
     const QString added = counter(m_persons + 1, m_persons + 1);
-    Series adds, changes, deletions;
-    std::vector<double> addPaint, changePaint, deletePaint;
+    const auto stored = [&] {
+        return ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
+    };
+    qint64 rowid = 0; // the floor's added person
+    const Edit edits[] = {
+        {"add_save",
+         QStringLiteral("\"Adaugă\" + \"Salvează\" of a person (CNP and name typed, untimed)"),
+         "Command1", {{QStringLiteral("Text1"), BenchCnp}, {QStringLiteral("Text4"), AddedName}},
+         "Command3",
+         [&](QWidget *persons) {
+             expect(data(persons)->caption() == added, data(persons)->caption());
+             expect(boxText(persons, "Text1") == BenchCnp, QStringLiteral("added person shown"));
+             expect(stored() == AddedName, QStringLiteral("added person stored"));
+         },
+         [&](SqliteDb &f) {
+             f.exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex, sector) VALUES (?, ?, 'M', 1)",
+                    {BenchCnp, AddedName});
+             rowid = f.lastInsertId();
+         }},
+        {"modify_save", QStringLiteral("\"Modifică\" + \"Salvează\" (name typed, untimed)"),
+         "Command2", {{QStringLiteral("Text4"), ChangedName}}, "Command3",
+         [&](QWidget *persons) {
+             expect(data(persons)->caption() == added, data(persons)->caption());
+             expect(stored() == ChangedName, QStringLiteral("change stored"));
+         },
+         [&](SqliteDb &f) {
+             f.exec("UPDATE TBL_Zavoni SET Nume = ?, sex = 'M', sector = 1 WHERE rowid = ?",
+                    {ChangedName, rowid});
+         }},
+        {"delete_yes",
+         QStringLiteral("\"Sterge\" answered Yes (3 offences, 6 articles, 3 links go with it)"),
+         "Command5", {}, nullptr,
+         [&](QWidget *persons) {
+             expect(data(persons)->caption() == counter(m_persons, m_persons),
+                    data(persons)->caption());
+         },
+         [&](SqliteDb &f) { f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid}); }},
+    };
+    Series program[3], floor[3];
+    std::vector<double> paint[3];
+    timeEdits(edits, program, paint);
+    timeEditFloors(edits, floor);
+    for (int k = 0; k < 3; ++k)
+        add(QLatin1String(edits[k].key), Kind::Interactive, edits[k].label, program[k],
+            floor[k], paint[k]);
+}
+
+void ProgramBench::expectDeleted()
+{
+    expect(m_reference->integer(OffencesCount, {BenchCnp}) == 0
+               && m_reference->integer(KeptCount, {Catalogue::Persons}) == m_persons,
+           QStringLiteral("person and offences deleted"));
+}
+
+// Each run adds the person, gives him offences, changes him and deletes him again.
+void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3],
+                             std::vector<double> (&paint)[3])
+{
     Measurement::Stopwatch watch;
     double painted = 0;
     // A timed segment of an operation: a click and what it shows.
@@ -282,180 +373,43 @@ void ProgramBench::measureEditing()
         watch.stop();
         painted += paintedMs() - before;
     };
-    const auto record = [&](int run, Series *series, std::vector<double> *paint,
-                            const QString &key) {
-        watch.record(run < 0 ? nullptr : series);
-        if (run >= 0)
-            paint->push_back(painted);
-        painted = 0;
-        saveShot(key);
-    };
     for (int i = -1; i < m_runs; ++i) {
         QWidget *persons = personsShowing(SourceTexts::Persons);
         if (!persons->isActiveWindow() && !UiDriver::activate(persons))
             die(QStringLiteral("the persons screen cannot be made active"));
-
-        // "Adaugă", the CNP and a name typed, "Salvează".
-        segment(persons, "Command1");
-        UiDriver::type(persons, QStringLiteral("Text1"), BenchCnp);
-        UiDriver::type(persons, QStringLiteral("Text4"), AddedName);
-        segment(persons, "Command3");
-        expect(data(persons)->caption() == added, data(persons)->caption());
-        expect(boxText(persons, "Text1") == BenchCnp, QStringLiteral("added person shown"));
-        expect(ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp}) == AddedName,
-               QStringLiteral("added person stored"));
-        record(i, &adds, &addPaint, QStringLiteral("add_save"));
-
-        addChildren(BenchCnp);
-
-        // "Modifică", the name changed, "Salvează".
-        segment(persons, "Command2");
-        UiDriver::type(persons, QStringLiteral("Text4"), ChangedName);
-        segment(persons, "Command3");
-        expect(data(persons)->caption() == added, data(persons)->caption());
-        expect(ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp})
-                   == ChangedName,
-               QStringLiteral("change stored"));
-        record(i, &changes, &changePaint, QStringLiteral("modify_save"));
-
-        // "Sterge", answered Yes.
-        segment(persons, "Command5");
-        expect(data(persons)->caption() == counter(m_persons, m_persons),
-               data(persons)->caption());
-        expect(ref.integer("SELECT count(*) FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp}) == 0
-                   && ref.integer(OffencesCount, {BenchCnp}) == 0
-                   && ref.integer(KeptCount, {Catalogue::Persons}) == m_persons,
-               QStringLiteral("person and offences deleted"));
-        record(i, &deletions, &deletePaint, QStringLiteral("delete_yes"));
+        for (int k = 0; k < 3; ++k) {
+            segment(persons, edits[k].begin);
+            for (const auto &[box, text] : edits[k].typed)
+                UiDriver::type(persons, box, text);
+            if (edits[k].save)
+                segment(persons, edits[k].save);
+            edits[k].check(persons);
+            watch.record(i < 0 ? nullptr : &program[k]);
+            if (i >= 0)
+                paint[k].push_back(painted);
+            painted = 0;
+            saveShot(QLatin1String(edits[k].key));
+            if (k == 0)
+                addChildren(BenchCnp);
+        }
+        expectDeleted();
     }
-
-    // The floor stores the same fields and reads the last page after each
-    // step, as the screen shows the last row after it.
-    Series floorAdds, floorChanges, floorDeletions;
-    for (int i = -1; i < m_runs; ++i) {
-        SqliteDb &f = engine();
-        watch.start();
-        f.exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex, sector) VALUES (?, ?, 'M', 1)",
-               {BenchCnp, AddedName});
-        const qint64 rowid = f.lastInsertId();
-        f.rows(PersonsLastPage, {m_personsPage});
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &floorAdds);
-
-        addChildren(BenchCnp);
-
-        watch.start();
-        f.exec("UPDATE TBL_Zavoni SET Nume = ?, sex = 'M', sector = 1 WHERE rowid = ?",
-               {ChangedName, rowid});
-        f.rows(PersonsLastPage, {m_personsPage});
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &floorChanges);
-
-        watch.start();
-        f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid});
-        f.rows(PersonsLastPage, {m_personsPage});
-        watch.stop();
-        watch.record(i < 0 ? nullptr : &floorDeletions);
-        expect(ref.integer(OffencesCount, {BenchCnp}) == 0
-                   && ref.integer(KeptCount, {Catalogue::Persons}) == m_persons,
-               QStringLiteral("floor deletion"));
-    }
-
-    add(QStringLiteral("add_save"), Kind::Interactive,
-        QStringLiteral("\"Adaugă\" + \"Salvează\" of a person (CNP and name typed, untimed)"),
-        adds, floorAdds, addPaint);
-    add(QStringLiteral("modify_save"), Kind::Interactive,
-        QStringLiteral("\"Modifică\" + \"Salvează\" (name typed, untimed)"), changes,
-        floorChanges, changePaint);
-    add(QStringLiteral("delete_yes"), Kind::Interactive,
-        QStringLiteral("\"Sterge\" answered Yes (3 offences, 6 articles, 3 links go with it)"),
-        deletions, floorDeletions, deletePaint);
 }
 
-void ProgramBench::measureUpperScreens()
+void ProgramBench::timeEditFloors(const Edit (&edits)[3], Series (&floor)[3])
 {
-    const Expected &e = m_expected;
-    qint64 count = 0;
-    int rows = 0;
-
-    std::vector<double> paint;
-    Series program = this->program(
-        QStringLiteral("open_offences"),
-        [&] { personsAtMiddle(); },
-        [&] { clickAndShow(screen(ScreenKind::Persons), "Command9", ScreenKind::Offences); },
-        [&] {
-            QWidget *offences = screen(ScreenKind::Offences);
-            expect(data(offences)->caption() == counter(1, e.offences),
-                   data(offences)->caption());
-            expect(labelText(offences, "Label11") == e.middleCnp, QStringLiteral("header"));
-            expect(firstShown(grid(offences)) == 0, QStringLiteral("first page"));
-            m_offencesPage = shownRows(grid(offences));
-        },
-        &paint);
-    Series floor = Measurement::measure(
-        m_runs, [&] { m_floor.reset(); },
-        [&] {
-            SqliteDb &f = freshEngine();
-            count = f.integer(OffencesCount, {e.middleCnp});
-            rows = f.rows(OffencesFirstPage, {e.middleCnp, m_offencesPage});
-        },
-        [&] { expect(count == e.offences && rows == m_offencesPage, QStringLiteral("floor")); });
-    add(QStringLiteral("open_offences"), Kind::Interactive,
-        QStringLiteral("\"Infractiuni comise\" for the person in the middle: `Form5` filled"),
-        program, floor, paint);
-
-    paint.clear();
-    program = this->program(
-        QStringLiteral("open_accomplices"),
-        [&] { offencesOfMiddle(); },
-        [&] {
-            clickAndShow(screen(ScreenKind::Offences), "Command7", ScreenKind::Accomplices);
-        },
-        [&] {
-            QWidget *accomplices = screen(ScreenKind::Accomplices);
-            expect(data(accomplices)->caption() == counter(1, e.accomplices),
-                   data(accomplices)->caption());
-            expect(labelText(accomplices, "Label11") == e.middleCnp, QStringLiteral("header"));
-            m_accomplicesPage = shownRows(grid(accomplices));
-        },
-        &paint);
-    floor = Measurement::measure(
-        m_runs, [&] { m_floor.reset(); },
-        [&] {
-            SqliteDb &f = freshEngine();
-            count = f.integer(AccomplicesCount, {e.firstOffence});
-            rows = f.rows(AccomplicesFirstPage, {e.firstOffence, m_accomplicesPage});
-        },
-        [&] {
-            expect(count == e.accomplices && rows == m_accomplicesPage, QStringLiteral("floor"));
-        });
-    add(QStringLiteral("open_accomplices"), Kind::Interactive,
-        QStringLiteral("\"Complici\" of that person's first offence: `Form3` filled"), program,
-        floor, paint);
-
-    paint.clear();
-    program = this->program(
-        QStringLiteral("open_articles"),
-        [&] { offencesOfMiddle(); },
-        [&] { clickAndShow(screen(ScreenKind::Offences), "Command8", ScreenKind::Articles); },
-        [&] {
-            QWidget *articles = screen(ScreenKind::Articles);
-            expect(data(articles)->caption() == counter(1, e.articles),
-                   data(articles)->caption());
-            expect(labelText(articles, "Label11") == e.middleCnp, QStringLiteral("header"));
-            m_articlesPage = shownRows(grid(articles));
-        },
-        &paint);
-    floor = Measurement::measure(
-        m_runs, [&] { m_floor.reset(); },
-        [&] {
-            SqliteDb &f = freshEngine();
-            count = f.integer(ArticlesCount, {e.firstOffence});
-            rows = f.rows(ArticlesFirstPage, {e.firstOffence, m_articlesPage});
-        },
-        [&] { expect(count == e.articles && rows == m_articlesPage, QStringLiteral("floor")); });
-    add(QStringLiteral("open_articles"), Kind::Interactive,
-        QStringLiteral("\"Articole\" of the same offence: `Form4` filled"), program, floor,
-        paint);
-    closeFrom(ScreenKind::Offences);
+    Measurement::Stopwatch watch;
+    for (int i = -1; i < m_runs; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            SqliteDb &f = engine();
+            watch.start();
+            edits[k].floor(f);
+            f.rows(PersonsLastPage, {m_personsPage});
+            watch.stop();
+            watch.record(i < 0 ? nullptr : &floor[k]);
+            if (k == 0)
+                addChildren(BenchCnp);
+        }
+        expectDeleted();
+    }
 }

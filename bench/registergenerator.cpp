@@ -257,9 +257,11 @@ QByteArray recordGaps()
                       "SELECT k FROM g WHERE k < (SELECT max(rowid) FROM TBL_Zavoni)")
         .replace("?1", QByteArray::number(GapEvery));
 }
+// A benchmark run adds a person and deletes him again, leaving a gap recorded past the
+// last rowid, which the next person added fills.
 const char *const GapsMissing =
-    "SELECT (SELECT count(*) FROM TBL_Goluri) + (SELECT count(*) FROM TBL_Zavoni) "
-    "- (SELECT max(rowid) FROM TBL_Zavoni)";
+    "SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) FROM TBL_Zavoni))"
+    " + (SELECT count(*) FROM TBL_Zavoni) - (SELECT max(rowid) FROM TBL_Zavoni)";
 
 using Statement = SqliteDb::Statement;
 
@@ -322,7 +324,7 @@ public:
     {
     }
 
-    bool run(Counts *counts)
+    void run(Counts *counts)
     {
         Identity person;
         for (qint64 i = 0; i < m_persons; ++i) {
@@ -332,16 +334,13 @@ public:
             m_person.run();
             ++counts->persons;
             const int offences = m_rng.between(1, 5);
-            for (int o = 0; o < offences; ++o) {
-                if (!addOffence(i, person, counts))
-                    return false;
-            }
+            for (int o = 0; o < offences; ++o)
+                addOffence(i, person, counts);
         }
-        return true;
     }
 
 private:
-    bool addOffence(qint64 personIndex, const Identity &person, Counts *counts)
+    void addOffence(qint64 personIndex, const Identity &person, Counts *counts)
     {
         char fine[16] = "", from[12] = "", to[12] = "", description[256];
         const char *sanction = nullptr;
@@ -381,12 +380,13 @@ private:
         m_offence.run();
         ++counts->offences;
         const qint64 code = m_db.lastInsertId();
-        return addAccomplices(personIndex, code, counts) && addArticles(person, type, code, counts);
+        addAccomplices(personIndex, code, counts);
+        addArticles(person, type, code, counts);
     }
 
     // Neighbouring persons draw on the same few dozen accomplices, so an
     // accomplice takes part in several offences of several persons.
-    bool addAccomplices(qint64 personIndex, qint64 code, Counts *counts)
+    void addAccomplices(qint64 personIndex, qint64 code, Counts *counts)
     {
         const int links = int(qMin<qint64>(m_rng.below(4), m_pool));
         qint64 chosen[3];
@@ -419,10 +419,9 @@ private:
             m_link.run();
             ++counts->links;
         }
-        return true;
     }
 
-    bool addArticles(const Identity &person, const char *type, qint64 code, Counts *counts)
+    void addArticles(const Identity &person, const char *type, qint64 code, Counts *counts)
     {
         for (int a = 0; a < 2; ++a) {
             char author[64], date[12], text[512];
@@ -440,7 +439,6 @@ private:
             m_article.run();
             ++counts->articles;
         }
-        return true;
     }
 
     Rng m_rng;

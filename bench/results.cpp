@@ -20,32 +20,6 @@ QString persons(qint64 n)
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
 }
 
-QString kindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Startup:
-        return QStringLiteral("startup");
-    case Kind::Interactive:
-        return QStringLiteral("interactive");
-    case Kind::Extra:
-        return QStringLiteral("extra");
-    case Kind::Diagnostic:
-        return QStringLiteral("diagnostic");
-    }
-    return {};
-}
-
-Kind kindOf(const QString &name)
-{
-    if (name == QLatin1String("startup"))
-        return Kind::Startup;
-    if (name == QLatin1String("extra"))
-        return Kind::Extra;
-    if (name == QLatin1String("diagnostic"))
-        return Kind::Diagnostic;
-    return Kind::Interactive;
-}
-
 double ratio(const Operation &op)
 {
     return op.floorWall.median > 0 ? op.wall.median / op.floorWall.median : -1;
@@ -141,7 +115,7 @@ bool write(const QString &fileName, const Size &size)
     out << "size\t" << size.persons << '\t' << size.runs << '\t' << size.fileMb << '\t'
         << size.sqliteVersion << '\n';
     for (const Operation &op : size.operations) {
-        out << "op\t" << op.key << '\t' << kindName(op.kind) << '\t' << op.label << '\t'
+        out << "op\t" << op.key << '\t' << int(op.kind) << '\t' << op.label << '\t'
             << op.wall.median << '\t' << op.wall.worst << '\t' << op.cpu.median << '\t'
             << op.cpu.worst << '\t' << op.paintCpu << '\t' << op.floorWall.median << '\t'
             << op.floorWall.worst << '\t' << op.floorCpu.median << '\t' << op.floorCpu.worst
@@ -171,7 +145,7 @@ bool read(const QString &fileName, Size *size)
         } else if (f.value(0) == QLatin1String("op") && f.size() == 13) {
             Operation op;
             op.key = f[1];
-            op.kind = kindOf(f[2]);
+            op.kind = Kind(f[2].toInt());
             op.label = f[3];
             op.wall = {f[4].toDouble(), f[5].toDouble()};
             op.cpu = {f[6].toDouble(), f[7].toDouble()};
