@@ -70,11 +70,11 @@ void TestAccessibility::screenNamesItsControls()
     s.reg.addPerson("1000000000001", "ION");
     s.reg.addOffence("1000000000001", "FURT", "A", {{"Amenda", "5"}});
     Form1 form1(&s.chain);
-    QWidget *window = &form1;
-    if (screen >= 0 && s.open(ScreenKind(screen)))
-        window = s.form();
-    else
+    if (screen < 0)
         form1.show();
+    else
+        QVERIFY(s.open(ScreenKind(screen)));
+    QWidget *window = screen < 0 ? &form1 : s.form();
     QSet<QObject *> tree;
     reachable(QAccessible::queryAccessibleInterface(window), &tree);
 
@@ -98,7 +98,6 @@ void TestAccessibility::screenNamesItsControls()
     if (screen < 0)
         return;
     QCOMPARE(captions.isEmpty(), false);
-
     auto *grid = window->findChild<DBGrid *>("DBGrid1");
     QVERIFY(tree.contains(grid));
     QVERIFY(!name(grid).isEmpty());

@@ -5,9 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -148,14 +146,12 @@ void ScreenSession::run(const QString &script)
 
 QString ScreenSession::text(const QString &name) const
 {
-    QWidget *w = form()->findChild<QWidget *>(name);
-    if (auto *line = qobject_cast<QLineEdit *>(w))
-        return line->text();
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
-        return plain->toPlainText();
-    if (auto *list = qobject_cast<QComboBox *>(w))
-        return list->currentText();
-    return qobject_cast<QLabel *>(w)->text();
+    const QWidget *w = form()->findChild<QWidget *>(name);
+    for (const char *shown : {"plainText", "currentText", "text"}) {
+        if (w->property(shown).isValid())
+            return w->property(shown).toString();
+    }
+    return {};
 }
 
 QString ScreenSession::counter() const
