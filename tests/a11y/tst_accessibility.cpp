@@ -1,8 +1,6 @@
-#include "common/scriptedmessages.h"
-#include "common/testregister.h"
+#include "common/screensession.h"
 
 #include "app/form1.h"
-#include "app/screenchain.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 
@@ -58,31 +56,25 @@ QString caption(QWidget *box)
 
 void TestAccessibility::screenNamesItsControls_data()
 {
-    QTest::addColumn<QList<ScreenKind>>("path");
-    QTest::newRow("start window") << QList<ScreenKind>{};
-    QTest::newRow("persons") << QList<ScreenKind>{ScreenKind::Persons};
-    QTest::newRow("offences") << QList<ScreenKind>{ScreenKind::Persons, ScreenKind::Offences};
-    QTest::newRow("accomplices") << QList<ScreenKind>{ScreenKind::Persons, ScreenKind::Offences,
-                                                       ScreenKind::Accomplices};
-    QTest::newRow("articles") << QList<ScreenKind>{ScreenKind::Persons, ScreenKind::Offences,
-                                                    ScreenKind::Articles};
+    QTest::addColumn<int>("screen"); // -1: the start window
+    QTest::newRow("start window") << -1;
+    const char *names[] = {"persons", "offences", "accomplices", "articles"};
+    for (int kind = 0; kind < 4; ++kind)
+        QTest::newRow(names[kind]) << kind;
 }
 
 void TestAccessibility::screenNamesItsControls()
 {
-    QFETCH(QList<ScreenKind>, path);
-    TestRegister reg;
-    reg.addPerson("1000000000001", "ION");
-    reg.addOffence("1000000000001", "FURT", "A", {{"Amenda", "5"}});
-    ScriptedMessages messages;
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.show();
-    QWidget *window = &form1;
-    for (ScreenKind kind : path) {
-        chain.open(kind);
-        window = chain.screen(kind);
-    }
+    QFETCH(int, screen);
+    ScreenSession s;
+    s.reg.addPerson("1000000000001", "ION");
+    s.reg.addOffence("1000000000001", "FURT", "A", {{"Amenda", "5"}});
+    Form1 form1(&s.chain);
+    if (screen < 0)
+        form1.show();
+    else
+        QVERIFY(s.open(ScreenKind(screen)));
+    QWidget *window = screen < 0 ? &form1 : s.form();
     QSet<QObject *> tree;
     reachable(QAccessible::queryAccessibleInterface(window), &tree);
 
@@ -103,10 +95,9 @@ void TestAccessibility::screenNamesItsControls()
             captions.insert(said);
         }
     }
-    if (path.isEmpty())
+    if (screen < 0)
         return;
     QCOMPARE(captions.isEmpty(), false);
-
     auto *grid = window->findChild<DBGrid *>("DBGrid1");
     QVERIFY(tree.contains(grid));
     QVERIFY(!name(grid).isEmpty());

@@ -1,14 +1,11 @@
 #include "screensession.h"
 
-#include "screens/common/lockablecombobox.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -46,31 +43,29 @@ void focus(QWidget *window, const QString &name)
 void type(QWidget *window, const QString &name, const QString &text)
 {
     QWidget *w = child(window, name);
+    auto *line = qobject_cast<QLineEdit *>(w);
     w->setFocus(Qt::MouseFocusReason);
-    if (auto *line = qobject_cast<QLineEdit *>(w))
-        line->selectAll();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
         plain->selectAll();
+    else if (line)
+        line->selectAll();
     QTest::keyClick(w, Qt::Key_Delete);
     if (text.startsWith(QLatin1Char('^'))) {
         QApplication::clipboard()->setText(text.mid(1));
         QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
-        return;
-    }
-    if (text.startsWith(QLatin1Char('~'))) {
+    } else if (text.startsWith(QLatin1Char('~'))) {
         QInputMethodEvent commit;
         commit.setCommitString(text.mid(1));
         QApplication::sendEvent(w, &commit);
-        return;
-    }
-    for (const QChar c : text) {
-        auto *line = qobject_cast<QLineEdit *>(w);
-        if (c.unicode() < 128 && c.isPrint())
-            QTest::keyClicks(w, QString(c));
-        else if (c.isPrint() || !line)
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        else // a tab or another character no key types into a line: pasted
-            line->insert(QString(c));
+    } else {
+        for (const QChar c : text) {
+            if (c.unicode() < 128 && c.isPrint())
+                QTest::keyClicks(w, QString(c));
+            else if (c.isPrint() || !line)
+                QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), {});
+            else // a tab or another character no key types into a line: pasted
+                line->insert(QString(c));
+        }
     }
 }
 
@@ -153,14 +148,12 @@ void ScreenSession::run(const QString &script)
 
 QString ScreenSession::text(const QString &name) const
 {
-    QWidget *w = form()->findChild<QWidget *>(name);
-    if (auto *line = qobject_cast<QLineEdit *>(w))
-        return line->text();
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
-        return plain->toPlainText();
-    if (auto *list = qobject_cast<QComboBox *>(w))
-        return list->currentText();
-    return qobject_cast<QLabel *>(w)->text();
+    const QWidget *w = form()->findChild<QWidget *>(name);
+    for (const char *shown : {"plainText", "currentText", "text"}) {
+        if (w->property(shown).isValid())
+            return w->property(shown).toString();
+    }
+    return {};
 }
 
 QString ScreenSession::counter() const

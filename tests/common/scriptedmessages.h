@@ -9,8 +9,17 @@
 class ScriptedMessages
 {
 public:
-    ScriptedMessages();
-    ~ScriptedMessages();
+    ScriptedMessages()
+    {
+        Messages::setHandler([this](QWidget *, const Messages::Request &request) {
+            m_shown.append(request);
+            if (!m_answers.isEmpty())
+                return m_answers.takeFirst();
+            return request.buttons == Messages::Buttons::Ok ? Messages::Answer::Ok
+                                                            : Messages::Answer::No;
+        });
+    }
+    ~ScriptedMessages() { Messages::setHandler({}); }
 
     void answer(Messages::Answer next) { m_answers.append(next); }
 

@@ -7,7 +7,6 @@
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringList>
 #include <QTest>
 
 TestRegister::TestRegister()
@@ -25,22 +24,14 @@ TestRegister::TestRegister()
     d.setDatabaseName(path());
     d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     d.open();
-    QSqlQuery(d).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    exec(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
 TestRegister::~TestRegister()
 {
-    {
-        QSqlDatabase d = db();
-        d.close();
-    }
+    QSqlDatabase::database(m_connection).close();
     QSqlDatabase::removeDatabase(m_connection);
     QDir::setCurrent(m_oldCurrent);
-}
-
-QSqlDatabase TestRegister::db()
-{
-    return QSqlDatabase::database(m_connection);
 }
 
 QString TestRegister::path() const
@@ -48,83 +39,68 @@ QString TestRegister::path() const
     return m_dir.filePath(QStringLiteral("Zavoni.mdb"));
 }
 
-qint64 TestRegister::insert(const QString &table, const QVariantMap &values)
+QSqlQuery TestRegister::run(const QString &sql, const QVariantList &params)
 {
-    QStringList cols, marks;
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        cols << QLatin1Char('"') + it.key() + QLatin1Char('"');
-        marks << QStringLiteral("?");
-    }
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                  .arg(table, cols.join(','), marks.join(',')));
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        qFatal("insert into %s failed: %s", qPrintable(table), qPrintable(q.lastError().text()));
-    return q.lastInsertId().toLongLong();
-}
-
-qint64 TestRegister::addPerson(const QString &cnp, const QString &nume, const QString &sex,
-                               const QVariantMap &more)
-{
-    QVariantMap v = more;
-    v.insert(QStringLiteral("CNP_C"), cnp);
-    v.insert(QStringLiteral("Nume"), nume);
-    v.insert(QStringLiteral("sex"), sex);
-    return insert(QStringLiteral("TBL_Zavoni"), v);
-}
-
-qint64 TestRegister::addOffence(const QString &cnp, const QString &type, const QString &penalty,
-                                const QVariantMap &more)
-{
-    QVariantMap v = more;
-    v.insert(QStringLiteral("CNP_C"), cnp);
-    v.insert(QStringLiteral("Infractiune"), type);
-    v.insert(QStringLiteral("Pedeapsa"), penalty);
-    return insert(QStringLiteral("TBL_Infractiuni"), v);
-}
-
-qint64 TestRegister::addAccomplice(const QString &cnp, const QString &nume, const QString &sex,
-                                   qint64 offence, const QVariantMap &more)
-{
-    if (count(QStringLiteral("TBL_Complici"), QStringLiteral("CNP = ?"), {cnp}) == 0) {
-        QVariantMap v = more;
-        v.insert(QStringLiteral("CNP"), cnp);
-        v.insert(QStringLiteral("Nume"), nume);
-        v.insert(QStringLiteral("sex"), sex);
-        insert(QStringLiteral("TBL_Complici"), v);
-    }
-    return insert(QStringLiteral("TBL_Complicitate"),
-                  {{QStringLiteral("CNP"), cnp}, {QStringLiteral("COD_INFRACTIUNE"), offence}});
-}
-
-qint64 TestRegister::addArticle(qint64 offence, const QString &publication, const QString &text,
-                                const QVariantMap &more)
-{
-    QVariantMap v = more;
-    v.insert(QStringLiteral("Cod_infractiune"), offence);
-    v.insert(QStringLiteral("Publicatie"), publication);
-    v.insert(QStringLiteral("Articol"), text);
-    return insert(QStringLiteral("TBL_Articole"), v);
-}
-
-int TestRegister::count(const QString &table, const QString &where, const QVariantList &params)
-{
-    QString sql = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table);
-    if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
-    return value(sql, params).toInt();
-}
-
-QList<QSqlRecord> TestRegister::records(const QString &sql, const QVariantList &params)
-{
-    QSqlQuery q(db());
+    QSqlQuery q(QSqlDatabase::database(m_connection));
     q.prepare(sql);
     for (const QVariant &p : params)
         q.addBindValue(p);
     if (!q.exec())
-        qFatal("query failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        qFatal("statement failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+
+qint64 TestRegister::insert(const QString &table, const QVariantMap &values)
+{
+    const QStringList marks(values.size(), QStringLiteral("?"));
+    return run(QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
+                   .arg(table, values.keys().join(QStringLiteral("\",\"")), marks.join(',')),
+               values.values())
+        .lastInsertId()
+        .toLongLong();
+}
+
+qint64 TestRegister::addPerson(const QString &cnp, const QString &nume, const QString &sex,
+                               QVariantMap more)
+{
+    more.insert({{"CNP_C", cnp}, {"Nume", nume}, {"sex", sex}});
+    return insert(QStringLiteral("TBL_Zavoni"), more);
+}
+
+qint64 TestRegister::addOffence(const QString &cnp, const QString &type, const QString &penalty,
+                                QVariantMap more)
+{
+    more.insert({{"CNP_C", cnp}, {"Infractiune", type}, {"Pedeapsa", penalty}});
+    return insert(QStringLiteral("TBL_Infractiuni"), more);
+}
+
+qint64 TestRegister::addAccomplice(const QString &cnp, const QString &nume, const QString &sex,
+                                   qint64 offence, QVariantMap more)
+{
+    more.insert({{"CNP", cnp}, {"Nume", nume}, {"sex", sex}});
+    if (count(QStringLiteral("TBL_Complici"), QStringLiteral("CNP = ?"), {cnp}) == 0)
+        insert(QStringLiteral("TBL_Complici"), more);
+    return insert(QStringLiteral("TBL_Complicitate"), {{"CNP", cnp}, {"COD_INFRACTIUNE", offence}});
+}
+
+qint64 TestRegister::addArticle(qint64 offence, const QString &publication, const QString &text,
+                                QVariantMap more)
+{
+    more.insert({{"Cod_infractiune", offence}, {"Publicatie", publication}, {"Articol", text}});
+    return insert(QStringLiteral("TBL_Articole"), more);
+}
+
+int TestRegister::count(const QString &table, const QString &where, const QVariantList &params)
+{
+    return value(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)
+                     + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
+                 params)
+        .toInt();
+}
+
+QList<QSqlRecord> TestRegister::records(const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q = run(sql, params);
     QList<QSqlRecord> all;
     while (q.next())
         all << q.record();
@@ -133,8 +109,8 @@ QList<QSqlRecord> TestRegister::records(const QString &sql, const QVariantList &
 
 QVariant TestRegister::value(const QString &sql, const QVariantList &params)
 {
-    const QList<QSqlRecord> all = records(sql, params);
-    return all.isEmpty() ? QVariant() : all.first().value(0);
+    QSqlQuery q = run(sql, params);
+    return q.next() ? q.value(0) : QVariant();
 }
 
 QStringList TestRegister::row(const QString &table, qint64 rowid)
@@ -151,10 +127,5 @@ QStringList TestRegister::row(const QString &table, qint64 rowid)
 
 void TestRegister::exec(const QString &sql, const QVariantList &params)
 {
-    QSqlQuery q(db());
-    q.prepare(sql);
-    for (const QVariant &p : params)
-        q.addBindValue(p);
-    if (!q.exec())
-        qFatal("statement failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    run(sql, params);
 }

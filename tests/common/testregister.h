@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QVariantMap>
 
+class QSqlQuery;
+
 // A fresh register in a temporary folder that becomes the current folder, as
 // the program looks for Zavoni.mdb there. Rows are put in and read back
 // through a connection of the test's own, never through the code under test.
@@ -22,13 +24,13 @@ public:
     // Inserts a row; returns its rowid (the offence code for offences).
     qint64 insert(const QString &table, const QVariantMap &values);
     qint64 addPerson(const QString &cnp, const QString &nume, const QString &sex = "M",
-                     const QVariantMap &more = {});
+                     QVariantMap more = {});
     qint64 addOffence(const QString &cnp, const QString &type, const QString &penalty,
-                      const QVariantMap &more = {});
+                      QVariantMap more = {});
     qint64 addAccomplice(const QString &cnp, const QString &nume, const QString &sex,
-                         qint64 offence, const QVariantMap &more = {});
+                         qint64 offence, QVariantMap more = {});
     qint64 addArticle(qint64 offence, const QString &publication, const QString &text,
-                      const QVariantMap &more = {});
+                      QVariantMap more = {});
 
     int count(const QString &table, const QString &where = {}, const QVariantList &params = {});
     QVariant value(const QString &sql, const QVariantList &params = {});
@@ -38,8 +40,9 @@ public:
     void exec(const QString &sql, const QVariantList &params = {});
 
 private:
+    QSqlQuery run(const QString &sql, const QVariantList &params);
+
     QTemporaryDir m_dir;
     QString m_oldCurrent;
     QString m_connection;
-    QSqlDatabase db();
 };
