@@ -7,7 +7,6 @@
 // "offence <code> <cnp>", "link <cnp> <code>", "article <code> <publication>",
 // "deleting ..." before and "deleted ..." after a deletion of a link, an
 // article or an offence, and "error <what>" before it gives up.
-#include "data/database.h"
 #include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
@@ -100,7 +99,6 @@ private:
     DataControl m_articles;
     DataControl m_recorded;
     bool m_ready = false;
-    std::unique_ptr<Database> m_linkDb;
 };
 
 void Saver::select(DataControl *control, const QString &source)
@@ -153,17 +151,15 @@ qint64 Saver::addOffence(const QString &cnp)
 
 void Saver::addAccomplice(const QString &cnp, qint64 code)
 {
-    // As the accomplices screen saves: the link row is prepared on the
-    // screen's own database object, the accomplice is stored first, and a
-    // CNP already recorded gets only the link.
-    Recordset link(m_linkDb.get());
+    // As the accomplices screen saves: the accomplice and its link in one
+    // transaction, and a CNP already recorded gets only the link.
+    Recordset *rs = m_accomplices.recordset();
+    Recordset link(rs->database());
     require(link.open(LinkTable), QStringLiteral("link open"), &link);
     fillNew(&link, {{"cod_infractiune", code}, {"CNP", cnp}}, "link");
-    Recordset *rs = m_accomplices.recordset();
     fillNew(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, "accomplice");
-    if (rs->update()) {
+    if (rs->update(&link)) {
         rs->moveLast();
-        require(link.update(), QStringLiteral("link save"), &link);
     } else {
         if (rs->lastError().number != EngineError::DuplicateKey)
             giveUp(QStringLiteral("accomplice save"), rs->lastError());
@@ -208,14 +204,9 @@ void Saver::ready()
     m_ready = true;
 }
 
-// The accomplices screen opening for an offence: its own database object and
-// the offence's accomplices.
+// The accomplices screen opening for an offence: the offence's accomplices.
 void Saver::activateAccomplices(qint64 code)
 {
-    DataError error;
-    m_linkDb = Database::open(QStringLiteral("Zavoni.mdb"), &error);
-    if (!m_linkDb)
-        giveUp(QStringLiteral("open"), error);
     select(&m_accomplices, SourceTexts::AccomplicesOfOffence + QString::number(code));
 }
 
