@@ -1,9 +1,8 @@
-// zavoni_bench_start [--without-sweep]: the program's own start, from main()
+// zavoni_bench_start: the program's own start, from main()
 // until the start window has been painted, run in a folder that holds
 // Zavoni.mdb. The benchmark times it as a child process from its start to its
 // exit code. It ends as soon as the window is painted: what follows is the
-// operator's. --without-sweep leaves out the removal of orphan accomplices,
-// to show what that step costs; the program never starts so.
+// operator's.
 
 #include "app/startup.h"
 #include "screens/common/messages.h"
@@ -13,7 +12,6 @@
 #include <QWidget>
 
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -44,7 +42,6 @@ int main(int argc, char *argv[])
         return Messages::Answer::No;
     });
     Startup::Options options;
-    options.sweep = !(argc > 1 && std::strcmp(argv[1], "--without-sweep") == 0);
     options.loop = [](QWidget *form1) {
         PaintWatch watch;
         form1->installEventFilter(&watch);

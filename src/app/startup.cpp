@@ -39,14 +39,6 @@ bool prepareRegister(const QString &fileName)
                      title, Messages::Icon::Critical);
         return false;
     }
-    QString problem;
-    if (!RegisterFile::sweepOrphans(fileName, &problem)) {
-        Messages::ok(nullptr,
-                     QStringLiteral("Registrul %1 nu poate fi deschis pentru scriere.\n%2")
-                         .arg(fileName, problem),
-                     title, Messages::Icon::Critical);
-        return false;
-    }
     return true;
 }
 
@@ -62,8 +54,7 @@ int run(int &argc, char **argv, const Options &options)
     QApplication app(argc, argv);
     setLanguage(app);
     const QString fileName = QStringLiteral("Zavoni.mdb");
-    if (options.sweep ? !prepareRegister(fileName)
-                      : RegisterFile::inspect(fileName).status != RegisterFile::Status::Ok)
+    if (!prepareRegister(fileName))
         return 1;
     ScreenChain chain;
     Form1 form1(&chain);

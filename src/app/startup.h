@@ -22,8 +22,6 @@ struct Options
     // Runs instead of the event loop once the start window is shown; the
     // benchmark ends there as soon as the window is painted.
     std::function<int(QWidget *startWindow)> loop;
-    // Off only to measure what the sweep of orphan accomplices costs.
-    bool sweep = true;
 };
 
 // The program's start: the application in Romanian, the register of the

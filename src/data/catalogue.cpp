@@ -163,8 +163,24 @@ QStringList schemaStatements()
     s << QStringLiteral("CREATE TABLE \"%1\" (\"Sursa\" TEXT PRIMARY KEY, "
                         "\"Numar\" INTEGER NOT NULL) WITHOUT ROWID").arg(CountsTable);
     s << QStringLiteral("INSERT INTO \"%1\" VALUES ('TBL_Zavoni', 0), "
-                        "('Q_Zavonii_de_sex_feminin', 0), ('Q_Zavonii_de_sex_masculin', 0)")
-             .arg(CountsTable);
+                        "('Q_Zavonii_de_sex_feminin', 0), ('Q_Zavonii_de_sex_masculin', 0), "
+                        "('%2', 0)")
+             .arg(CountsTable, CountsDoubtful);
+    // SQLite lets a REPLACE delete the row it replaces without running a delete
+    // trigger, and an UPDATE move a row to another rowid, past its gap. Either
+    // write marks the counts as doubtful before it runs; a plain INSERT or
+    // UPDATE that then fails on the key takes its mark back with it.
+    const QString doubt = QStringLiteral("BEGIN UPDATE \"%1\" SET \"Numar\" = 1 WHERE \"Sursa\" = "
+                                         "'%2'; END").arg(CountsTable, CountsDoubtful);
+    const QString holder = QStringLiteral("EXISTS (SELECT 1 FROM \"TBL_Zavoni\" WHERE %1)");
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_inlocuit\" BEFORE INSERT ON \"TBL_Zavoni\" "
+                        "WHEN %1 OR %2 %3")
+             .arg(holder.arg(QStringLiteral("\"CNP_C\" = NEW.\"CNP_C\"")),
+                  holder.arg(QStringLiteral("rowid = NEW.rowid")), doubt);
+    s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_mutat\" BEFORE UPDATE ON \"TBL_Zavoni\" "
+                        "WHEN NEW.rowid IS NOT OLD.rowid OR (NEW.\"CNP_C\" IS NOT OLD.\"CNP_C\" "
+                        "AND %1) %2")
+             .arg(holder.arg(QStringLiteral("\"CNP_C\" = NEW.\"CNP_C\"")), doubt);
     // One keyed update per count: an OR across the counts would make SQLite
     // build temporary tables on every saved person.
     const QString total = QStringLiteral(
@@ -206,6 +222,24 @@ QStringList recountStatements()
     return {sql.arg(CountsTable, QStringLiteral("1"), Persons),
             sql.arg(CountsTable, QStringLiteral("\"sex\" = 'F'"), WomenQuery),
             sql.arg(CountsTable, QStringLiteral("\"sex\" = 'M'"), MenQuery)};
+}
+
+QStringList repairStatements()
+{
+    QStringList s = recountStatements();
+    s << QStringLiteral("DELETE FROM \"%1\"").arg(GapsTable);
+    // Every rowid missing between two persons, unless there are too many for
+    // computed keys to be worth it: the middle of the list is counted then.
+    s << QStringLiteral(
+             "INSERT INTO \"%1\" WITH RECURSIVE \"g\"(\"k\", \"urm\") AS (SELECT \"k\" + 1, "
+             "\"urm\" FROM (SELECT rowid AS \"k\", lead(rowid) OVER (ORDER BY rowid) AS \"urm\" "
+             "FROM \"TBL_Zavoni\") WHERE \"urm\" > \"k\" + 1 AND (SELECT max(rowid) - min(rowid) "
+             "+ 1 - count(*) FROM \"TBL_Zavoni\") <= 65536 UNION ALL SELECT \"k\" + 1, \"urm\" "
+             "FROM \"g\" WHERE \"k\" + 1 < \"urm\") SELECT \"k\" FROM \"g\"")
+             .arg(GapsTable);
+    s << QStringLiteral("UPDATE \"%1\" SET \"Numar\" = 0 WHERE \"Sursa\" = '%2'")
+             .arg(CountsTable, CountsDoubtful);
+    return s;
 }
 
 } // namespace Catalogue

@@ -46,8 +46,15 @@ inline const QString CountsTable = QStringLiteral("TBL_Numarare");
 // The rowids of the persons deleted, kept by triggers: with them the rowid of
 // the k-th person of the list is computed, not counted, wherever k lies.
 inline const QString GapsTable = QStringLiteral("TBL_Goluri");
+// The row of the counts table that is not 0 once another tool's write may have
+// put the counts and the gaps wrong (a REPLACE, a changed rowid): they are then
+// set again from the rows before they are believed.
+inline const QString CountsDoubtful = QStringLiteral("Verificare");
 // Statements that set the kept counts from the rows, after a bulk load.
 QStringList recountStatements();
+// Statements that set the kept counts and the gaps from the rows and clear the
+// doubt, in one transaction.
+QStringList repairStatements();
 
 // Identifies a file made by this program; a newer schema version is refused.
 constexpr int ApplicationId = 0x5A41564F; // "ZAVO"

@@ -251,7 +251,26 @@ bool Recordset::edit()
     return true;
 }
 
-bool Recordset::update()
+bool Recordset::insertWith(Recordset *companion, std::optional<qint64> *key, DataError *error)
+{
+    if (!companion)
+        return m_engine->insert(m_pending, m_dirty, key, error);
+    Q_ASSERT(companion->database() == m_db);
+    // IMMEDIATE: a writer elsewhere is waited for here, before anything is written.
+    if (!m_db->exec(QStringLiteral("BEGIN IMMEDIATE"), error))
+        return false;
+    bool ok = m_engine->insert(m_pending, m_dirty, key, error);
+    if (ok && !companion->update()) {
+        *error = companion->lastError();
+        ok = false;
+    }
+    if (ok && m_db->exec(QStringLiteral("COMMIT"), error))
+        return true;
+    m_db->exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+bool Recordset::update(Recordset *companion)
 {
     if (m_mode == EditMode::None)
         return fail(DataError::make(EngineError::UpdateWithoutEdit));
@@ -262,7 +281,7 @@ bool Recordset::update()
     DataError error;
     if (m_mode == EditMode::Adding) {
         std::optional<qint64> key;
-        if (!m_engine->insert(m_pending, m_dirty, &key, &error))
+        if (!insertWith(companion, &key, &error))
             return fail(error);
         m_mode = EditMode::None;
         m_pending.clear();

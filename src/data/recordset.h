@@ -56,6 +56,7 @@ public:
     Catalogue::FieldType fieldType(int column) const { return m_columns.at(column).type; }
     // A data control opens its database on its first refresh.
     void setDatabase(Database *db);
+    Database *database() const { return m_db; }
     // The pending row while adding or editing, otherwise the current row.
     QVariant value(const QString &field) const;
     bool setValue(const QString &field, const QVariant &value);
@@ -64,7 +65,10 @@ public:
 
     bool addNew();
     bool edit();
-    bool update();
+    // Stores the pending row. A new row may bring a companion: the pending new
+    // row of another set on the same database, stored in the same transaction,
+    // so that both are stored or neither is.
+    bool update(Recordset *companion = nullptr);
     bool cancelUpdate();
     bool deleteCurrent();
     EditMode editMode() const { return m_mode; }
@@ -84,6 +88,7 @@ signals:
 
 private:
     bool fail(const DataError &error);
+    bool insertWith(Recordset *companion, std::optional<qint64> *key, DataError *error);
     const QVariantList *row(qint64 key);
     void prefetch(int fromRow);
     bool fetchRows(const QList<qint64> &keys);

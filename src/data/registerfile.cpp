@@ -1,7 +1,6 @@
 #include "registerfile.h"
 
 #include "catalogue.h"
-#include "database.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -190,22 +189,6 @@ bool create(const QString &fileName, QString *problem)
     if (!ok)
         QFile::remove(fileName);
     return ok;
-}
-
-bool sweepOrphans(const QString &fileName, QString *problem)
-{
-    DataError error;
-    auto db = Database::open(fileName, &error);
-    if (db
-        && db->exec(QStringLiteral("DELETE FROM \"TBL_Complici\" WHERE rowid > (SELECT max(rowid) "
-                                   "FROM \"TBL_Complici\") - 16 AND NOT EXISTS (SELECT 1 FROM "
-                                   "\"TBL_Complicitate\" l WHERE l.\"CNP\" = "
-                                   "\"TBL_Complici\".\"CNP\")"),
-                    &error))
-        return true;
-    if (problem)
-        *problem = error.describe();
-    return false;
 }
 
 } // namespace RegisterFile

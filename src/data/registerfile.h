@@ -17,9 +17,5 @@ struct Check
 Check inspect(const QString &fileName);
 // Creates an empty register; fails if the file exists.
 bool create(const QString &fileName, QString *problem);
-// Removes an accomplice that no offence refers to, left by a save cut short
-// between the accomplice and its link. Such a row is among the newest, so only
-// those are looked at: a start must not scan a register of millions.
-bool sweepOrphans(const QString &fileName, QString *problem);
 
 } // namespace RegisterFile

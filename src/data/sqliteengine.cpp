@@ -97,8 +97,40 @@ bool SqliteEngine::run(QSqlQuery *query, const QString &sql, const QVariantList 
     return ok;
 }
 
+bool SqliteEngine::keepsCount() const
+{
+    return m_source.kind == Kind::Whole
+           && (m_source.object->name == Catalogue::Persons || m_source.object->isQuery);
+}
+
+// After another tool's write marked the kept counts and gaps as doubtful, the
+// first reader sets them again from the rows, once for everybody. When it cannot
+// write (a read-only file, a lock held too long), its read counts the rows.
+void SqliteEngine::repairKept()
+{
+    QSqlQuery q(m_db->connection());
+    q.setForwardOnly(true);
+    if (!run(&q,
+             QStringLiteral("SELECT \"Numar\" FROM %1 WHERE \"Sursa\" = ?")
+                 .arg(quoted(Catalogue::CountsTable)),
+             {Catalogue::CountsDoubtful}, nullptr)
+        || !q.next() || q.value(0).toLongLong() == 0)
+        return;
+    q.finish();
+    if (!m_db->exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return;
+    bool ok = true;
+    for (const QString &sql : Catalogue::repairStatements())
+        ok = ok && m_db->exec(sql);
+    if (!ok || !m_db->exec(QStringLiteral("COMMIT")))
+        m_db->exec(QStringLiteral("ROLLBACK"));
+}
+
 bool SqliteEngine::beginRead(DataError *error)
 {
+    m_keptBelieved = false;
+    if (keepsCount())
+        repairKept();
     QSqlDatabase &db = m_db->connection();
     if (db.transaction())
         return true;
@@ -125,17 +157,18 @@ bool SqliteEngine::count(qint64 *count, DataError *error)
 {
     QSqlQuery q(m_db->connection());
     q.setForwardOnly(true);
-    // The persons list and its stored queries are counted by triggers. A
-    // register written by a tool that dropped the counts still opens: it is
-    // counted then.
-    if (m_source.kind == Kind::Whole
-        && (m_source.object->name == Catalogue::Persons || m_source.object->isQuery)
+    // The persons list and its stored queries are counted by triggers, while
+    // no doubt is marked. A register written by a tool that dropped the counts,
+    // or made before the doubt was marked, still opens: it is counted then.
+    if (keepsCount()
         && run(&q,
-               QStringLiteral("SELECT \"Numar\" FROM %1 WHERE \"Sursa\" = ?")
+               QStringLiteral("SELECT \"n\".\"Numar\" FROM %1 AS \"n\", %1 AS \"v\" WHERE "
+                              "\"n\".\"Sursa\" = ? AND \"v\".\"Sursa\" = ? AND \"v\".\"Numar\" = 0")
                    .arg(quoted(Catalogue::CountsTable)),
-               {m_source.object->name}, nullptr)
+               {m_source.object->name, Catalogue::CountsDoubtful}, nullptr)
         && q.next() && q.value(0).toLongLong() >= 0) {
         *count = q.value(0).toLongLong();
+        m_keptBelieved = true;
         return true;
     }
     const QString counted = m_distinct ? QStringLiteral("DISTINCT ") + m_key
@@ -189,7 +222,7 @@ bool SqliteEngine::keys(const KeyRange &range, QList<qint64> *keys, DataError *e
 
 bool SqliteEngine::recordedGaps(qint64 above, qint64 below, int limit, QList<qint64> *gaps)
 {
-    if (m_source.kind != Kind::Whole || m_source.object->name != Catalogue::Persons)
+    if (!m_keptBelieved || m_source.object->name != Catalogue::Persons)
         return false;
     // Not an error when it fails: a register made before the gaps were kept
     // has no such table, and its keys are counted.

@@ -30,6 +30,8 @@ private:
     QString membersWhere(const QStringList &more) const;
     QString unchanged(const QVariantList &read, QVariantList *params) const;
     bool writeChecked(const QString &sql, const QVariantList &params, DataError *error);
+    bool keepsCount() const;
+    void repairKept();
 
     Database *m_db;
     RecordSource m_source;
@@ -47,4 +49,6 @@ private:
     QVariantList m_fetchParams;
     QSqlQuery m_fetch;
     bool m_fetchPrepared = false;
+    // The kept count of this read was believed, and with it the recorded gaps.
+    bool m_keptBelieved = false;
 };

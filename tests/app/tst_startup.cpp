@@ -160,17 +160,14 @@ void TestStartup::badFilesLeftUntouched()
 void TestStartup::registerOpens()
 {
     QVERIFY(RegisterFile::create(File, nullptr));
-    runSql({"PRAGMA foreign_keys = ON", "INSERT INTO TBL_Zavoni (CNP_C, Nume) VALUES ('1', 'A')",
-            "INSERT INTO TBL_Infractiuni (CNP_C) VALUES ('1')",
-            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'LEGAT')",
-            "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 1)",
-            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'ORFAN')"});
+    // An accomplice without a link, as an import or an older register leaves one.
+    runSql({"INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'NELEGAT')"});
+    const QByteArray before = digest();
     ScriptedMessages messages;
     QVERIFY(Startup::prepareRegister(File));
     QCOMPARE(messages.count(), 0);
-    // An accomplice left without a link by a save cut short does not linger.
-    QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}), QStringList("LEGAT"));
-    QCOMPARE(runSql({"PRAGMA journal_mode"}), QStringList("wal"));
+    QCOMPARE(digest(), before);
+    QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}), QStringList("NELEGAT"));
 }
 
 QTEST_MAIN(TestStartup)

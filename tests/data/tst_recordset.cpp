@@ -149,6 +149,10 @@ void TestRecordset::middleReachedInAnyOrder_data()
     const QString women = SourceTexts::PersonsWomen;
     const QList<int> none;
     QTest::newRow("gaps wrong") << all << "1" << "wrong" << none << -1 << true;
+    // No delete trigger runs for the row a REPLACE deletes.
+    QTest::newRow("replaced by another tool") << all << "1" << "replaced" << none << -1 << true;
+    QTest::newRow("women, replaced by another tool")
+        << women << "sex = 'F'" << "replaced" << none << -1 << true;
     QTest::newRow("every key, deleted through the set")
         << all << "1" << "" << QList<int>{20000, 20000, 1000, 39000, 300} << -1 << true;
     QTest::newRow("gaps kept, deleted through the set")
@@ -193,6 +197,9 @@ void TestRecordset::middleReachedInAnyOrder()
     }
     if (gaps == "unknown")
         m_reg->exec("DELETE FROM TBL_Goluri");
+    else if (gaps == "replaced")
+        m_reg->exec("REPLACE INTO TBL_Zavoni (CNP_C, Nume, sex) SELECT CNP_C, 'ALT PROGRAM', sex "
+                    "FROM TBL_Zavoni WHERE rowid = 20005");
     else if (gaps == "wrong")
         m_reg->exec("INSERT INTO TBL_Goluri VALUES (20001)");
     QStringList expected = storedCnps(where);

@@ -28,6 +28,7 @@ private slots:
     void cleanup();
     void faultDuringSave_data();
     void faultDuringSave();
+    void linkRefused_data();
     void linkRefused();
 
 private:
@@ -278,22 +279,37 @@ void TestFaults::faultDuringSave()
     QVERIFY(m_chain->stack().isEmpty());
 }
 
+void TestFaults::linkRefused_data()
+{
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("disk error") << "CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
+                                   "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END";
+    QTest::newRow("offence deleted meanwhile") << "DELETE FROM TBL_Infractiuni";
+    QTest::newRow("locked") << "BEGIN IMMEDIATE";
+}
+
 // An accomplice and its link are two rows; when the second cannot be written
-// the first must not stay behind, unreachable from any offence.
+// the first must not stay behind, unreachable from any offence, and the screen
+// stays as it was before "Salvează".
 void TestFaults::linkRefused()
 {
+    QFETCH(QString, refusal);
     QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
     QWidget *screen = m_session->form();
-    m_register->exec("CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
-                     "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    m_register->exec(refusal);
+    m_locked = refusal.startsWith("BEGIN");
     m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
     QVERIFY(editing(screen));
     QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
+    QCOMPARE(m_session->state("Command2 Command3 Command5 Data1 DBGrid1"), QString("Command3"));
+    lift();
     QCOMPARE(m_register->count("TBL_Complici", "CNP = '2850505123457'"), 0);
+    QCOMPARE(m_register->count("TBL_Complicitate", "CNP = '2850505123457'"), 0);
 
-    m_register->exec("DROP TRIGGER refuse");
-    UiDriver::click(screen, "Command3");
-    QCOMPARE(m_register->count("TBL_Complicitate", "CNP = '2850505123457'"), 1);
+    UiDriver::click(screen, "Command4");
+    QCOMPARE(m_session->counter(), QString("1/1"));
+    QCOMPARE(m_session->state("Command2 Command3 Command5 Data1"),
+             QString("Command2 Command5 Data1"));
 }
 
 QTEST_MAIN(TestFaults)

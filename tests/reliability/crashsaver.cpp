@@ -4,7 +4,6 @@
 // Lines: "ready", "person <cnp>", "edited <cnp> <profession>", "offence <code> <cnp>",
 // "link <cnp> <code>", "article <code> <publication>", "deleting ..." before and
 // "deleted ..." after a deletion, "error <what>" before it gives up.
-#include "data/database.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "widgets/datacontrol.h"
@@ -91,22 +90,20 @@ private:
 
 void Saver::addAccomplice(const QString &cnp, qint64 code)
 {
-    // As the accomplices screen saves: the link is prepared on the screen's own
-    // database object, the accomplice stored first, and a CNP already recorded
-    // gets only the link.
-    DataError error;
-    const std::unique_ptr<Database> db = Database::open(QStringLiteral("Zavoni.mdb"), &error);
-    require(db != nullptr, QStringLiteral("open"), error);
-    Recordset link(db.get());
+    // As the accomplices screen saves: the accomplice and its link in one
+    // transaction, and a CNP already recorded gets only the link.
+    Recordset *rs = m_accomplices.recordset();
+    Recordset link(rs->database());
     require(link.open(QStringLiteral("TBL_Complicitate")), "link open", link.lastError());
     fill(&link, {{"cod_infractiune", code}, {"CNP", cnp}}, "link");
-    Recordset *rs = m_accomplices.recordset();
     fill(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, "accomplice");
-    const bool added = store(rs, "accomplice", true);
-    if (!added)
+    if (rs->update(&link)) {
+        rs->moveLast();
+    } else {
+        require(rs->lastError().number == EngineError::DuplicateKey, "accomplice save",
+                rs->lastError());
         rs->cancelUpdate();
-    store(&link, "link");
-    if (!added) {
+        store(&link, "link");
         rs->requery();
         rs->moveLast();
     }

@@ -1,7 +1,6 @@
 #include "form3.h"
 #include "ui_form3.h"
 
-#include "data/database.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
@@ -62,11 +61,9 @@ QString Form3::offenceKey() const
 void Form3::formActivate()
 {
     const QString source = SourceTexts::AccomplicesOfOffence + offenceKey();
-    // The link record set runs its statements on the database object it was
-    // opened on, so it cannot outlive it; "Salvează" opens it afresh anyway.
+    // The link record set runs its statements on the record source's database,
+    // which a refresh may open anew; "Salvează" opens it afresh anyway.
     m_linkRecordset.reset();
-    DataError error;
-    m_screenDb = Database::open(QStringLiteral("Zavoni.mdb"), &error);
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
     showCounter();
@@ -174,7 +171,8 @@ void Form3::Command3_Click()
 {
     // A link row left pending by an earlier press that failed a check goes
     // with the old record set, so at most one link is ever stored per save.
-    m_linkRecordset = std::make_unique<Recordset>(m_screenDb.get());
+    // It is written on the accomplice's own connection, in its transaction.
+    m_linkRecordset = std::make_unique<Recordset>(recordset()->database());
     const bool linkReady = m_linkRecordset->open(LinkTable, Recordset::OpenMode::AppendOnly);
 
     if (!m_person.cnpAccepted(this))
@@ -193,16 +191,13 @@ void Form3::Command3_Click()
     if (!m_person.namesGiven(this))
         return;
 
-    // The link refers to the accomplice's CNP, so the accomplice goes first.
-    if (!rs->update()) {
+    // A new accomplice and its link are stored together or not at all: one
+    // without the other would be unreachable from any offence.
+    if (!rs->update(m_isAdding ? m_linkRecordset.get() : nullptr)) {
         saveFailed(rs->lastError());
         return;
     }
     rs->moveLast();
-    if (m_isAdding && !m_linkRecordset->update()) {
-        unstoreAccomplice(m_linkRecordset->lastError());
-        return;
-    }
     LeaveEditMode();
 }
 
@@ -221,21 +216,6 @@ bool Form3::prepareLink(bool linkReady)
                                        "pregătită."),
                         link->lastError());
     return false;
-}
-
-// Without its link the accomplice just stored belongs to no offence: it goes
-// out again, and what was typed stays pending for another try.
-void Form3::unstoreAccomplice(DataError linkError)
-{
-    Recordset *rs = recordset();
-    QStringList typed;
-    for (QLineEdit *box : m_person.boxes())
-        typed << box->text();
-    rs->deleteCurrent();
-    rs->addNew();
-    for (int i = 0; i < typed.size(); ++i)
-        m_person.boxes().at(i)->setText(typed.at(i));
-    saveFailed(linkError);
 }
 
 void Form3::saveFailed(const DataError &error)

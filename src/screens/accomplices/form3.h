@@ -5,7 +5,6 @@
 
 #include <memory>
 
-class Database;
 class QPushButton;
 struct DataError;
 
@@ -15,7 +14,7 @@ class Form3;
 
 // The accomplices of the offence current on the offences screen. An accomplice
 // is stored once under its CNP and linked to each of its offences by a row of
-// the link table, which this screen writes through a database object of its own.
+// the link table, which this screen writes with the accomplice, in one transaction.
 class Form3 : public DataScreen
 {
     Q_OBJECT
@@ -42,13 +41,10 @@ private:
     QString offenceKey() const;
     void showFilter(const QString &condition, QPushButton *pressed);
     bool prepareLink(bool linkReady);
-    void unstoreAccomplice(DataError linkError);
     void saveFailed(const DataError &error);
 
     std::unique_ptr<Ui::Form3> m_ui;
     PersonBoxes m_person;
-    // Declared before the link record set, which runs its statements on it.
-    std::unique_ptr<Database> m_screenDb;
     std::unique_ptr<Recordset> m_linkRecordset;
     bool m_isAdding = false;
 };
