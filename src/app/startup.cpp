@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace Startup {
@@ -39,13 +40,17 @@ bool prepareRegister(const QString &fileName)
                      title, Messages::Icon::Critical);
         return false;
     }
-    QString problem;
-    if (!RegisterFile::sweepOrphans(fileName, &problem)) {
-        Messages::ok(nullptr,
-                     QStringLiteral("Registrul %1 nu poate fi deschis pentru scriere.\n%2")
-                         .arg(fileName, problem),
-                     title, Messages::Icon::Critical);
-        return false;
+    // Browsing needs no write: a sweep that cannot write now does not hold the
+    // start back, and on a read-only register only the saves fail, each saying why.
+    RegisterFile::sweepOrphans(fileName, nullptr);
+    const QFileInfo file(fileName);
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) {
+        const QString question =
+            QStringLiteral("Registrul %1 poate fi doar citit: se află pe un suport doar pentru "
+                           "citire sau fără drept de scriere. Îl puteti răsfoi, dar nu si "
+                           "modifica.\n\nÎl deschideti doar pentru citire ?")
+                .arg(fileName);
+        return Messages::askYes(nullptr, question, title, Messages::Icon::Question);
     }
     return true;
 }

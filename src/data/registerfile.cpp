@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "database.h"
+#include "dataerror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +31,12 @@ public:
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         m_db.setDatabaseName(fileName);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        // A save cut short leaves its journal, which only a writer can roll
+        // back: that brings the file back to its last confirmed save.
+        const bool hotJournal = QFileInfo(fileName + QStringLiteral("-journal")).size() > 0;
+        m_db.setConnectOptions(hotJournal ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000")
+                                          : QStringLiteral("QSQLITE_OPEN_READONLY;"
+                                                           "QSQLITE_BUSY_TIMEOUT=2000"));
         m_ok = m_db.open();
     }
     ~ReadOnlyConnection()
@@ -69,12 +75,45 @@ QString checkHeader(const QString &fileName, qint64 size)
     return {};
 }
 
+// A good register that cannot be read now is never called damaged: the
+// operator is told what stands in the way.
+QString openProblem(const QSqlError &error, const QString &fileName)
+{
+    const QString name = displayName(fileName);
+    const int code = error.nativeErrorCode().toInt();
+    switch (code & 0xff) {
+    case SqliteCode::Busy:
+    case SqliteCode::Locked:
+        return QStringLiteral("Fisierul %1 este folosit de alt program, care nu permite "
+                              "deschiderea lui. Închideti acel program si încercati din nou.")
+            .arg(name);
+    case SqliteCode::Full:
+        return QStringLiteral("Discul pe care se află fisierul %1 este plin. Eliberati spatiu "
+                              "pe disc si încercati din nou.").arg(name);
+    case SqliteCode::IoError:
+        return QStringLiteral("Fisierul %1 nu poate fi citit: discul este plin sau nu poate fi "
+                              "scris (%2).").arg(name, error.databaseText());
+    case SqliteCode::ReadOnly:
+    case SqliteCode::CantOpen:
+        return QStringLiteral("Fisierul %1 se află pe un suport doar pentru citire sau într-un "
+                              "folder fără drept de scriere, iar registrul nu poate fi citit de "
+                              "acolo. Copiati-l într-un folder cu drept de scriere (%2).")
+            .arg(name, error.databaseText());
+    case SqliteCode::Corrupt:
+    case SqliteCode::NotADatabase:
+        return QStringLiteral("Fisierul %1 nu este o bază de date a registrului (%2).")
+            .arg(name, error.databaseText());
+    default:
+        return QStringLiteral("Fisierul %1 nu poate fi deschis: %2")
+            .arg(name, error.databaseText());
+    }
+}
+
 QString checkSchema(QSqlDatabase &db, const QString &fileName)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
-        return QStringLiteral("Fisierul %1 nu este o bază de date a registrului (%2).")
-            .arg(displayName(fileName), q.lastError().databaseText());
+        return openProblem(q.lastError(), fileName);
     const int appId = q.value(0).toInt();
     if (appId != 0 && appId != Catalogue::ApplicationId)
         return QStringLiteral("Fisierul %1 este baza de date a altui program, nu registrul.")
@@ -136,11 +175,8 @@ Check inspect(const QString &fileName)
     QString problem = checkHeader(fileName, info.size());
     if (problem.isEmpty()) {
         ReadOnlyConnection connection(fileName);
-        if (!connection.ok())
-            problem = QStringLiteral("Fisierul %1 nu poate fi deschis: %2")
-                          .arg(displayName(fileName), connection.db().lastError().databaseText());
-        else
-            problem = checkSchema(connection.db(), fileName);
+        problem = connection.ok() ? checkSchema(connection.db(), fileName)
+                                  : openProblem(connection.db().lastError(), fileName);
     }
     if (!problem.isEmpty())
         return {Status::Unusable, problem};
@@ -172,7 +208,7 @@ bool create(const QString &fileName, QString *problem)
         db.setDatabaseName(fileName);
         ok = db.open();
         QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && db.transaction();
+        ok = ok && q.exec(QStringLiteral("PRAGMA journal_mode = DELETE")) && db.transaction();
         for (const QString &statement : Catalogue::schemaStatements()) {
             if (!ok)
                 break;
@@ -196,7 +232,8 @@ bool sweepOrphans(const QString &fileName, QString *problem)
 {
     DataError error;
     auto db = Database::open(fileName, &error);
-    if (db
+    // Another program's save or a read-only medium leaves it to a later start.
+    if (db && db->exec(QStringLiteral("PRAGMA busy_timeout = 0"), &error)
         && db->exec(QStringLiteral("DELETE FROM \"TBL_Complici\" WHERE rowid > (SELECT max(rowid) "
                                    "FROM \"TBL_Complici\") - 16 AND NOT EXISTS (SELECT 1 FROM "
                                    "\"TBL_Complicitate\" l WHERE l.\"CNP\" = "
