@@ -177,6 +177,11 @@ Check inspect(const QString &fileName)
         ReadOnlyConnection connection(fileName);
         problem = connection.ok() ? checkSchema(connection.db(), fileName)
                                   : openProblem(connection.db().lastError(), fileName);
+        QSqlQuery q(connection.db());
+        if (problem.isEmpty() && q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE "
+                                                       "name = '%1'").arg(Catalogue::CountsTable))
+            && !q.next())
+            return {Status::Plain, {}};
     }
     if (!problem.isEmpty())
         return {Status::Unusable, problem};
@@ -225,6 +230,60 @@ bool create(const QString &fileName, QString *problem)
     QSqlDatabase::removeDatabase(name);
     if (!ok)
         QFile::remove(fileName);
+    return ok;
+}
+
+bool convert(const QString &fileName, const std::function<void(int, int)> &progress,
+             QString *problem)
+{
+    QStringList tables;
+    for (const Catalogue::Object &object : Catalogue::objects()) {
+        if (!object.isQuery)
+            tables << object.name;
+    }
+    QStringList statements{QStringLiteral("DROP VIEW \"%1\"").arg(Catalogue::WomenQuery),
+                           QStringLiteral("DROP VIEW \"%1\"").arg(Catalogue::MenQuery)};
+    for (const QString &table : tables)
+        statements << QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%1_vechi\"").arg(table);
+    statements << Catalogue::schemaStatements();
+    const int prepared = int(statements.size());
+    for (const QString &table : tables) {
+        const Catalogue::Object &object = *Catalogue::find(table);
+        QStringList columns;
+        for (const Catalogue::Field &field : object.fields)
+            columns << Catalogue::quoted(field.name);
+        // The persons' rowids are their places in the list and the screens' keys.
+        if (object.keyColumn == QLatin1String("rowid"))
+            columns.prepend(QStringLiteral("rowid"));
+        const QString list = columns.join(QStringLiteral(", "));
+        statements << QStringLiteral("INSERT INTO \"%1\" (%2) SELECT %2 FROM \"%1_vechi\" "
+                                     "ORDER BY rowid").arg(table, list)
+                   << QStringLiteral("DROP TABLE \"%1_vechi\"").arg(table);
+    }
+    // A missing rowid below the last reads as a deleted person's.
+    statements << QStringLiteral(
+        "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < "
+        "(SELECT max(rowid) FROM \"TBL_Zavoni\")) INSERT INTO \"%1\" SELECT n FROM k "
+        "WHERE n NOT IN (SELECT rowid FROM \"TBL_Zavoni\")").arg(Catalogue::GapsTable);
+    const QString name = QStringLiteral("zavoni-convert");
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(fileName);
+        ok = db.open() && db.transaction();
+        QSqlQuery q(db);
+        for (int i = 0; ok && i < statements.size(); ++i) {
+            ok = q.exec(statements.at(i));
+            if (ok && i >= prepared && (i - prepared) % 2 == 1)
+                progress((i - prepared) / 2 + 1, int(tables.size()));
+        }
+        if (!ok && problem)
+            *problem = QStringLiteral("Registrul %1 nu a putut fi adus la forma programului: %2")
+                           .arg(displayName(fileName), q.lastError().databaseText());
+        ok = ok ? db.commit() : (db.rollback(), false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
     return ok;
 }
 

@@ -30,6 +30,8 @@ private slots:
     void badFilesLeftUntouched();
     void registerOpens_data();
     void registerOpens();
+    void plainLayout_data();
+    void plainLayout();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -220,6 +222,58 @@ void TestStartup::registerOpens()
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase("other");
     QCOMPARE(digest(), before);
+}
+
+void TestStartup::plainLayout_data()
+{
+    QTest::addColumn<bool>("convert");
+    QTest::newRow("left as it is") << false;
+    QTest::newRow("converted") << true;
+}
+
+// The tables and stored queries as mdb-schema and mdb-export write an old register.
+void TestStartup::plainLayout()
+{
+    QFETCH(bool, convert);
+    QStringList plain;
+    for (const Catalogue::Object &o : Catalogue::objects()) {
+        QStringList columns;
+        for (const Catalogue::Field &f : o.fields)
+            columns << '"' + f.name + (f.type == Catalogue::FieldType::Text ? "\" varchar"
+                                                                          : "\" INTEGER");
+        plain << (o.isQuery ? "CREATE VIEW " + o.name + " AS SELECT * FROM TBL_Zavoni WHERE sex='"
+                                  + (o.name == Catalogue::WomenQuery ? "F'" : "M'")
+                            : "CREATE TABLE " + o.name + " (" + columns.join(", ") + ")");
+    }
+    runSql(plain + QStringList{
+        "INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) VALUES ('1', 'A', 'F'), ('2', 'B', 'M'), "
+        "('3', 'C', 'F')", "DELETE FROM TBL_Zavoni WHERE CNP_C = '2'",
+        "INSERT INTO TBL_Infractiuni (COD_infractiune, CNP_C) VALUES (5, '3')",
+        "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'D')",
+        "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 5)"});
+    const QByteArray before = digest();
+    ScriptedMessages messages;
+    messages.answer(convert ? Messages::Answer::Yes : Messages::Answer::No);
+    QCOMPARE(Startup::prepareRegister(File), convert);
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.contains("Zavoni-original.mdb"));
+    QCOMPARE(QFile::exists("Zavoni-original.mdb"), convert);
+    if (!convert) {
+        QCOMPARE(digest(), before);
+        return;
+    }
+    QFile original("Zavoni-original.mdb");
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(QCryptographicHash::hash(original.readAll(), QCryptographicHash::Sha256), before);
+    QCOMPARE(RegisterFile::inspect(File).status, RegisterFile::Status::Ok);
+    QCOMPARE(runSql({"SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin"}),
+             QStringList("1A,3C"));
+    QCOMPARE(runSql({"SELECT group_concat(Numar) FROM TBL_Numarare"}),
+             QStringList("2,0,2"));
+    QCOMPARE(runSql({"SELECT group_concat(Cheie) FROM TBL_Goluri"}), QStringList("2"));
+    QCOMPARE(runSql({"SELECT count(*) FROM TBL_Complicitate l JOIN TBL_Infractiuni i "
+                     "USING (COD_infractiune) WHERE i.CNP_C = '3'"}), QStringList("1"));
+    QCOMPARE(runSql({"PRAGMA integrity_check"}), QStringList("ok"));
 }
 
 QTEST_MAIN(TestStartup)
