@@ -128,12 +128,17 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
     // itself, so a copy of that one file is a whole register, and no log beside
     // it can ever be paired with a file put in its place. FULL makes a committed
     // save durable across a power cut, not only a crash.
-    const char *pragmas[] = {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = DELETE",
-                             "PRAGMA synchronous = FULL", "PRAGMA cache_size = -8192"};
+    const char *pragmas[] = {"PRAGMA foreign_keys = ON", "PRAGMA synchronous = FULL",
+                             "PRAGMA cache_size = -8192", "PRAGMA busy_timeout = 0"};
     for (const char *pragma : pragmas) {
         if (!db->exec(QString::fromLatin1(pragma), error))
             return nullptr;
     }
+    // A register another program holds open in WAL mode stays in it meanwhile:
+    // leaving WAL needs the file to oneself, and a screen must not wait for that.
+    db->exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    if (!db->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout), error))
+        return nullptr;
     return db;
 }
 
