@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -30,6 +31,7 @@ private slots:
     void badFilesLeftUntouched();
     void registerOpens_data();
     void registerOpens();
+    void readOnlyOffersBrowsing();
     void plainLayout_data();
     void plainLayout();
 
@@ -222,6 +224,23 @@ void TestStartup::registerOpens()
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase("other");
     QCOMPARE(digest(), before);
+}
+
+void TestStartup::readOnlyOffersBrowsing()
+{
+    QVERIFY(RegisterFile::create(File, nullptr));
+    QFile::setPermissions(File, QFile::ReadOwner);
+    QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner);
+    const bool writable = QFileInfo(File).isWritable();
+    ScriptedMessages messages;
+    messages.answer(Messages::Answer::Yes);
+    const bool started = Startup::prepareRegister(File);
+    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (writable)
+        QSKIP("the user writes to read-only files here");
+    QVERIFY(started);
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.contains("poate fi doar citit"));
 }
 
 void TestStartup::plainLayout_data()
