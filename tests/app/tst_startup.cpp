@@ -1,4 +1,4 @@
-#include "common/scriptedmessages.h"
+#include "common/screensession.h"
 
 #include "app/startup.h"
 #include "data/catalogue.h"
@@ -293,6 +293,15 @@ void TestStartup::plainLayout()
     QCOMPARE(runSql({"SELECT count(*) FROM TBL_Complicitate l JOIN TBL_Infractiuni i "
                      "USING (COD_infractiune) WHERE i.CNP_C = '3'"}), QStringList("1"));
     QCOMPARE(runSql({"PRAGMA integrity_check"}), QStringList("ok"));
+    // The persons screen filters on both stored queries without a word.
+    ScreenChain chain;
+    chain.open(ScreenKind::Persons);
+    QWidget *persons = chain.screen(ScreenKind::Persons);
+    QVERIFY(persons);
+    for (const char *filter : {"Command11", "Command13", "Command11"})
+        UiDriver::click(persons, filter);
+    UiDriver::click(persons, "Command6");
+    QCOMPARE(messages.count(), 1);
 }
 
 QTEST_MAIN(TestStartup)
