@@ -8,9 +8,49 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
 #include <QLocale>
 
 namespace Startup {
+
+namespace {
+
+// A plain register is the operator's only copy: it stays beside the converted one.
+bool convertPlain(const QString &fileName, const QString &title)
+{
+    const QFileInfo file(fileName);
+    QString original = file.completeBaseName() + QStringLiteral("-original.mdb");
+    for (int i = 2; QFileInfo::exists(original); ++i)
+        original = file.completeBaseName() + QStringLiteral("-original-%1.mdb").arg(i);
+    const QString question =
+        QStringLiteral("Registrul %1 are forma simplă pe care o scriu programele de conversie "
+                       "(de exemplu mdbtools), fără cheile, indexurile si interogările de care "
+                       "are nevoie acest program.\n\nÎl aduceti la forma programului ? "
+                       "Originalul rămâne alături, ca %2.")
+            .arg(fileName, original);
+    if (!Messages::askYes(nullptr, question, title, Messages::Icon::Question))
+        return false;
+    QString problem;
+    if (!QFile::copy(fileName, original))
+        problem = QStringLiteral("Copia %1 nu a putut fi făcută.").arg(original);
+    QProgressDialog progress(QStringLiteral("Registrul este adus la forma programului..."),
+                             QString(), 0, 1);
+    progress.setWindowTitle(title);
+    progress.setMinimumDuration(500);
+    const auto step = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    };
+    if (problem.isEmpty() && RegisterFile::convert(fileName, step, &problem))
+        return true;
+    Messages::ok(nullptr, problem + QStringLiteral("\n\nProgramul se va închide."), title,
+                 Messages::Icon::Critical);
+    return false;
+}
+
+} // namespace
 
 bool prepareRegister(const QString &fileName)
 {
@@ -34,10 +74,23 @@ bool prepareRegister(const QString &fileName)
         }
         return true;
     }
+    if (check.status == RegisterFile::Status::Plain && !convertPlain(fileName, title))
+        return false;
     if (check.status == RegisterFile::Status::Unusable) {
         Messages::ok(nullptr, check.problem + QStringLiteral("\n\nProgramul se va închide."),
                      title, Messages::Icon::Critical);
         return false;
+    }
+    // Browsing needs no write: on a read-only register only the saves fail, each
+    // saying why.
+    const QFileInfo file(fileName);
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) {
+        const QString question =
+            QStringLiteral("Registrul %1 poate fi doar citit: se află pe un suport doar pentru "
+                           "citire sau fără drept de scriere. Îl puteti răsfoi, dar nu si "
+                           "modifica.\n\nÎl deschideti doar pentru citire ?")
+                .arg(fileName);
+        return Messages::askYes(nullptr, question, title, Messages::Icon::Question);
     }
     return true;
 }

@@ -8,8 +8,7 @@
 #include <memory>
 
 // One connection to the register file. Every record source and the accomplices
-// screen's link table hold their own, as several readers and one writer at a
-// time can share an SQLite file in WAL mode.
+// screen's link table hold their own; SQLite lets several read and one write.
 class Database
 {
 public:
@@ -27,14 +26,14 @@ public:
     QString fileName() const { return m_db.databaseName(); }
     // Runs one statement that takes no parameters and returns no rows.
     bool exec(const QString &sql, DataError *error = nullptr);
-    // False once the file under the name is no longer the one opened.
-    bool stillInPlace() const;
+    // False once the file under the name is no longer the register the
+    // program opened: another file moved there, or an older copy written over it.
+    // From then on no connection to it opens until every one has closed.
+    bool stillInPlace(DataError *error = nullptr) const;
 
 private:
     explicit Database(const QString &connectionName);
 
     QString m_connectionName;
     QSqlDatabase m_db;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
 };

@@ -14,7 +14,8 @@ QString standardText(int number)
     case EngineError::DuplicateKey:
         return QStringLiteral("Valoare dublă într-un index unic sau într-o cheie primară.");
     case EngineError::FileNotFound:
-        return QStringLiteral("Fisierul bazei de date nu a fost găsit sau nu poate fi deschis.");
+        return QStringLiteral("Fisierul bazei de date nu a fost găsit, a fost înlocuit "
+                              "sau nu poate fi deschis.");
     case EngineError::DiskFull:
         return QStringLiteral("Nu mai este spatiu pe disc.");
     case EngineError::ReadOnly:

@@ -1,6 +1,7 @@
 #include "registerfile.h"
 
 #include "catalogue.h"
+#include "dataerror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +30,12 @@ public:
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         m_db.setDatabaseName(fileName);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        // A save cut short leaves its journal, which only a writer can roll
+        // back: that brings the file back to its last confirmed save.
+        const bool hotJournal = QFileInfo(fileName + QStringLiteral("-journal")).size() > 0;
+        m_db.setConnectOptions(hotJournal ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000")
+                                          : QStringLiteral("QSQLITE_OPEN_READONLY;"
+                                                           "QSQLITE_BUSY_TIMEOUT=2000"));
         m_ok = m_db.open();
     }
     ~ReadOnlyConnection()
@@ -68,12 +74,45 @@ QString checkHeader(const QString &fileName, qint64 size)
     return {};
 }
 
+// A good register that cannot be read now is never called damaged: the
+// operator is told what stands in the way.
+QString openProblem(const QSqlError &error, const QString &fileName)
+{
+    const QString name = displayName(fileName);
+    const int code = error.nativeErrorCode().toInt();
+    switch (code & 0xff) {
+    case SqliteCode::Busy:
+    case SqliteCode::Locked:
+        return QStringLiteral("Fisierul %1 este folosit de alt program, care nu permite "
+                              "deschiderea lui. Închideti acel program si încercati din nou.")
+            .arg(name);
+    case SqliteCode::Full:
+        return QStringLiteral("Discul pe care se află fisierul %1 este plin. Eliberati spatiu "
+                              "pe disc si încercati din nou.").arg(name);
+    case SqliteCode::IoError:
+        return QStringLiteral("Fisierul %1 nu poate fi citit: discul este plin sau nu poate fi "
+                              "scris (%2).").arg(name, error.databaseText());
+    case SqliteCode::ReadOnly:
+    case SqliteCode::CantOpen:
+        return QStringLiteral("Fisierul %1 se află pe un suport doar pentru citire sau într-un "
+                              "folder fără drept de scriere, iar registrul nu poate fi citit de "
+                              "acolo. Copiati-l într-un folder cu drept de scriere (%2).")
+            .arg(name, error.databaseText());
+    case SqliteCode::Corrupt:
+    case SqliteCode::NotADatabase:
+        return QStringLiteral("Fisierul %1 nu este o bază de date a registrului (%2).")
+            .arg(name, error.databaseText());
+    default:
+        return QStringLiteral("Fisierul %1 nu poate fi deschis: %2")
+            .arg(name, error.databaseText());
+    }
+}
+
 QString checkSchema(QSqlDatabase &db, const QString &fileName)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
-        return QStringLiteral("Fisierul %1 nu este o bază de date a registrului (%2).")
-            .arg(displayName(fileName), q.lastError().databaseText());
+        return openProblem(q.lastError(), fileName);
     const int appId = q.value(0).toInt();
     if (appId != 0 && appId != Catalogue::ApplicationId)
         return QStringLiteral("Fisierul %1 este baza de date a altui program, nu registrul.")
@@ -135,11 +174,13 @@ Check inspect(const QString &fileName)
     QString problem = checkHeader(fileName, info.size());
     if (problem.isEmpty()) {
         ReadOnlyConnection connection(fileName);
-        if (!connection.ok())
-            problem = QStringLiteral("Fisierul %1 nu poate fi deschis: %2")
-                          .arg(displayName(fileName), connection.db().lastError().databaseText());
-        else
-            problem = checkSchema(connection.db(), fileName);
+        problem = connection.ok() ? checkSchema(connection.db(), fileName)
+                                  : openProblem(connection.db().lastError(), fileName);
+        QSqlQuery q(connection.db());
+        if (problem.isEmpty() && q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE "
+                                                       "name = '%1'").arg(Catalogue::CountsTable))
+            && !q.next())
+            return {Status::Plain, {}};
     }
     if (!problem.isEmpty())
         return {Status::Unusable, problem};
@@ -171,7 +212,7 @@ bool create(const QString &fileName, QString *problem)
         db.setDatabaseName(fileName);
         ok = db.open();
         QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && db.transaction();
+        ok = ok && q.exec(QStringLiteral("PRAGMA journal_mode = DELETE")) && db.transaction();
         for (const QString &statement : Catalogue::schemaStatements()) {
             if (!ok)
                 break;
@@ -188,6 +229,60 @@ bool create(const QString &fileName, QString *problem)
     QSqlDatabase::removeDatabase(name);
     if (!ok)
         QFile::remove(fileName);
+    return ok;
+}
+
+bool convert(const QString &fileName, const std::function<void(int, int)> &progress,
+             QString *problem)
+{
+    QStringList tables;
+    for (const Catalogue::Object &object : Catalogue::objects()) {
+        if (!object.isQuery)
+            tables << object.name;
+    }
+    QStringList statements{QStringLiteral("DROP VIEW \"%1\"").arg(Catalogue::WomenQuery),
+                           QStringLiteral("DROP VIEW \"%1\"").arg(Catalogue::MenQuery)};
+    for (const QString &table : tables)
+        statements << QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%1_vechi\"").arg(table);
+    statements << Catalogue::schemaStatements();
+    const int prepared = int(statements.size());
+    for (const QString &table : tables) {
+        const Catalogue::Object &object = *Catalogue::find(table);
+        QStringList columns;
+        for (const Catalogue::Field &field : object.fields)
+            columns << Catalogue::quoted(field.name);
+        // The persons' rowids are their places in the list and the screens' keys.
+        if (object.keyColumn == QLatin1String("rowid"))
+            columns.prepend(QStringLiteral("rowid"));
+        const QString list = columns.join(QStringLiteral(", "));
+        statements << QStringLiteral("INSERT INTO \"%1\" (%2) SELECT %2 FROM \"%1_vechi\" "
+                                     "ORDER BY rowid").arg(table, list)
+                   << QStringLiteral("DROP TABLE \"%1_vechi\"").arg(table);
+    }
+    // A missing rowid below the last reads as a deleted person's.
+    statements << QStringLiteral(
+        "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < "
+        "(SELECT max(rowid) FROM \"TBL_Zavoni\")) INSERT INTO \"%1\" SELECT n FROM k "
+        "WHERE n NOT IN (SELECT rowid FROM \"TBL_Zavoni\")").arg(Catalogue::GapsTable);
+    const QString name = QStringLiteral("zavoni-convert");
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(fileName);
+        ok = db.open() && db.transaction();
+        QSqlQuery q(db);
+        for (int i = 0; ok && i < statements.size(); ++i) {
+            ok = q.exec(statements.at(i));
+            if (ok && i >= prepared && (i - prepared) % 2 == 1)
+                progress((i - prepared) / 2 + 1, int(tables.size()));
+        }
+        if (!ok && problem)
+            *problem = QStringLiteral("Registrul %1 nu a putut fi adus la forma programului: %2")
+                           .arg(displayName(fileName), q.lastError().databaseText());
+        ok = ok ? db.commit() : (db.rollback(), false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
     return ok;
 }
 

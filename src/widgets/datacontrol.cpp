@@ -119,6 +119,11 @@ void DataControl::move(bool (Recordset::*op)())
 bool DataControl::refresh()
 {
     m_error = DataError();
+    // A connection to a file since put in the register's place reads nothing more.
+    if (m_db && !m_db->stillInPlace(&m_error)) {
+        emit failed(m_error);
+        return false;
+    }
     if (!m_db || m_openName != m_databaseName) {
         m_recordset->setDatabase(nullptr);
         m_db = Database::open(m_databaseName, &m_error);
@@ -198,6 +203,9 @@ void DataControl::writeBoxes()
 
 void DataControl::onChanged(Recordset::Change change)
 {
+    // The file as this save left it: an older copy put back later is told apart.
+    if ((change == Recordset::Change::Update || change == Recordset::Change::Delete) && m_db)
+        m_db->stillInPlace();
     // Opening the row for change keeps what the boxes show: what the operator
     // sees is what a save stores.
     if (change != Recordset::Change::Edit)

@@ -1,4 +1,4 @@
-#include "common/scriptedmessages.h"
+#include "common/screensession.h"
 
 #include "app/startup.h"
 #include "data/catalogue.h"
@@ -7,10 +7,15 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
 
 // What the program does with the file it finds, or does not find, at start.
 class TestStartup : public QObject
@@ -24,7 +29,11 @@ private slots:
     void missingFile();
     void badFilesLeftUntouched_data();
     void badFilesLeftUntouched();
+    void registerOpens_data();
     void registerOpens();
+    void readOnlyOffersBrowsing();
+    void plainLayout_data();
+    void plainLayout();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -125,6 +134,9 @@ void TestStartup::badFilesLeftUntouched_data()
     QTest::newRow("without a field") << "register"
                                      << QStringList("ALTER TABLE TBL_Infractiuni DROP Ispasit")
                                      << "Ispasit";
+    // A good register that cannot be read now is not called damaged.
+    QTest::newRow("locked by another") << "locked" << QStringList() << "folosit de alt program";
+    QTest::newRow("disk full") << "full" << QStringList() << "discul este plin";
 }
 
 void TestStartup::badFilesLeftUntouched()
@@ -146,10 +158,34 @@ void TestStartup::badFilesLeftUntouched()
     } else if (kind != "bytes") {
         runSql(statements);
     }
+    // The other program keeps its exclusive lock while the start looks.
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+    other.setDatabaseName(File);
+    QSqlQuery otherQuery(other);
+    if (kind == "locked" && !(other.open() && otherQuery.exec("PRAGMA locking_mode = EXCLUSIVE")
+                              && otherQuery.exec("BEGIN EXCLUSIVE")))
+        QFAIL("cannot lock the register");
+    // A register left with its log needs a file beside it: the disk has no room.
+    rlimit fileSize{};
+    getrlimit(RLIMIT_FSIZE, &fileSize);
+    if (kind == "full") {
+        runSql({"PRAGMA journal_mode = WAL"});
+        QFile::remove(File + "-shm");
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = fileSize;
+        full.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
     const QByteArray before = digest();
 
     ScriptedMessages messages;
-    QVERIFY(!Startup::prepareRegister(File));
+    const bool started = Startup::prepareRegister(File);
+    setrlimit(RLIMIT_FSIZE, &fileSize);
+    otherQuery = QSqlQuery();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other");
+    QVERIFY(!started);
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().icon, Messages::Icon::Critical);
     QFETCH(QString, named);
@@ -157,17 +193,119 @@ void TestStartup::badFilesLeftUntouched()
     QCOMPARE(digest(), before);
 }
 
+void TestStartup::registerOpens_data()
+{
+    QTest::addColumn<bool>("otherWriting");
+    QTest::newRow("alone") << false;
+    // Browsing needs no write: another program's save does not hold the start back.
+    QTest::newRow("another program saving") << true;
+}
+
 void TestStartup::registerOpens()
 {
+    QFETCH(bool, otherWriting);
     QVERIFY(RegisterFile::create(File, nullptr));
-    // An accomplice without a link, as an import or an older register leaves one.
-    runSql({"INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'NELEGAT')"});
+    runSql({"PRAGMA foreign_keys = ON", "INSERT INTO TBL_Zavoni (CNP_C, Nume) VALUES ('1', 'A')",
+            "INSERT INTO TBL_Infractiuni (CNP_C) VALUES ('1')",
+            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'LEGAT')",
+            "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 1)",
+            // An accomplice without a link, as an import or an older register leaves one.
+            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'NELEGAT')"});
     const QByteArray before = digest();
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+    other.setDatabaseName(File);
+    QSqlQuery otherQuery(other);
+    if (otherWriting)
+        QVERIFY(other.open() && otherQuery.exec("BEGIN IMMEDIATE")
+                && otherQuery.exec("INSERT INTO TBL_Zavoni (CNP_C) VALUES ('2')"));
     ScriptedMessages messages;
     QVERIFY(Startup::prepareRegister(File));
     QCOMPARE(messages.count(), 0);
+    otherQuery = QSqlQuery();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other");
     QCOMPARE(digest(), before);
-    QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}), QStringList("NELEGAT"));
+    QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}),
+             QStringList("LEGAT,NELEGAT"));
+}
+
+void TestStartup::readOnlyOffersBrowsing()
+{
+    QVERIFY(RegisterFile::create(File, nullptr));
+    QFile::setPermissions(File, QFile::ReadOwner);
+    QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner);
+    const bool writable = QFileInfo(File).isWritable();
+    ScriptedMessages messages;
+    messages.answer(Messages::Answer::Yes);
+    const bool started = Startup::prepareRegister(File);
+    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (writable)
+        QSKIP("the user writes to read-only files here");
+    QVERIFY(started);
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.contains("poate fi doar citit"));
+}
+
+void TestStartup::plainLayout_data()
+{
+    QTest::addColumn<bool>("convert");
+    QTest::newRow("left as it is") << false;
+    QTest::newRow("converted") << true;
+}
+
+// The tables and stored queries as mdb-schema and mdb-export write an old register.
+void TestStartup::plainLayout()
+{
+    QFETCH(bool, convert);
+    QStringList plain;
+    for (const Catalogue::Object &o : Catalogue::objects()) {
+        QStringList columns;
+        for (const Catalogue::Field &f : o.fields)
+            columns << '"' + f.name + (f.type == Catalogue::FieldType::Text ? "\" varchar"
+                                                                          : "\" INTEGER");
+        plain << (o.isQuery ? "CREATE VIEW " + o.name + " AS SELECT * FROM TBL_Zavoni WHERE sex='"
+                                  + (o.name == Catalogue::WomenQuery ? "F'" : "M'")
+                            : "CREATE TABLE " + o.name + " (" + columns.join(", ") + ")");
+    }
+    runSql(plain + QStringList{
+        "INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) VALUES ('1', 'A', 'F'), ('2', 'B', 'M'), "
+        "('3', 'C', 'F')", "DELETE FROM TBL_Zavoni WHERE CNP_C = '2'",
+        "INSERT INTO TBL_Infractiuni (COD_infractiune, CNP_C) VALUES (5, '3')",
+        "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'D')",
+        "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 5)"});
+    const QByteArray before = digest();
+    ScriptedMessages messages;
+    messages.answer(convert ? Messages::Answer::Yes : Messages::Answer::No);
+    QCOMPARE(Startup::prepareRegister(File), convert);
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.contains("Zavoni-original.mdb"));
+    QCOMPARE(QFile::exists("Zavoni-original.mdb"), convert);
+    if (!convert) {
+        QCOMPARE(digest(), before);
+        return;
+    }
+    QFile original("Zavoni-original.mdb");
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(QCryptographicHash::hash(original.readAll(), QCryptographicHash::Sha256), before);
+    QCOMPARE(RegisterFile::inspect(File).status, RegisterFile::Status::Ok);
+    QCOMPARE(runSql({"SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin"}),
+             QStringList("1A,3C"));
+    QCOMPARE(runSql({"SELECT group_concat(Numar) FROM TBL_Numarare"}),
+             QStringList("2,0,2,0")); // and no doubt about them
+    QCOMPARE(runSql({"SELECT group_concat(Cheie) FROM TBL_Goluri"}), QStringList("2"));
+    QCOMPARE(runSql({"SELECT count(*) FROM TBL_Complicitate l JOIN TBL_Infractiuni i "
+                     "USING (COD_infractiune) WHERE i.CNP_C = '3'"}), QStringList("1"));
+    QCOMPARE(runSql({"PRAGMA integrity_check"}), QStringList("ok"));
+    // The persons screen filters on both stored queries without a word.
+    ScreenChain chain;
+    chain.open(ScreenKind::Persons);
+    QWidget *persons = chain.screen(ScreenKind::Persons);
+    QVERIFY(persons);
+    for (const char *filter : {"Command11", "Command13", "Command11"})
+        UiDriver::click(persons, filter);
+    UiDriver::click(persons, "Command6");
+    QCOMPARE(messages.count(), 1);
 }
 
 QTEST_MAIN(TestStartup)

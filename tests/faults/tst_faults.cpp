@@ -30,6 +30,8 @@ private slots:
     void faultDuringSave();
     void linkRefused_data();
     void linkRefused();
+    void registerPutBack_data();
+    void registerPutBack();
 
 private:
     enum Fault { Deleted, Replaced, ReadOnly, DiskFull, Locked, OtherDeletes, OtherChanges };
@@ -310,6 +312,55 @@ void TestFaults::linkRefused()
     QCOMPARE(m_session->counter(), QString("1/1"));
     QCOMPARE(m_session->state("Command2 Command3 Command5 Data1"),
              QString("Command2 Command5 Data1"));
+}
+
+void TestFaults::registerPutBack_data()
+{
+    QTest::addColumn<bool>("renamed");
+    QTest::newRow("moved into place") << true;
+    QTest::newRow("copied over") << false;
+}
+
+// A backup put back while the screens are open is the operator's: the program
+// stops using the file and never writes a byte of it.
+void TestFaults::registerPutBack()
+{
+    QFETCH(bool, renamed);
+    const QString file = m_register->path();
+    const QString backup = m_register->folder() + "/Copie.mdb";
+    QVERIFY(QFile::copy(file, backup));
+    QVERIFY(m_session->open(ScreenKind::Persons, -1));
+    QWidget *persons = m_session->form();
+    QVERIFY(change(persons, subjects().at(0).first));
+    // The save is in the register file alone: a copy of it holds the person.
+    QVERIFY(QFile::copy(file, m_register->folder() + "/Stick.mdb"));
+    QVERIFY(m_register->value("ATTACH 'Stick.mdb' AS stick").isNull());
+    QCOMPARE(m_register->value("SELECT Nume FROM stick.TBL_Zavoni WHERE CNP_C = '" + Cnp + "'")
+                 .toString(), subjects().at(0).first.text);
+    m_register->exec("DETACH stick");
+
+    QFile source(backup);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray put = source.readAll();
+    if (renamed) {
+        QVERIFY(std::rename(qPrintable(backup), qPrintable(file)) == 0);
+    } else {
+        QFile target(file);
+        QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate) && target.write(put));
+    }
+    m_messages->clear();
+    UiDriver::climb(*m_chain, ScreenKind::Accomplices, -1);
+    QVERIFY(!change(persons, subjects().at(0).second));
+    QVERIFY(m_messages->count() > 0);
+    for (const Messages::Request &box : m_messages->shown())
+        QVERIFY2(box.text.contains("înlocuit"), qPrintable(box.text));
+    UiDriver::click(persons, "Command4");
+    for (int i = 0; i < 4 && !m_chain->stack().isEmpty(); ++i)
+        UiDriver::click(m_chain->screen(m_chain->stack().last()), "Command6");
+    QVERIFY(m_chain->stack().isEmpty());
+    QFile after(file);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QVERIFY(after.readAll() == put);
 }
 
 QTEST_MAIN(TestFaults)
