@@ -1,0 +1,47 @@
+#include "backgroundwork.h"
+
+#include "output/progress.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
+
+namespace BackgroundWork {
+
+namespace {
+constexpr int Steps = 1000;
+constexpr int ShowAfterMs = 400;
+constexpr int PollMs = 100;
+} // namespace
+
+void run(QWidget *parent, const QString &label, const std::function<void(Progress *)> &work)
+{
+    Progress progress;
+    QProgressDialog dialog(label, QStringLiteral("Anulează"), 0, Steps, parent);
+    dialog.setObjectName(QStringLiteral("ProgressDialog"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(ShowAfterMs);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] {
+        progress.cancel();
+    });
+
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create(work, &progress));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const qint64 total = progress.total();
+        dialog.setValue(total > 0 ? int(progress.done() * Steps / total) : 0);
+    });
+    poll.start(PollMs);
+    thread->start();
+    loop.exec();
+    thread->wait();
+}
+
+} // namespace BackgroundWork
