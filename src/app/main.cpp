@@ -2,6 +2,7 @@
 #include "app/romanian.h"
 #include "app/screenchain.h"
 #include "app/startup.h"
+#include "reports/dailycopy.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -18,5 +19,6 @@ int main(int argc, char *argv[])
     ScreenChain chain;
     Form1 form1(&chain);
     form1.show();
+    DailyCopy::start(&form1, QStringLiteral("Zavoni.mdb"));
     return app.exec();
 }

@@ -2,9 +2,11 @@
 
 #include "backgroundwork.h"
 
+#include "output/backup.h"
 #include "output/csvexport.h"
 #include "screens/common/messages.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
@@ -14,6 +16,7 @@ namespace OutputActions {
 namespace {
 
 const QString CsvTitle = QStringLiteral("Export CSV.");
+const QString BackupTitle = QStringLiteral("Copie de siguranță.");
 
 void tell(QWidget *parent, const CsvExport::Outcome &outcome, const QString &where)
 {
@@ -64,6 +67,27 @@ void exportRegister(QWidget *parent, const QString &registerFile)
         outcome = CsvExport::writeRegister(registerFile, folder, p);
     });
     tell(parent, outcome, folder);
+}
+
+void backUp(QWidget *parent, const QString &registerFile)
+{
+    const QString target = QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Copie de siguranță"),
+        QDir(documentsFolder()).filePath(Backup::defaultName(QDate::currentDate())),
+        QStringLiteral("Registre (*.mdb)"));
+    if (target.isEmpty())
+        return;
+    Backup::Outcome outcome;
+    BackgroundWork::run(parent, QStringLiteral("Se copiază registrul..."), [&](Progress *p) {
+        outcome = Backup::copyTo(registerFile, target, p);
+    });
+    if (outcome.ok)
+        Messages::ok(parent,
+                     QStringLiteral("Copia registrului a fost scrisă în %1.")
+                         .arg(QDir::toNativeSeparators(target)),
+                     BackupTitle, Messages::Icon::Information);
+    else if (!outcome.cancelled)
+        Messages::ok(parent, outcome.problem, BackupTitle, Messages::Icon::Exclamation);
 }
 
 } // namespace OutputActions

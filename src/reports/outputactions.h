@@ -15,5 +15,6 @@ QString documentsFolder();
 void exportList(QWidget *parent, const QString &registerFile, const QString &recordSource,
                 const QString &suggestedName);
 void exportRegister(QWidget *parent, const QString &registerFile);
+void backUp(QWidget *parent, const QString &registerFile);
 
 } // namespace OutputActions
