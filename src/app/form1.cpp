@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "ui_form1.h"
 
+#include "reports/registermenu.h"
 #include "screens/common/navigator.h"
 
 Form1::Form1(Navigator *navigator, QWidget *parent)
@@ -12,6 +13,7 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     small.setPointSize(8);
     setFont(small);
     m_ui->setupUi(this);
+    RegisterMenu::addMenuBar(this, QStringLiteral("Zavoni.mdb"));
     setFixedSize(size());
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "output/figures.h"
+
+#include <QDialog>
+
+class QChartView;
+class QTabWidget;
+
+// "Statistici": the register's figures as charts, each with its numbers beside
+// it and a command that saves it as a PNG image or a PDF document.
+class StatisticsWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit StatisticsWindow(const QString &registerFile, QWidget *parent = nullptr);
+    // Opens the window modally over parent, or says why the figures cannot be read.
+    static void run(QWidget *parent, const QString &registerFile);
+
+    bool isValid() const { return m_valid; }
+    QString problem() const { return m_problem; }
+
+private:
+    enum class Shape { Bars, Pie };
+    void addPage(const QString &title, const QString &name, const QList<Figures::Count> &counts,
+                 Shape shape);
+    void save(QChartView *view, const QString &name);
+
+    QTabWidget *m_tabs;
+    bool m_valid = false;
+    QString m_problem;
+};
