@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <memory>
 #include <vector>
@@ -19,9 +21,90 @@ namespace {
 
 constexpr qint64 FlushSize = 1 << 16;
 
+QString text(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    return value.toString();
+}
+
+// The rows of a source in the order its screen lists them. A table or stored
+// query is read in one forward pass, which a million rows need; a screen's
+// SELECT goes through the record set, which knows its joins and its order.
+class Rows
+{
+public:
+    bool open(Database *db, const QString &source)
+    {
+        const Catalogue::Object *object = Catalogue::find(source);
+        if (!object) {
+            m_set = std::make_unique<Recordset>(db);
+            if (!m_set->open(source))
+                return fail(m_set->lastError());
+            m_names = m_set->fieldNames();
+            m_count = m_set->recordCount();
+            return true;
+        }
+        for (const Catalogue::Field &f : object->fields)
+            m_names << f.name;
+        QStringList columns;
+        for (const QString &name : std::as_const(m_names))
+            columns << Catalogue::quoted(name);
+        const QString from = Catalogue::quoted(object->name);
+        m_query = std::make_unique<QSqlQuery>(db->connection());
+        m_query->setForwardOnly(true);
+        if (!m_query->exec(QStringLiteral("SELECT count(*) FROM %1").arg(from))
+            || !m_query->next())
+            return fail(DataError::fromSql(m_query->lastError()));
+        m_count = m_query->value(0).toLongLong();
+        if (!m_query->exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                               .arg(columns.join(QLatin1Char(',')), from, object->keyColumn)))
+            return fail(DataError::fromSql(m_query->lastError()));
+        return true;
+    }
+
+    const QStringList &names() const { return m_names; }
+    qint64 count() const { return m_count; }
+    QString problem() const { return m_problem; }
+
+    bool next(QStringList *fields)
+    {
+        fields->clear();
+        if (m_query) {
+            if (!m_query->next()) {
+                const QSqlError error = m_query->lastError();
+                return error.isValid() ? fail(DataError::fromSql(error)) : false;
+            }
+            for (int c = 0; c < m_names.size(); ++c)
+                *fields << m_query->value(c).toString();
+            return true;
+        }
+        if (m_row >= m_set->recordCount())
+            return m_set->lastError().isError() ? fail(m_set->lastError()) : false;
+        for (int c = 0; c < m_names.size(); ++c)
+            *fields << text(m_set->valueAt(m_row, c));
+        ++m_row;
+        return true;
+    }
+
+private:
+    bool fail(const DataError &error)
+    {
+        m_problem = error.describe();
+        return false;
+    }
+
+    std::unique_ptr<Recordset> m_set;
+    int m_row = 0;
+    std::unique_ptr<QSqlQuery> m_query;
+    QStringList m_names;
+    qint64 m_count = 0;
+    QString m_problem;
+};
+
 struct Part
 {
-    std::unique_ptr<Recordset> rows;
+    Rows rows;
     std::unique_ptr<QSaveFile> file;
 };
 
@@ -36,13 +119,6 @@ QByteArray line(const QStringList &fields)
     return out + "\r\n";
 }
 
-QString text(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    return value.toString();
-}
-
 Outcome failed(const QString &problem)
 {
     return {Outcome::Failed, 0, problem};
@@ -55,9 +131,8 @@ Outcome open(Database *db, const QString &registerFile, const QString &source,
 {
     if (OwnerFiles::sameFile(target, registerFile))
         return failed(QStringLiteral("Fișierul ales este chiar registrul."));
-    part->rows = std::make_unique<Recordset>(db);
-    if (!part->rows->open(source))
-        return failed(part->rows->lastError().describe());
+    if (!part->rows.open(db, source))
+        return failed(part->rows.problem());
     part->file = std::make_unique<QSaveFile>(target);
     if (!part->file->open(QIODevice::WriteOnly) || !OwnerFiles::restrict(part->file.get()))
         return failed(part->file->errorString());
@@ -66,32 +141,30 @@ Outcome open(Database *db, const QString &registerFile, const QString &source,
 
 Outcome write(Part *part, qint64 *done, Progress *progress)
 {
-    Recordset &rows = *part->rows;
+    Rows &rows = part->rows;
     QSaveFile &file = *part->file;
-    const QStringList names = rows.fieldNames();
-    QByteArray buffer = "\xEF\xBB\xBF" + line(names);
+    QByteArray buffer = "\xEF\xBB\xBF" + line(rows.names());
     QStringList fields;
-    for (int r = 0; r < rows.recordCount(); ++r) {
-        fields.clear();
-        for (int c = 0; c < names.size(); ++c)
-            fields << text(rows.valueAt(r, c));
+    qint64 written = 0;
+    while (rows.next(&fields)) {
         buffer += line(fields);
+        ++written;
         if (buffer.size() >= FlushSize) {
             if (progress->cancelled())
                 return {Outcome::Cancelled, 0, {}};
             if (file.write(buffer) != buffer.size())
                 return failed(file.errorString());
             buffer.clear();
-            progress->setDone(*done + r);
+            progress->setDone(*done + written);
         }
     }
-    if (rows.lastError().isError())
-        return failed(rows.lastError().describe());
+    if (!rows.problem().isEmpty())
+        return failed(rows.problem());
     if (file.write(buffer) != buffer.size())
         return failed(file.errorString());
-    *done += rows.recordCount();
+    *done += written;
     progress->setDone(*done);
-    return {Outcome::Done, rows.recordCount(), {}};
+    return {Outcome::Done, written, {}};
 }
 
 // Writes the parts in turn and makes them appear only when every one is whole.
@@ -99,7 +172,7 @@ Outcome writeAll(std::vector<Part> &parts, Progress *progress)
 {
     qint64 total = 0;
     for (const Part &p : parts)
-        total += p.rows->recordCount();
+        total += p.rows.count();
     progress->setTotal(total);
     qint64 done = 0;
     for (Part &p : parts) {

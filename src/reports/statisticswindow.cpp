@@ -1,9 +1,11 @@
 #include "statisticswindow.h"
 
+#include "backgroundwork.h"
 #include "outputactions.h"
 
 #include "data/database.h"
 #include "output/ownerfiles.h"
+#include "output/progress.h"
 #include "screens/common/messages.h"
 
 #include <QBarCategoryAxis>
@@ -97,7 +99,7 @@ QTableWidget *numbers(const QList<Figures::Count> &counts, const QString &name)
 
 } // namespace
 
-StatisticsWindow::StatisticsWindow(const QString &registerFile, QWidget *parent)
+StatisticsWindow::StatisticsWindow(const Figures::Register &figures, QWidget *parent)
     : QDialog(parent)
     , m_tabs(new QTabWidget(this))
 {
@@ -108,14 +110,6 @@ StatisticsWindow::StatisticsWindow(const QString &registerFile, QWidget *parent)
     layout->addWidget(m_tabs);
     resize(900, 600);
 
-    DataError error;
-    Figures::Register figures;
-    const auto db = Database::open(registerFile, &error);
-    m_valid = db && Figures::read(*db, &figures, &error);
-    if (!m_valid) {
-        m_problem = error.describe();
-        return;
-    }
     addPage(QStringLiteral("Infracțiuni după tip"), QStringLiteral("OffencesByType"),
             figures.offencesByType, Shape::Bars);
     addPage(QStringLiteral("Pedepse după fel"), QStringLiteral("PenaltiesByKind"),
@@ -128,14 +122,26 @@ StatisticsWindow::StatisticsWindow(const QString &registerFile, QWidget *parent)
 
 void StatisticsWindow::run(QWidget *parent, const QString &registerFile)
 {
-    StatisticsWindow window(registerFile, parent);
-    if (!window.isValid()) {
+    Figures::Register figures;
+    DataError error;
+    bool read = false;
+    bool cancelled = false;
+    BackgroundWork::run(parent, QStringLiteral("Se numără înregistrările..."),
+                        [&](Progress *progress) {
+                            const auto db = Database::open(registerFile, &error);
+                            read = db && Figures::read(*db, &figures, &error);
+                            cancelled = progress->cancelled();
+                        });
+    if (cancelled)
+        return;
+    if (!read) {
         Messages::ok(parent,
                      QStringLiteral("Cifrele registrului nu pot fi citite: %1")
-                         .arg(window.problem()),
+                         .arg(error.describe()),
                      QStringLiteral("Statistici."), Messages::Icon::Exclamation);
         return;
     }
+    StatisticsWindow window(figures, parent);
     window.exec();
 }
 

@@ -14,12 +14,10 @@ class StatisticsWindow : public QDialog
     Q_OBJECT
 
 public:
-    explicit StatisticsWindow(const QString &registerFile, QWidget *parent = nullptr);
-    // Opens the window modally over parent, or says why the figures cannot be read.
+    explicit StatisticsWindow(const Figures::Register &figures, QWidget *parent = nullptr);
+    // Counts in the background, then opens the window modally over parent, or
+    // says why the figures cannot be read.
     static void run(QWidget *parent, const QString &registerFile);
-
-    bool isValid() const { return m_valid; }
-    QString problem() const { return m_problem; }
 
 private:
     enum class Shape { Bars, Pie };
@@ -28,6 +26,4 @@ private:
     void save(QChartView *view, const QString &name);
 
     QTabWidget *m_tabs;
-    bool m_valid = false;
-    QString m_problem;
 };
