@@ -90,8 +90,7 @@ QString defaultName(const QDate &day)
 
 Outcome copyTo(const QString &registerFile, const QString &target, Progress *progress)
 {
-    if (OwnerFiles::sameFile(target, registerFile)
-        || QFileInfo(target).absoluteFilePath() == QFileInfo(registerFile).absoluteFilePath())
+    if (OwnerFiles::replacesRegister(target, registerFile))
         return failed(target, QStringLiteral("o copie nu se scrie peste registru"));
     DataError error;
     auto db = Database::open(registerFile, &error);

@@ -129,7 +129,7 @@ Outcome failed(const QString &problem)
 Outcome open(Database *db, const QString &registerFile, const QString &source,
              const QString &target, Part *part)
 {
-    if (OwnerFiles::sameFile(target, registerFile))
+    if (OwnerFiles::replacesRegister(target, registerFile))
         return failed(QStringLiteral("Fișierul ales este chiar registrul."));
     if (!part->rows.open(db, source))
         return failed(part->rows.problem());

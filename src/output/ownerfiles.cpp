@@ -1,7 +1,9 @@
 #include "ownerfiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -31,12 +33,20 @@ bool prepare(const QString &fileName, QString *problem)
     return true;
 }
 
-bool sameFile(const QString &a, const QString &b)
+bool replacesRegister(const QString &target, const QString &registerFile)
 {
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-           && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
-           && sa.st_ino == sb.st_ino;
+    struct stat st, sr;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0
+        && ::stat(QFile::encodeName(registerFile).constData(), &sr) == 0
+        && st.st_dev == sr.st_dev && st.st_ino == sr.st_ino)
+        return true;
+    const QString reg = QFileInfo(registerFile).canonicalFilePath();
+    QFileInfo info(target);
+    const QString folder = info.absoluteDir().canonicalPath();
+    const QString path = folder.isEmpty() ? info.absoluteFilePath()
+                                          : folder + QLatin1Char('/') + info.fileName();
+    return path == reg || path == reg + QLatin1String("-wal")
+           || path == reg + QLatin1String("-shm") || path == reg + QLatin1String("-journal");
 }
 
 QString describeErrno(int error)

@@ -131,6 +131,7 @@ void TestBackup::nothingLeftBehind_data()
     QTest::newRow("the register itself") << "Zavoni.mdb" << false << "peste registru";
     QTest::newRow("the register by another path") << "./lipsa/../Zavoni.mdb" << false
                                                    << "peste registru";
+    QTest::newRow("the register's log") << "Zavoni.mdb-wal" << false << "peste registru";
     QTest::newRow("cancelled") << "copie.mdb" << true << "";
 }
 
