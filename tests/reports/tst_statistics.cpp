@@ -1,13 +1,8 @@
 #include "common/testregister.h"
 
-#include "app/form1.h"
-#include "app/screenchain.h"
 #include "data/database.h"
 #include "reports/statisticswindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QTimer>
 
 #include <QTableWidget>
 #include <QTest>
@@ -22,7 +17,6 @@ private slots:
     void initTestCase();
     void figures_data();
     void figures();
-    void fromStartWindow();
 
 private:
     std::unique_ptr<TestRegister> m_reg;
@@ -81,26 +75,6 @@ void TestStatistics::figures()
     const QList<QTableWidgetItem *> found = numbers->findItems(label, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     QCOMPARE(numbers->item(found.first()->row(), 1)->text().toInt(), m_reg->count(table, where));
-}
-
-void TestStatistics::fromStartWindow()
-{
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.show();
-    // The figures are counted in the background first; the window comes after.
-    bool opened = false;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, [&opened] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == "StatisticsWindow") {
-            opened = true;
-            modal->close();
-        }
-    });
-    closer.start(10);
-    form1.findChild<QAction *>("StatisticsAction")->trigger();
-    QVERIFY(opened);
 }
 
 QTEST_MAIN(TestStatistics)
