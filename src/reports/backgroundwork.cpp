@@ -24,6 +24,7 @@ void run(QWidget *parent, const QString &label, const std::function<void(Progres
     dialog.setObjectName(QStringLiteral("ProgressDialog"));
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(ShowAfterMs);
+    dialog.reset(); // shown below, not by its own timer
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] {
@@ -40,7 +41,14 @@ void run(QWidget *parent, const QString &label, const std::function<void(Progres
     });
     poll.start(PollMs);
     thread->start();
-    loop.exec();
+    // Short work ends before a dialog would be worth showing; until then the
+    // operator's clicks wait, so nothing can close the window under the work.
+    QTimer::singleShot(ShowAfterMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!thread->isFinished()) {
+        dialog.show();
+        loop.exec();
+    }
     thread->wait();
 }
 

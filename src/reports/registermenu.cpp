@@ -1,5 +1,6 @@
 #include "registermenu.h"
 
+#include "dossier.h"
 #include "outputactions.h"
 #include "statisticswindow.h"
 
@@ -46,6 +47,30 @@ QMenuBar *addMenuBar(QWidget *window, const QString &registerFile)
     window->resize(window->width(), window->height() + height);
     bar->setGeometry(0, 0, window->width(), height);
     return bar;
+}
+
+void addListMenu(QMenuBar *bar, QWidget *window, const QString &registerFile,
+                 const ListSource &list)
+{
+    QMenu *menu = bar->addMenu(QStringLiteral("&Listă"));
+    menu->setObjectName(QStringLiteral("ListMenu"));
+    QAction *csv = menu->addAction(QStringLiteral("&Exportă lista în CSV..."), window,
+                                   [window, registerFile, list] {
+                                       OutputActions::exportList(window, registerFile,
+                                                                 list.recordSource(),
+                                                                 list.fileStem);
+                                   });
+    csv->setObjectName(QStringLiteral("ExportListAction"));
+    if (!list.personCnp)
+        return;
+    QAction *dossier = menu->addAction(QStringLiteral("&Dosarul persoanei..."), window,
+                                       [window, registerFile, list] {
+                                           const QString cnp = list.personCnp();
+                                           if (!cnp.isEmpty())
+                                               Dossier::show(window, registerFile, cnp);
+                                       });
+    dossier->setObjectName(QStringLiteral("DossierAction"));
+    dossier->setShortcut(QKeySequence::Print);
 }
 
 } // namespace RegisterMenu

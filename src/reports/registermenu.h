@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QMenuBar;
 class QWidget;
 
@@ -14,5 +16,16 @@ namespace RegisterMenu {
 // A bar holding "Registru" ("Statistici", "Copie de siguranță...", the whole
 // register to CSV); a screen adds its own menus to it.
 QMenuBar *addMenuBar(QWidget *window, const QString &registerFile);
+
+// What a data screen offers of its list: the list as CSV and, where a person is
+// current, that person's dossier (Ctrl+P).
+struct ListSource
+{
+    QString fileStem;                      // the name the CSV is offered under
+    std::function<QString()> recordSource; // the list as the screen selects it now
+    std::function<QString()> personCnp;    // none on a screen without a person
+};
+void addListMenu(QMenuBar *bar, QWidget *window, const QString &registerFile,
+                 const ListSource &list);
 
 } // namespace RegisterMenu

@@ -3,11 +3,15 @@
 #include "app/form1.h"
 #include "app/screenchain.h"
 #include "output/backup.h"
+#include "output/progress.h"
+#include "reports/backgroundwork.h"
 #include "reports/dailycopy.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +21,7 @@ class TestBackground : public QObject
 
 private slots:
     void statisticsFromStartWindow();
+    void cancelFromDialog();
     void dailyCopy_data();
     void dailyCopy();
 };
@@ -40,6 +45,32 @@ void TestBackground::statisticsFromStartWindow()
     closer.start(10);
     form1.findChild<QAction *>("StatisticsAction")->trigger();
     QVERIFY(opened);
+}
+
+void TestBackground::cancelFromDialog()
+{
+    QWidget window;
+    window.show();
+    QString button;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, this, [&button] {
+        auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible()) {
+            auto *cancel = dialog->findChild<QPushButton *>();
+            button = cancel->text();
+            cancel->click();
+        }
+    });
+    clicker.start(50);
+    bool cancelled = false;
+    BackgroundWork::run(&window, "Se lucrează...", [&cancelled](Progress *progress) {
+        progress->setTotal(100);
+        while (!progress->cancelled())
+            QThread::msleep(5);
+        cancelled = true;
+    });
+    QVERIFY(cancelled);
+    QCOMPARE(button, "Anulează");
 }
 
 void TestBackground::dailyCopy_data()
