@@ -27,11 +27,11 @@ void run(QWidget *parent, const QString &label, const std::function<void(Progres
     dialog.reset(); // shown below, not by its own timer
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] {
-        progress.cancel();
-    });
-
     QEventLoop loop;
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&progress, &loop] {
+        progress.cancel();
+        loop.quit();
+    });
     std::unique_ptr<QThread> thread(QThread::create(work, &progress));
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     QTimer poll;
@@ -49,6 +49,10 @@ void run(QWidget *parent, const QString &label, const std::function<void(Progres
         dialog.show();
         loop.exec();
     }
+    // Cancelled, the work stops at its next step; the hidden dialog no longer
+    // holds the window, so its input waits again until then.
+    if (!thread->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     thread->wait();
 }
 
