@@ -177,13 +177,21 @@ void StatisticsWindow::save(QChartView *view, const QString &name)
         QStringLiteral("Imagine PNG (*.png);;Document PDF (*.pdf)"), &filter);
     if (target.isEmpty())
         return;
-    const bool asPdf = filter.contains(QStringLiteral("*.pdf"));
-    const QString suffix = asPdf ? QStringLiteral(".pdf") : QStringLiteral(".png");
+    const QString suffix =
+        filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral(".pdf") : QStringLiteral(".png");
     if (!target.endsWith(suffix, Qt::CaseInsensitive))
         target += suffix;
+    QString problem;
+    if (!writeChart(view, target, &problem))
+        Messages::ok(this, QStringLiteral("Graficul nu a fost salvat: %1").arg(problem),
+                     QStringLiteral("Statistici."), Messages::Icon::Exclamation);
+}
+
+bool StatisticsWindow::writeChart(QChartView *view, const QString &target, QString *problem)
+{
     QSaveFile file(target);
     bool ok = file.open(QIODevice::WriteOnly) && OwnerFiles::restrict(&file);
-    if (ok && asPdf) {
+    if (ok && target.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QPdfWriter pdf(&file);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageOrientation(QPageLayout::Landscape);
@@ -192,8 +200,8 @@ void StatisticsWindow::save(QChartView *view, const QString &name)
     } else if (ok) {
         ok = view->grab().save(&file, "PNG");
     }
-    if (!ok || !file.commit())
-        Messages::ok(this,
-                     QStringLiteral("Graficul nu a fost salvat: %1").arg(file.errorString()),
-                     QStringLiteral("Statistici."), Messages::Icon::Exclamation);
+    if (ok && file.commit())
+        return true;
+    *problem = file.errorString();
+    return false;
 }

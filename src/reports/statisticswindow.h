@@ -18,6 +18,8 @@ public:
     // Counts in the background, then opens the window modally over parent, or
     // says why the figures cannot be read.
     static void run(QWidget *parent, const QString &registerFile);
+    // A PNG image, or a PDF document when the name ends so; its owner's only.
+    static bool writeChart(QChartView *view, const QString &target, QString *problem);
 
 private:
     enum class Shape { Bars, Pie };

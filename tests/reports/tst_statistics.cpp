@@ -4,6 +4,9 @@
 #include "reports/statisticswindow.h"
 
 
+#include <QChartView>
+#include <QDir>
+#include <QFile>
 #include <QTableWidget>
 #include <QTest>
 
@@ -17,9 +20,12 @@ private slots:
     void initTestCase();
     void figures_data();
     void figures();
+    void savedChart_data();
+    void savedChart();
 
 private:
     std::unique_ptr<TestRegister> m_reg;
+    Figures::Register m_figures;
 };
 
 void TestStatistics::initTestCase()
@@ -35,6 +41,8 @@ void TestStatistics::initTestCase()
     const char *penalties[] = {"A", "D", "S", "A", "A"};
     for (int i = 0; i < 5; ++i)
         reg.addOffence("1800101123456", types[i], penalties[i], {{"Ispasit", i % 2}});
+    DataError error;
+    QVERIFY(Figures::read(*Database::open(reg.path(), &error), &m_figures, &error));
 }
 
 void TestStatistics::figures_data()
@@ -66,15 +74,35 @@ void TestStatistics::figures()
     QFETCH(QString, label);
     QFETCH(QString, table);
     QFETCH(QString, where);
-    DataError error;
-    Figures::Register figures;
-    QVERIFY(Figures::read(*Database::open(m_reg->path(), &error), &figures, &error));
-    StatisticsWindow window(figures);
+    StatisticsWindow window(m_figures);
     auto *numbers = window.findChild<QTableWidget *>(chart + "Numbers");
     QVERIFY(numbers);
     const QList<QTableWidgetItem *> found = numbers->findItems(label, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     QCOMPARE(numbers->item(found.first()->row(), 1)->text().toInt(), m_reg->count(table, where));
+}
+
+void TestStatistics::savedChart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("magic");
+    QTest::newRow("PNG") << "grafic.png" << QByteArray("\x89PNG");
+    QTest::newRow("PDF") << "grafic.pdf" << QByteArray("%PDF");
+}
+
+void TestStatistics::savedChart()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, magic);
+    StatisticsWindow window(m_figures);
+    const QString target = QDir(m_reg->folder()).filePath(name);
+    QString problem;
+    QVERIFY(StatisticsWindow::writeChart(window.findChild<QChartView *>("ServedChart"), target,
+                                         &problem));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(magic.size()) == magic);
+    QCOMPARE(file.permissions() & 0x0077, 0); // none for group or others
 }
 
 QTEST_MAIN(TestStatistics)
