@@ -221,6 +221,10 @@ Outcome writeRegister(const QString &registerFile, const QString &folder, Progre
     auto db = Database::open(registerFile, &error);
     if (!db)
         return failed(error.describe());
+    // One read transaction: the five files agree with each other, as the tables
+    // did at one moment, while the screens go on saving.
+    if (!db->exec(QStringLiteral("BEGIN"), &error))
+        return failed(error.describe());
     std::vector<Part> parts(5);
     const QString tables[] = {Catalogue::Persons, Catalogue::Offences, Catalogue::Accomplices,
                               Catalogue::Links, Catalogue::Articles};
