@@ -1,9 +1,15 @@
 #include "startup.h"
 
+#include "app/form1.h"
+#include "app/romanian.h"
+#include "app/screenchain.h"
 #include "data/registerfile.h"
+#include "reports/dailycopy.h"
 #include "screens/common/messages.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QLocale>
 
 namespace Startup {
 
@@ -12,10 +18,14 @@ bool prepareRegister(const QString &fileName)
     const RegisterFile::Check check = RegisterFile::inspect(fileName);
     const QString title = QStringLiteral("Evidenta zavonilor");
     if (check.status == RegisterFile::Status::Missing) {
+        // The folder stands on its own line, its spaces and hyphens unbreakable, so
+        // the box wraps it only after a separator, never inside a folder's name.
+        QString folder = QDir::toNativeSeparators(QDir::currentPath());
+        folder.replace(QLatin1Char(' '), QChar(0x00A0)).replace(QLatin1Char('-'), QChar(0x2011));
         const QString question =
-            QStringLiteral("Fisierul %1 nu a fost găsit în folderul curent (%2).\n\n"
+            QStringLiteral("Fisierul %1 nu a fost găsit în folderul curent:\n%2\n\n"
                            "Creati aici un registru gol ?")
-                .arg(fileName, QDir::toNativeSeparators(QDir::currentPath()));
+                .arg(fileName, folder);
         if (!Messages::askYes(nullptr, question, title, Messages::Icon::Question))
             return false;
         QString problem;
@@ -39,6 +49,29 @@ bool prepareRegister(const QString &fileName)
         return false;
     }
     return true;
+}
+
+void setLanguage(QCoreApplication &app)
+{
+    static RomanianQtTexts romanian;
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    app.installTranslator(&romanian);
+}
+
+int run(int &argc, char **argv, const Options &options)
+{
+    QApplication app(argc, argv);
+    setLanguage(app);
+    const QString fileName = QStringLiteral("Zavoni.mdb");
+    if (options.sweep ? !prepareRegister(fileName)
+                      : RegisterFile::inspect(fileName).status != RegisterFile::Status::Ok)
+        return 1;
+    ScreenChain chain;
+    Form1 form1(&chain);
+    form1.warnIfReadableByOthers(fileName);
+    form1.show();
+    DailyCopy::start(&form1, fileName);
+    return options.loop ? options.loop(&form1) : app.exec();
 }
 
 } // namespace Startup

@@ -1,10 +1,68 @@
 #include "fieldrules.h"
 
+#include <QTextBoundaryFinder>
+#include <QVariant>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
 namespace FieldRules {
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+            --count;
+    }
+    return count;
+}
+
+QString firstCharacters(const QString &text, qsizetype count)
+{
+    if (characterCount(text) <= count)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype characters = 0;
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary()) {
+        characters += characterCount(QStringView(text).sliced(kept, at - kept));
+        if (characters > count)
+            break;
+        kept = at;
+    }
+    return text.left(kept);
+}
+
+QString wholeCharacters(const QString &text)
+{
+    QString whole = text;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        const QChar c = whole.at(i);
+        if (c.isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            whole[i] = QChar::ReplacementCharacter;
+    }
+    return whole;
+}
+
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : line) {
+        switch (c.unicode()) {
+        case 0x0a: case 0x0b: case 0x0c: case 0x0d: case 0x85: case 0x2028: case 0x2029:
+            c = QLatin1Char(' ');
+            break;
+        default:
+            break;
+        }
+    }
+    return line;
+}
 
 QString trim(const QString &text)
 {
@@ -82,6 +140,15 @@ QString decimalText(double value)
     return text;
 }
 
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double)
+        return decimalText(value.toDouble());
+    return value.toString();
+}
+
 QString cnpForm(const QString &text)
 {
     return decimalText(leadingNumber(trimUpper(text)));
@@ -90,6 +157,11 @@ QString cnpForm(const QString &text)
 QString fineForm(const QString &text)
 {
     return decimalText(std::fabs(leadingNumber(text)));
+}
+
+bool hasSectors(const QString &locality)
+{
+    return trimUpper(locality) == QLatin1String("BUCURESTI");
 }
 
 } // namespace FieldRules

@@ -1,25 +1,17 @@
 #include "datacontrol.h"
+#include "onelineinput.h"
 
 #include "data/database.h"
+#include "rules/fieldrules.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
 namespace {
-
-QString displayText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
-}
 
 QString boxText(const QWidget *box)
 {
@@ -32,20 +24,12 @@ QString boxText(const QWidget *box)
     return {};
 }
 
-const char *const DesignMaxLength = "designMaxLength";
-
 void setBoxText(QWidget *box, const QString &text)
 {
     if (auto *line = qobject_cast<QLineEdit *>(box)) {
         // A longer value written by another tool is shown whole, so that a
         // save does not cut it to the box's limit.
-        QVariant design = line->property(DesignMaxLength);
-        if (!design.isValid()) {
-            design = line->maxLength();
-            line->setProperty(DesignMaxLength, design);
-        }
-        line->setMaxLength(qMax(design.toInt(), int(text.size())));
-        line->setText(text);
+        OneLineInput::of(line)->setText(text);
         line->setCursorPosition(0);
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(box)) {
         plain->setPlainText(text);
@@ -66,10 +50,18 @@ DataControl::DataControl(QWidget *parent)
     layout->setSpacing(0);
     const char *texts[] = {"|<", "<", ">", ">|"};
     const char *names[] = {"First", "Previous", "Next", "Last"};
+    const QString tips[] = {QStringLiteral("Primul"), QStringLiteral("Anteriorul"),
+                            QStringLiteral("Următorul"), QStringLiteral("Ultimul")};
+    const QString moves[] = {QStringLiteral("primul rând"), QStringLiteral("rândul anterior"),
+                             QStringLiteral("rândul următor"), QStringLiteral("ultimul rând")};
     for (int i = 0; i < 4; ++i) {
         auto *arrow = new QToolButton(this);
         arrow->setText(QString::fromLatin1(texts[i]));
         arrow->setObjectName(QString::fromLatin1(names[i]));
+        // A screen reader would otherwise spell out the arrow's glyphs.
+        arrow->setToolTip(tips[i]);
+        arrow->setAccessibleName(tips[i]);
+        arrow->setAccessibleDescription(QStringLiteral("Trece la ") + moves[i]);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setAutoRaise(false);
         // Narrow arrows leave the counter room within the bar's designed width.
@@ -77,6 +69,10 @@ DataControl::DataControl(QWidget *parent)
         m_arrows << arrow;
     }
     m_caption->setAlignment(Qt::AlignCenter);
+    // Its name stays the counter itself, read again at each move.
+    m_caption->setObjectName(QStringLiteral("counter"));
+    m_caption->setAccessibleDescription(
+        QStringLiteral("Numărul rândului curent, o bară oblică și numărul de rânduri"));
     m_caption->setFrameShape(QFrame::StyledPanel);
     layout->addWidget(m_arrows[0]);
     layout->addWidget(m_arrows[1]);
@@ -152,6 +148,9 @@ void DataControl::bindBoxes(QWidget *form)
 
 void DataControl::bind(QWidget *box, const QString &field)
 {
+    // A bound one-line box keeps its rules from the start, whatever reaches it.
+    if (auto *line = qobject_cast<QLineEdit *>(box))
+        OneLineInput::of(line);
     m_bindings.append({box, field, boxText(box)});
 }
 
@@ -170,7 +169,7 @@ void DataControl::showRow()
         if (!b.box)
             continue;
         const QString text =
-            (adding || none) ? QString() : displayText(m_recordset->value(b.field));
+            (adding || none) ? QString() : FieldRules::valueText(m_recordset->value(b.field));
         setBoxText(b.box, text);
         b.shown = boxText(b.box);
     }
@@ -190,7 +189,7 @@ void DataControl::writeBoxes()
         if (qobject_cast<QCheckBox *>(b.box.data()))
             value = (text == QLatin1String("1"));
         else if (!text.isEmpty())
-            value = text;
+            value = FieldRules::wholeCharacters(text); // UTF-8 has no half character
         if (adding && value.isNull())
             continue;
         m_recordset->setValue(b.field, value);

@@ -1,11 +1,16 @@
 #include "widgetrules.h"
 
+#include "messages.h"
+
 #include "rules/fieldrules.h"
+#include "widgets/onelineinput.h"
 
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+
+#include <functional>
 
 namespace WidgetRules {
 
@@ -35,41 +40,43 @@ private:
     std::function<void()> m_handler;
 };
 
-} // namespace
-
 void onLostFocus(QWidget *box, std::function<void()> handler)
 {
     box->installEventFilter(new LostFocusFilter(box, std::move(handler)));
 }
 
-void setText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
-}
+} // namespace
 
-void trimUpperOnLeave(QLineEdit *box)
+void onLeave(QLineEdit *box, Rule rule, const QString &refusalTitle)
 {
-    onLostFocus(box, [box] { setText(box, FieldRules::trimUpper(box->text())); });
-}
-
-void trimOnLeave(QLineEdit *box)
-{
-    onLostFocus(box, [box] { setText(box, FieldRules::trim(box->text())); });
-}
-
-void trimOnLeave(QPlainTextEdit *box)
-{
-    onLostFocus(box, [box] {
-        const QString trimmed = FieldRules::trim(box->toPlainText());
-        if (trimmed != box->toPlainText())
-            box->setPlainText(trimmed);
+    onLostFocus(box, [box, rule, refusalTitle] {
+        const QString kept = rule(box->text());
+        if (kept == box->text())
+            return;
+        OneLineInput *input = OneLineInput::of(box);
+        const qsizetype length = FieldRules::characterCount(kept);
+        if (length > input->limit() && !refusalTitle.isEmpty()) {
+            Messages::ok(box->window(),
+                         QStringLiteral("Valoarea %1 are %2 caractere, dar câmpul poate avea "
+                                        "cel mult %3. Corectați ce ați introdus.")
+                             .arg(kept)
+                             .arg(length)
+                             .arg(input->limit()),
+                         refusalTitle, Messages::Icon::Exclamation);
+            box->setFocus();
+            return;
+        }
+        input->setText(kept);
     });
 }
 
-void cnpOnLeave(QLineEdit *box)
+void onLeave(QPlainTextEdit *box, Rule rule)
 {
-    onLostFocus(box, [box] { setText(box, FieldRules::cnpForm(box->text())); });
+    onLostFocus(box, [box, rule] {
+        const QString kept = rule(box->toPlainText());
+        if (kept != box->toPlainText())
+            box->setPlainText(kept);
+    });
 }
 
 } // namespace WidgetRules
