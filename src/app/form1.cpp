@@ -16,7 +16,7 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     small.setPointSize(8);
     setFont(small);
     m_ui->setupUi(this);
-    RegisterMenu::addMenuBar(this, QStringLiteral("Zavoni.mdb"));
+    RegisterMenu::addRegisterCommands(this, QStringLiteral("Zavoni.mdb"));
     setFixedSize(size());
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

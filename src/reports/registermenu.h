@@ -4,28 +4,20 @@
 
 #include <functional>
 
-class QMenuBar;
+class DataControl;
 class QWidget;
 
-// The commands that take the register out of the program, in a menu bar that a
-// window laid out by hand can take on without its designed controls moving
-// relative to each other: they move down by the bar's height, and so does the
-// window's foot.
+// The commands that take the register out of the program, in the menu bar
+// above a window's designed controls.
 namespace RegisterMenu {
 
-// A bar holding "Registru" ("Statistici", "Copie de siguranță...", the whole
-// register to CSV); a screen adds its own menus to it.
-QMenuBar *addMenuBar(QWidget *window, const QString &registerFile);
+// "Registru": "Statistici", "Copie de siguranță...", the whole register to CSV.
+void addRegisterCommands(QWidget *window, const QString &registerFile);
 
-// What a data screen offers of its list: the list as CSV and, where a person is
-// current, that person's dossier (Ctrl+P).
-struct ListSource
-{
-    QString fileStem;                      // the name the CSV is offered under
-    std::function<QString()> recordSource; // the list as the screen selects it now
-    std::function<QString()> personCnp;    // none on a screen without a person
-};
-void addListMenu(QMenuBar *bar, QWidget *window, const QString &registerFile,
-                 const ListSource &list);
+// "Listă" of a data screen: its list as CSV, as its navigation bar selects it
+// when asked (offered under fileStem), and, given the CNP of the person a
+// screen is about, that person's dossier (Ctrl+P).
+void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
+                     const std::function<QString()> &personCnp = {});
 
 } // namespace RegisterMenu

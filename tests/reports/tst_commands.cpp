@@ -1,3 +1,4 @@
+#include "common/screensession.h"
 #include "common/testregister.h"
 
 #include "app/form1.h"
@@ -15,39 +16,81 @@
 #include <QTest>
 #include <QTimer>
 
-class TestBackground : public QObject
+namespace {
+
+// Closes the modal window of that name once it shows, and gives its title.
+class Closer : public QObject
+{
+public:
+    explicit Closer(const QString &name)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, name] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == name) {
+                m_title = modal->windowTitle();
+                modal->close();
+            }
+        });
+        m_timer.start(10);
+    }
+    QString title() const { return m_title; }
+
+private:
+    QTimer m_timer;
+    QString m_title;
+};
+
+} // namespace
+
+// The commands the menus add, and the work they leave to other threads.
+class TestCommands : public QObject
 {
     Q_OBJECT
 
 private slots:
     void statisticsFromStartWindow();
+    void dossierFromScreens_data();
+    void dossierFromScreens();
     void cancelFromDialog();
     void dailyCopy_data();
     void dailyCopy();
 };
 
-void TestBackground::statisticsFromStartWindow()
+void TestCommands::statisticsFromStartWindow()
 {
     TestRegister reg;
     ScreenChain chain;
     Form1 form1(&chain);
     form1.show();
     // The figures are counted in the background first; the window comes after.
-    bool opened = false;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, [&opened] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == "StatisticsWindow") {
-            opened = true;
-            modal->close();
-        }
-    });
-    closer.start(10);
+    Closer closer("StatisticsWindow");
     form1.findChild<QAction *>("StatisticsAction")->trigger();
-    QVERIFY(opened);
+    QCOMPARE(closer.title(), "Statistici");
 }
 
-void TestBackground::cancelFromDialog()
+void TestCommands::dossierFromScreens_data()
+{
+    QTest::addColumn<bool>("fromOffences");
+    QTest::newRow("persons screen") << false;
+    QTest::newRow("offences screen") << true;
+}
+
+void TestCommands::dossierFromScreens()
+{
+    QFETCH(bool, fromOffences);
+    ScreenSession session;
+    session.reg.addPerson("1000000000001", "POPESCU");
+    session.reg.addPerson("2000000000002", "ȘTEFĂNESCU", "F", {{"Prenume", "ANA"}});
+    QVERIFY(session.open(fromOffences ? ScreenKind::Offences : ScreenKind::Persons, 1));
+    QWidget *screen = session.form();
+    QVERIFY(UiDriver::activate(screen));
+    Closer closer("DossierPreview");
+    QTest::keyClick(screen, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(closer.title(), "Dosarul persoanei ȘTEFĂNESCU ANA (C.N.P. 2000000000002)");
+    QCOMPARE(session.messages.count(), 0);
+}
+
+void TestCommands::cancelFromDialog()
 {
     QWidget window;
     window.show();
@@ -73,14 +116,14 @@ void TestBackground::cancelFromDialog()
     QCOMPARE(button, "Anulează");
 }
 
-void TestBackground::dailyCopy_data()
+void TestCommands::dailyCopy_data()
 {
     QTest::addColumn<bool>("closeAtOnce");
     QTest::newRow("window stays") << false;
     QTest::newRow("window closed during the copy") << true;
 }
 
-void TestBackground::dailyCopy()
+void TestCommands::dailyCopy()
 {
     QFETCH(bool, closeAtOnce);
     TestRegister reg;
@@ -101,5 +144,5 @@ void TestBackground::dailyCopy()
     QVERIFY(!window->findChild<DailyCopy *>());
 }
 
-QTEST_MAIN(TestBackground)
-#include "tst_background.moc"
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"

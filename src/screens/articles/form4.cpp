@@ -3,6 +3,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -19,6 +20,7 @@ Form4::Form4(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Articole din ziare"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("articole"));
     // The publication and the author are the long columns; the date takes the rest.
     QHeaderView *header = m_ui->DBGrid1->horizontalHeader();
     header->resizeSection(0, 180);

@@ -5,6 +5,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -53,6 +54,8 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("infractiuni"),
+                                  [this] { return m_ui->Label11->text(); });
     // The longest offence type is read whole; the two flags need little room.
     m_ui->DBGrid1->setColumnWidth(0, 220);
     m_ui->DBGrid1->setColumnWidth(1, 90);
