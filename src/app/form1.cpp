@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "ui_form1.h"
 
+#include "reports/registermenu.h"
 #include "screens/common/desktopkeys.h"
 #include "screens/common/navigator.h"
 #include "widgets/remembered.h"
@@ -27,6 +28,7 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
     small.setPointSize(8);
     setFont(small);
     m_ui->setupUi(this);
+    RegisterMenu::addRegisterCommands(this, QStringLiteral("Zavoni.mdb"));
     setFixedSize(size());
     DesktopKeys::apply(this);
     // Where the operator left it, unless no display shows that place any more.

@@ -4,6 +4,7 @@
 #include "app/romanian.h"
 #include "app/screenchain.h"
 #include "data/registerfile.h"
+#include "reports/dailycopy.h"
 #include "screens/common/messages.h"
 
 #include <QApplication>
@@ -113,6 +114,7 @@ int run(int &argc, char **argv, const Options &options)
     Form1 form1(&chain);
     form1.warnIfReadableByOthers(fileName);
     form1.show();
+    DailyCopy::start(&form1, fileName);
     return options.loop ? options.loop(&form1) : app.exec();
 }
 

@@ -3,6 +3,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -21,6 +22,7 @@ Form3::Form3(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Complici"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("complici"));
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,

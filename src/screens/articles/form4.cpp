@@ -3,6 +3,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -17,6 +18,7 @@ Form4::Form4(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Articole din ziare"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("articole"));
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form4::Data1_Reposition);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form4::Command1_Click);

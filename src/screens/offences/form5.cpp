@@ -5,6 +5,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -52,6 +53,8 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("infractiuni"),
+                                  [this] { return m_ui->Label11->text(); });
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form5::Data1_Reposition);
     connect(m_ui->Option1, &QRadioButton::clicked, this, &Form5::Option1_Click);

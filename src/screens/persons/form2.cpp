@@ -3,6 +3,7 @@
 
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "reports/registermenu.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
@@ -27,6 +28,11 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Persoanele zavone"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
+    RegisterMenu::addRegisterCommands(this, m_ui->Data1->databaseName());
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("persoane"), [this] {
+        return recordset()->eof() ? QString()
+                                  : recordset()->value(QStringLiteral("CNP_C")).toString();
+    });
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,

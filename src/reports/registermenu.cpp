@@ -1,0 +1,54 @@
+#include "registermenu.h"
+
+#include "dossier.h"
+#include "outputactions.h"
+#include "statisticswindow.h"
+
+#include "screens/common/menubar.h"
+#include "widgets/datacontrol.h"
+
+#include <QMenu>
+
+namespace RegisterMenu {
+
+void addRegisterCommands(QWidget *window, const QString &registerFile)
+{
+    QMenu *menu = ScreenMenu::menu(window, QStringLiteral("&Registru"));
+    menu->setObjectName(QStringLiteral("RegisterMenu"));
+    menu->addAction(QStringLiteral("&Statistici"), window, [window, registerFile] {
+            StatisticsWindow::run(window, registerFile);
+        })->setObjectName(QStringLiteral("StatisticsAction"));
+    menu->addAction(QStringLiteral("&Copie de siguranță..."), window, [window, registerFile] {
+            OutputActions::backUp(window, registerFile);
+        })->setObjectName(QStringLiteral("BackupAction"));
+    menu->addAction(QStringLiteral("&Exportă registrul în CSV..."), window,
+                    [window, registerFile] {
+                        OutputActions::exportRegister(window, registerFile);
+                    })
+        ->setObjectName(QStringLiteral("ExportRegisterAction"));
+}
+
+void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
+                     const std::function<QString()> &personCnp)
+{
+    QMenu *menu = ScreenMenu::menu(window, QStringLiteral("&Listă"));
+    menu->setObjectName(QStringLiteral("ListMenu"));
+    menu->addAction(QStringLiteral("&Exportă lista în CSV..."), window,
+                    [window, data, fileStem] {
+                        OutputActions::exportList(window, data->databaseName(),
+                                                  data->recordSource(), fileStem);
+                    })
+        ->setObjectName(QStringLiteral("ExportListAction"));
+    if (!personCnp)
+        return;
+    QAction *dossier = menu->addAction(QStringLiteral("&Dosarul persoanei..."), window,
+                                       [window, data, personCnp] {
+                                           const QString cnp = personCnp();
+                                           if (!cnp.isEmpty())
+                                               Dossier::show(window, data->databaseName(), cnp);
+                                       });
+    dossier->setObjectName(QStringLiteral("DossierAction"));
+    dossier->setShortcut(QKeySequence::Print);
+}
+
+} // namespace RegisterMenu

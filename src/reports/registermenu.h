@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class DataControl;
+class QWidget;
+
+// The commands that take the register out of the program, in the menu bar
+// above a window's designed controls.
+namespace RegisterMenu {
+
+// "Registru": "Statistici", "Copie de siguranță...", the whole register to CSV.
+void addRegisterCommands(QWidget *window, const QString &registerFile);
+
+// "Listă" of a data screen: its list as CSV, as its navigation bar selects it
+// when asked (offered under fileStem), and, given the CNP of the person a
+// screen is about, that person's dossier (Ctrl+P).
+void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
+                     const std::function<QString()> &personCnp = {});
+
+} // namespace RegisterMenu
