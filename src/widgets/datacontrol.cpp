@@ -2,12 +2,15 @@
 
 #include "data/database.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace {
@@ -59,6 +62,7 @@ void setBoxText(QWidget *box, const QString &text)
 DataControl::DataControl(QWidget *parent)
     : QWidget(parent)
     , m_caption(new QLabel(QStringLiteral("Data1"), this))
+    , m_position(new QLineEdit(this))
     , m_recordset(new Recordset(nullptr, this))
 {
     auto *layout = new QHBoxLayout(this);
@@ -90,6 +94,96 @@ DataControl::DataControl(QWidget *parent)
     connect(m_arrows[3], &QToolButton::clicked, this, [this] { move(&Recordset::moveLast); });
     connect(m_recordset, &Recordset::changed, this, &DataControl::onChanged);
     connect(m_recordset, &Recordset::aboutToUpdate, this, &DataControl::writeBoxes);
+
+    // Held down, the previous and next arrows go on moving.
+    m_arrows[1]->setAutoRepeat(true);
+    m_arrows[2]->setAutoRepeat(true);
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { move(&Recordset::moveFirst); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { move(&Recordset::moveLast); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { move(&Recordset::movePrevious); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { move(&Recordset::moveNext); });
+    addKey(QKeySequence(Qt::Key_PageUp), [this] { moveBy(-m_pageRows); });
+    addKey(QKeySequence(Qt::Key_PageDown), [this] { moveBy(m_pageRows); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { editPosition(); });
+
+    m_position->setObjectName(QStringLiteral("Data1Position"));
+    m_position->setAccessibleName(QStringLiteral("Numărul înregistrării"));
+    m_position->setAlignment(Qt::AlignCenter);
+    m_position->hide();
+    m_position->installEventFilter(this);
+    m_caption->installEventFilter(this);
+    m_caption->setToolTip(QStringLiteral("Clic sau Ctrl+G: salt la o înregistrare"));
+}
+
+void DataControl::addKey(const QKeySequence &key, const std::function<void()> &action)
+{
+    auto *shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, action] {
+        if (browsing())
+            action();
+    });
+}
+
+bool DataControl::browsing() const
+{
+    return isEnabled() && isVisible() && m_recordset->editMode() == Recordset::EditMode::None;
+}
+
+void DataControl::moveBy(int rows)
+{
+    const int count = m_recordset->recordCount();
+    if (count > 0)
+        m_recordset->moveTo(qBound(0, m_recordset->absolutePosition() + rows, count - 1));
+}
+
+void DataControl::editPosition()
+{
+    if (!browsing() || m_recordset->recordCount() == 0)
+        return;
+    m_position->setGeometry(m_caption->geometry());
+    m_position->setText(QString::number(m_recordset->absolutePosition() + 1));
+    m_position->show();
+    m_position->setFocus(Qt::ShortcutFocusReason);
+    m_position->selectAll();
+}
+
+void DataControl::endPositionEdit(bool accept)
+{
+    if (m_position->isHidden())
+        return;
+    bool number = false;
+    const int row = m_position->text().trimmed().toInt(&number) - 1;
+    m_position->hide();
+    if (!accept)
+        return;
+    if (number && row >= 0 && row < m_recordset->recordCount())
+        m_recordset->moveTo(row);
+    else
+        QApplication::beep();
+}
+
+bool DataControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_caption && event->type() == QEvent::MouseButtonPress) {
+        editPosition();
+        return true;
+    }
+    if (watched != m_position)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        endPositionEdit(false);
+    } else if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        // The box's keys are its own while it is open: Esc closes it, not the screen.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                endPositionEdit(key != Qt::Key_Escape);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 DataControl::~DataControl()

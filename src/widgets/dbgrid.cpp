@@ -197,6 +197,7 @@ void DBGrid::syncWindow()
     if (!m_model)
         return;
     m_model->setCapacity(fullRows() + 1);
+    m_control->setPageRows(fullRows());
     setTop(m_model->top());
 }
 
