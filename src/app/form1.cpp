@@ -3,6 +3,9 @@
 
 #include "screens/common/navigator.h"
 
+#include <QFileInfo>
+#include <QLabel>
+
 Form1::Form1(Navigator *navigator, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::Form1>())
@@ -18,6 +21,27 @@ Form1::Form1(Navigator *navigator, QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+void Form1::warnIfReadableByOthers(const QString &fileName)
+{
+    const QFileInfo file(fileName);
+    if (!(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)))
+        return;
+    auto *warning = new QLabel(this);
+    warning->setObjectName(QStringLiteral("registerWarning"));
+    warning->setWordWrap(true);
+    warning->setText(QStringLiteral("Atenție: registrul %1 poate fi citit și de ceilalți "
+                                    "utilizatori ai calculatorului. Comanda chmod 600 %1 "
+                                    "îl face privat.")
+                         .arg(file.fileName()));
+    // The window grows by the line, so that no designed control moves.
+    const int margin = m_ui->Frame1->x();
+    const int width = this->width() - 2 * margin;
+    const int height = warning->heightForWidth(width);
+    warning->setGeometry(margin, this->height(), width, height);
+    setFixedSize(this->width(), this->height() + height + margin);
+    warning->show();
+}
 
 void Form1::showEvent(QShowEvent *event)
 {

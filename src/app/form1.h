@@ -18,6 +18,10 @@ public:
     explicit Form1(Navigator *navigator, QWidget *parent = nullptr);
     ~Form1() override;
 
+    // Names the register in a line below the frames when other users of the
+    // machine may read it; the file itself is left as its owner set it.
+    void warnIfReadableByOthers(const QString &fileName);
+
     void Command1_Click();
     void Command2_Click();
 

@@ -49,6 +49,32 @@ QWidget *ScreenChain::screen(ScreenKind kind) const
     return m_screens[int(kind)].data();
 }
 
+// The chain made each screen of its kind, so it knows their types.
+const Form2 *ScreenChain::persons() const
+{
+    return static_cast<const Form2 *>(m_screens[int(ScreenKind::Persons)].data());
+}
+
+const Form5 *ScreenChain::offences() const
+{
+    return static_cast<const Form5 *>(m_screens[int(ScreenKind::Offences)].data());
+}
+
+QStringList ScreenChain::shownPerson() const
+{
+    return persons() ? persons()->shownPerson() : QStringList();
+}
+
+QVariant ScreenChain::offenceCode() const
+{
+    return offences() ? offences()->offenceCode() : QVariant();
+}
+
+QString ScreenChain::offenceText() const
+{
+    return offences() ? offences()->offenceText() : QString();
+}
+
 void ScreenChain::closed(ScreenKind kind)
 {
     m_screens[int(kind)] = nullptr;

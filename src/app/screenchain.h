@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPointer>
 
+class Form2;
+class Form5;
 class Screen;
 
 // Holds one screen of each kind, created when it is opened and discarded when
@@ -18,13 +20,20 @@ public:
     ~ScreenChain() override;
 
     void open(ScreenKind kind) override;
-    QWidget *screen(ScreenKind kind) const override;
+    QStringList shownPerson() const override;
+    QVariant offenceCode() const override;
+    QString offenceText() const override;
+
+    // The loaded screen of that kind, or nullptr.
+    QWidget *screen(ScreenKind kind) const;
 
     // The open screens, bottom first.
     QList<ScreenKind> stack() const { return m_stack; }
 
 private:
     Screen *create(ScreenKind kind);
+    const Form2 *persons() const;
+    const Form5 *offences() const;
     void closed(ScreenKind kind);
 
     QPointer<Screen> m_screens[4];

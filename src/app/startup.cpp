@@ -12,10 +12,14 @@ bool prepareRegister(const QString &fileName)
     const RegisterFile::Check check = RegisterFile::inspect(fileName);
     const QString title = QStringLiteral("Evidenta zavonilor");
     if (check.status == RegisterFile::Status::Missing) {
+        // The folder stands on its own line, its spaces and hyphens unbreakable, so
+        // the box wraps it only after a separator, never inside a folder's name.
+        QString folder = QDir::toNativeSeparators(QDir::currentPath());
+        folder.replace(QLatin1Char(' '), QChar(0x00A0)).replace(QLatin1Char('-'), QChar(0x2011));
         const QString question =
-            QStringLiteral("Fisierul %1 nu a fost găsit în folderul curent (%2).\n\n"
+            QStringLiteral("Fisierul %1 nu a fost găsit în folderul curent:\n%2\n\n"
                            "Creati aici un registru gol ?")
-                .arg(fileName, QDir::toNativeSeparators(QDir::currentPath()));
+                .arg(fileName, folder);
         if (!Messages::askYes(nullptr, question, title, Messages::Icon::Question))
             return false;
         QString problem;

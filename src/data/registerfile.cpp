@@ -154,6 +154,17 @@ bool create(const QString &fileName, QString *problem)
             *problem = QStringLiteral("Fisierul %1 există deja.").arg(displayName(fileName));
         return false;
     }
+    // The register holds national identification numbers: only its owner may read
+    // it. SQLite gives the -wal and -shm files it makes beside it the same mode.
+    QFile blank(fileName);
+    if (!blank.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (problem)
+            *problem = QStringLiteral("Registrul %1 nu a putut fi creat: %2")
+                           .arg(displayName(fileName), blank.errorString());
+        return false;
+    }
+    blank.close();
     const QString name = QStringLiteral("zavoni-create");
     bool ok = true;
     {

@@ -1,5 +1,7 @@
 #include "fieldrules.h"
 
+#include <QVariant>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -82,6 +84,15 @@ QString decimalText(double value)
     return text;
 }
 
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double)
+        return decimalText(value.toDouble());
+    return value.toString();
+}
+
 QString cnpForm(const QString &text)
 {
     return decimalText(leadingNumber(trimUpper(text)));
@@ -90,6 +101,11 @@ QString cnpForm(const QString &text)
 QString fineForm(const QString &text)
 {
     return decimalText(std::fabs(leadingNumber(text)));
+}
+
+bool hasSectors(const QString &locality)
+{
+    return trimUpper(locality) == QLatin1String("BUCURESTI");
 }
 
 } // namespace FieldRules

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QVariant;
+
 // The rules every screen applies to what the operator typed.
 namespace FieldRules {
 
@@ -20,9 +22,18 @@ double leadingNumber(const QString &text);
 // decimal part for a whole number, "." as the decimal point.
 QString decimalText(double value);
 
+// A stored value as the screens show it: nothing for an empty value, the
+// decimal writing for a number the engine hands back as floating point (so
+// that a whole one grows no ".0"), the value's own text otherwise.
+QString valueText(const QVariant &value);
+
 // The CNP box: trim, upper case, then the decimal writing of its leading number.
 QString cnpForm(const QString &text);
 // The fine box: the decimal writing of the absolute value of its leading number.
 QString fineForm(const QString &text);
+
+// Only Bucharest is divided into sectors. The locality is compared as it will
+// be stored, whatever case and blanks the operator is still typing.
+bool hasSectors(const QString &locality);
 
 } // namespace FieldRules

@@ -1,6 +1,7 @@
 #include "datacontrol.h"
 
 #include "data/database.h"
+#include "rules/fieldrules.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,21 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QToolButton>
 
 namespace {
-
-QString displayText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
-}
 
 QString boxText(const QWidget *box)
 {
@@ -70,10 +61,18 @@ DataControl::DataControl(QWidget *parent)
     layout->setSpacing(0);
     const char *texts[] = {"|<", "<", ">", ">|"};
     const char *names[] = {"First", "Previous", "Next", "Last"};
+    const QString tips[] = {QStringLiteral("Primul"), QStringLiteral("Anteriorul"),
+                            QStringLiteral("Următorul"), QStringLiteral("Ultimul")};
+    const QString moves[] = {QStringLiteral("primul rând"), QStringLiteral("rândul anterior"),
+                             QStringLiteral("rândul următor"), QStringLiteral("ultimul rând")};
     for (int i = 0; i < 4; ++i) {
         auto *arrow = new QToolButton(this);
         arrow->setText(QString::fromLatin1(texts[i]));
         arrow->setObjectName(QString::fromLatin1(names[i]));
+        // A screen reader would otherwise spell out the arrow's glyphs.
+        arrow->setToolTip(tips[i]);
+        arrow->setAccessibleName(tips[i]);
+        arrow->setAccessibleDescription(QStringLiteral("Trece la ") + moves[i]);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setAutoRaise(false);
         // Narrow arrows leave the counter room within the bar's designed width.
@@ -81,6 +80,10 @@ DataControl::DataControl(QWidget *parent)
         m_arrows << arrow;
     }
     m_caption->setAlignment(Qt::AlignCenter);
+    // Its name stays the counter itself, read again at each move.
+    m_caption->setObjectName(QStringLiteral("counter"));
+    m_caption->setAccessibleDescription(
+        QStringLiteral("Numărul rândului curent, o bară oblică și numărul de rânduri"));
     m_caption->setFrameShape(QFrame::StyledPanel);
     layout->addWidget(m_arrows[0]);
     layout->addWidget(m_arrows[1]);
@@ -264,7 +267,7 @@ void DataControl::showRow()
         if (!b.box)
             continue;
         const QString text =
-            (adding || none) ? QString() : displayText(m_recordset->value(b.field));
+            (adding || none) ? QString() : FieldRules::valueText(m_recordset->value(b.field));
         setBoxText(b.box, text);
         b.shown = boxText(b.box);
     }

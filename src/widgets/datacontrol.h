@@ -23,12 +23,8 @@ class DataControl : public QWidget
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
     Q_PROPERTY(QString recordSource READ recordSource WRITE setRecordSource)
     Q_PROPERTY(QString databaseName READ databaseName WRITE setDatabaseName)
-    Q_PROPERTY(RecordsetType recordsetType READ recordsetType WRITE setRecordsetType)
 
 public:
-    enum RecordsetType { Table, Dynaset, Snapshot };
-    Q_ENUM(RecordsetType)
-
     explicit DataControl(QWidget *parent = nullptr);
     ~DataControl() override;
 
@@ -38,8 +34,6 @@ public:
     void setRecordSource(const QString &source) { m_recordSource = source; }
     QString databaseName() const { return m_databaseName; }
     void setDatabaseName(const QString &name);
-    RecordsetType recordsetType() const { return m_type; }
-    void setRecordsetType(RecordsetType type) { m_type = type; }
 
     Recordset *recordset() const { return m_recordset; }
     // Runs the record source anew; its first row becomes current. Raises
@@ -93,7 +87,6 @@ private:
     QList<QToolButton *> m_arrows;
     QString m_recordSource;
     QString m_databaseName = QStringLiteral("Zavoni.mdb");
-    RecordsetType m_type = Dynaset;
     std::unique_ptr<Database> m_db;
     QString m_openName;
     Recordset *m_recordset;

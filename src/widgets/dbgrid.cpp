@@ -2,9 +2,9 @@
 
 #include "datacontrol.h"
 #include "data/recordset.h"
+#include "rules/fieldrules.h"
 
 #include <QHeaderView>
-#include <QLocale>
 #include <QScrollBar>
 
 RecordsetModel::RecordsetModel(Recordset *recordset, QObject *parent)
@@ -108,11 +108,7 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
     // An empty flag counts as not true, as the screens' status texts read it.
     if (m_recordset->fieldType(column) == Catalogue::FieldType::Boolean)
         return value.toBool() ? QStringLiteral("Da") : QStringLiteral("Nu");
-    if (value.isNull())
-        return QString();
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
+    return FieldRules::valueText(value);
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const

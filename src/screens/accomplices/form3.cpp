@@ -2,94 +2,66 @@
 #include "ui_form3.h"
 
 #include "data/database.h"
-#include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personchecks.h"
-#include "screens/common/personheader.h"
-#include "screens/common/widgetrules.h"
+#include "widgets/datacontrol.h"
 
 namespace {
 
 const QString LinkTable = QStringLiteral("TBL_Complicitate");
 
-// A field as the lists and the record-source texts want it: a number that the
-// engine hands back as floating point must not grow a ".0".
-QString fieldText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return FieldRules::decimalText(value.toDouble());
-    return value.toString();
-}
-
 } // namespace
 
 Form3::Form3(Navigator *navigator, QWidget *parent)
-    : Screen(navigator, parent)
+    : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form3>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Complici"));
-    setCancelButton(m_ui->Command6);
-    m_ui->DBGrid1->setDataControl(m_ui->Data1);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
+    m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
+                            m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
+                            m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
+                            m_ui->Text15, m_ui->Text16},
+                           m_ui->Combo1, m_ui->Combo2);
+    m_person.setLeaveRules({});
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form3::Data1_Reposition);
     connect(m_ui->Text11, &QLineEdit::textChanged, this, &Form3::Text11_Change);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
-    connect(m_ui->Command4, &QPushButton::clicked, this, &Form3::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form3::Command5_Click);
-    connect(m_ui->Command6, &QPushButton::clicked, this, &Form3::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form3::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
     connect(m_ui->Command9, &QPushButton::clicked, this, &Form3::Command9_Click);
-
-    WidgetRules::cnpOnLeave(m_ui->Text1);
-    // The birth date is kept exactly as typed.
-    for (QLineEdit *box : textBoxes()) {
-        if (box != m_ui->Text1 && box != m_ui->Text9)
-            WidgetRules::trimUpperOnLeave(box);
-    }
 }
 
 Form3::~Form3() = default;
 
-QList<QLineEdit *> Form3::textBoxes() const
-{
-    return {m_ui->Text1,  m_ui->Text2,  m_ui->Text3,  m_ui->Text4,  m_ui->Text5,  m_ui->Text6,
-            m_ui->Text7,  m_ui->Text8,  m_ui->Text9,  m_ui->Text10, m_ui->Text11, m_ui->Text12,
-            m_ui->Text13, m_ui->Text14, m_ui->Text15, m_ui->Text16};
-}
-
 void Form3::formLoad()
 {
     m_isAdding = false;
-    m_ui->Label40->setText(fieldText(Handover::offenceField(navigator(),
-                                                            QStringLiteral("infractiune"))));
-    Handover::copyPersonHeader(navigator(), this);
-    m_ui->Combo1->addItems({QStringLiteral("M"), QStringLiteral("F")});
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    for (int sector = 1; sector <= 6; ++sector)
-        m_ui->Combo2->addItem(QString::number(sector));
-    m_ui->Combo2->setListText(QStringLiteral("1"));
+    m_ui->Label40->setText(navigator()->offenceText());
+    showPersonHeader({m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14, m_ui->Label15,
+                      m_ui->Label16, m_ui->Label17, m_ui->Label18, m_ui->Label19,
+                      m_ui->Label20});
+    m_person.fillLists();
 }
 
 // The offence is never remembered here: the offences screen below is blocked
 // while this one is open, so its current row is the key at any moment.
-QString Form3::offenceCode() const
+QString Form3::offenceKey() const
 {
-    return fieldText(Handover::offenceField(navigator(), QStringLiteral("cod_infractiune")));
+    return FieldRules::valueText(navigator()->offenceCode());
 }
 
 void Form3::formActivate()
 {
-    const QString source = SourceTexts::AccomplicesOfOffence + offenceCode();
+    const QString source = SourceTexts::AccomplicesOfOffence + offenceKey();
     // The link record set runs its statements on the database object it was
     // opened on, so it cannot outlive it; "Salvează" opens it afresh anyway.
     m_linkRecordset.reset();
@@ -97,18 +69,13 @@ void Form3::formActivate()
     m_screenDb = Database::open(QStringLiteral("Zavoni.mdb"), &error);
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
-    setCounter();
-}
-
-void Form3::setCounter()
-{
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
 }
 
 void Form3::Data1_Reposition()
 {
-    setCounter();
-    Recordset *rs = m_ui->Data1->recordset();
+    showCounter();
+    Recordset *rs = recordset();
     const bool any = rs->recordCount() > 0;
     m_ui->DBGrid1->setEnabled(any);
     m_ui->Data1->setEnabled(any);
@@ -116,21 +83,21 @@ void Form3::Data1_Reposition()
     m_ui->Command5->setEnabled(any);
     if (any && !rs->eof()) {
         // An empty or unknown value leaves the list showing what it showed.
-        m_ui->Combo1->setListText(fieldText(rs->value(QStringLiteral("sex"))));
-        m_ui->Combo2->setListText(fieldText(rs->value(QStringLiteral("sector"))));
+        m_ui->Combo1->setListText(FieldRules::valueText(rs->value(QStringLiteral("sex"))));
+        m_ui->Combo2->setListText(FieldRules::valueText(rs->value(QStringLiteral("sector"))));
     }
 }
 
 void Form3::Text11_Change()
 {
-    m_ui->Combo2->setEnabled(PersonChecks::hasSectors(m_ui->Text11->text()));
+    m_ui->Combo2->setEnabled(FieldRules::hasSectors(m_ui->Text11->text()));
 }
 
 void Form3::showFilter(const QString &condition, QPushButton *pressed)
 {
-    m_ui->Data1->setRecordSource(SourceTexts::AccomplicesOfOffence + offenceCode() + condition);
+    m_ui->Data1->setRecordSource(SourceTexts::AccomplicesOfOffence + offenceKey() + condition);
     m_ui->Data1->refresh();
-    setCounter();
+    showCounter();
     for (QPushButton *button : {m_ui->Command7, m_ui->Command8, m_ui->Command9})
         button->setEnabled(button != pressed);
 }
@@ -152,14 +119,6 @@ void Form3::Command9_Click()
     showFilter(QString(), m_ui->Command9);
 }
 
-void Form3::lockInputs(bool locked)
-{
-    for (QLineEdit *box : textBoxes())
-        box->setReadOnly(locked);
-    m_ui->Combo1->setLocked(locked);
-    m_ui->Combo2->setLocked(locked);
-}
-
 void Form3::EnterEditMode()
 {
     m_ui->Command1->setEnabled(false);
@@ -172,7 +131,7 @@ void Form3::EnterEditMode()
     m_ui->Command9->setEnabled(false);
     m_ui->Data1->setEnabled(false);
     m_ui->DBGrid1->setEnabled(false);
-    lockInputs(false);
+    m_person.setLocked(false);
 }
 
 void Form3::LeaveEditMode()
@@ -182,7 +141,7 @@ void Form3::LeaveEditMode()
     m_ui->Command4->setEnabled(false);
     // With no rows, what needs one keeps the state edit mode gave it; so do
     // the filters, which the next Reposition does not touch.
-    if (m_ui->Data1->recordset()->recordCount() > 0) {
+    if (recordset()->recordCount() > 0) {
         for (QWidget *control : {static_cast<QWidget *>(m_ui->Command2),
                                  static_cast<QWidget *>(m_ui->Command5),
                                  static_cast<QWidget *>(m_ui->Command7),
@@ -192,28 +151,22 @@ void Form3::LeaveEditMode()
                                  static_cast<QWidget *>(m_ui->DBGrid1)})
             control->setEnabled(true);
     }
-    lockInputs(true);
-}
-
-bool Form3::isEditing() const
-{
-    return m_ui->Command3->isEnabled();
+    m_person.setLocked(true);
 }
 
 void Form3::Command1_Click()
 {
     EnterEditMode();
     m_isAdding = true;
-    m_ui->Combo1->setListText(QStringLiteral("M"));
-    m_ui->Combo2->setListText(QStringLiteral("1"));
-    m_ui->Data1->recordset()->addNew();
+    m_person.presetLists();
+    recordset()->addNew();
     m_ui->Text1->setFocus();
 }
 
 void Form3::Command2_Click()
 {
     m_isAdding = false;
-    m_ui->Data1->recordset()->edit();
+    recordset()->edit();
     EnterEditMode();
 }
 
@@ -224,26 +177,12 @@ void Form3::Command3_Click()
     m_linkRecordset = std::make_unique<Recordset>(m_screenDb.get());
     const bool linkReady = m_linkRecordset->open(LinkTable, Recordset::OpenMode::AppendOnly);
 
-    if (!PersonChecks::cnpAccepted(this, m_ui->Text1))
+    if (!m_person.cnpAccepted(this))
+        return;
+    if (m_isAdding && !prepareLink(linkReady))
         return;
 
-    if (m_isAdding) {
-        Recordset *link = m_linkRecordset.get();
-        if (!linkReady || !link->addNew()
-            || !link->setValue(QStringLiteral("cod_infractiune"),
-                               Handover::offenceField(navigator(),
-                                                      QStringLiteral("cod_infractiune")))
-            || !link->setValue(QStringLiteral("CNP"), m_ui->Text1->text())) {
-            // Storing the accomplice now would leave it linked to no offence.
-            Messages::dataError(this,
-                                QStringLiteral("Legătura complicelui cu infractiunea nu poate "
-                                               "fi pregătită."),
-                                link->lastError());
-            return;
-        }
-    }
-
-    Recordset *rs = m_ui->Data1->recordset();
+    Recordset *rs = recordset();
     if (!rs->setValue(QStringLiteral("sex"), m_ui->Combo1->currentText())
         || !rs->setValue(QStringLiteral("sector"),
                          FieldRules::leadingNumber(m_ui->Combo2->currentText()))) {
@@ -251,7 +190,7 @@ void Form3::Command3_Click()
         return;
     }
 
-    if (!PersonChecks::namesGiven(this, m_ui->Text4, m_ui->Text6, m_ui->Text7, m_ui->Text8))
+    if (!m_person.namesGiven(this))
         return;
 
     // The link refers to the accomplice's CNP, so the accomplice goes first.
@@ -261,20 +200,42 @@ void Form3::Command3_Click()
     }
     rs->moveLast();
     if (m_isAdding && !m_linkRecordset->update()) {
-        // Without its link the accomplice belongs to no offence: it goes out
-        // again, and what was typed stays pending for another try.
-        const DataError error = m_linkRecordset->lastError();
-        QStringList typed;
-        for (QLineEdit *box : textBoxes())
-            typed << box->text();
-        rs->deleteCurrent();
-        rs->addNew();
-        for (int i = 0; i < typed.size(); ++i)
-            textBoxes().at(i)->setText(typed.at(i));
-        saveFailed(error);
+        unstoreAccomplice(m_linkRecordset->lastError());
         return;
     }
     LeaveEditMode();
+}
+
+// The link of the accomplice being added to the offence shown below, ready to
+// be stored after it. Storing the accomplice without it would leave it linked
+// to no offence: the operator is told, and the save stops.
+bool Form3::prepareLink(bool linkReady)
+{
+    Recordset *link = m_linkRecordset.get();
+    if (linkReady && link->addNew()
+        && link->setValue(QStringLiteral("cod_infractiune"), navigator()->offenceCode())
+        && link->setValue(QStringLiteral("CNP"), m_ui->Text1->text()))
+        return true;
+    Messages::dataError(this,
+                        QStringLiteral("Legătura complicelui cu infractiunea nu poate fi "
+                                       "pregătită."),
+                        link->lastError());
+    return false;
+}
+
+// Without its link the accomplice just stored belongs to no offence: it goes
+// out again, and what was typed stays pending for another try.
+void Form3::unstoreAccomplice(DataError linkError)
+{
+    Recordset *rs = recordset();
+    QStringList typed;
+    for (QLineEdit *box : m_person.boxes())
+        typed << box->text();
+    rs->deleteCurrent();
+    rs->addNew();
+    for (int i = 0; i < typed.size(); ++i)
+        m_person.boxes().at(i)->setText(typed.at(i));
+    saveFailed(linkError);
 }
 
 void Form3::saveFailed(const DataError &error)
@@ -284,7 +245,7 @@ void Form3::saveFailed(const DataError &error)
     if (error.number != EngineError::DuplicateKey)
         return;
 
-    Recordset *rs = m_ui->Data1->recordset();
+    Recordset *rs = recordset();
     rs->cancelUpdate();
     Messages::ok(this,
                  QStringLiteral("Mai există un complice cu acest CNP ! Datele personale ale "
@@ -302,30 +263,12 @@ void Form3::saveFailed(const DataError &error)
     rs->moveLast();
 }
 
-void Form3::Command4_Click()
-{
-    m_ui->Data1->recordset()->cancelUpdate();
-    LeaveEditMode();
-}
-
 void Form3::Command5_Click()
 {
-    if (!Messages::askYes(this,
-                          QStringLiteral("Sunteti sigur că doriti să stergeti acest complice ?"),
-                          QStringLiteral("Stergere."), Messages::Icon::Critical))
+    if (!askAndDelete(QStringLiteral("Sunteti sigur că doriti să stergeti acest complice ?"),
+                      QStringLiteral("Complicele nu a putut fi sters.")))
         return;
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->deleteCurrent()) {
-        Messages::dataError(this, QStringLiteral("Complicele nu a putut fi sters."),
-                            rs->lastError());
-        return;
-    }
     // On an emptied set this makes no row current, and the Reposition it
     // raises still shows 0/0 and disables what needs a row.
-    rs->moveLast();
-}
-
-void Form3::Command6_Click()
-{
-    close();
+    recordset()->moveLast();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "screens/common/screen.h"
+#include "screens/common/datascreen.h"
+#include "screens/common/personboxes.h"
 
 #include <memory>
 
 class Database;
-class QLineEdit;
 class QPushButton;
-class Recordset;
 struct DataError;
 
 namespace Ui {
@@ -17,7 +16,7 @@ class Form3;
 // The accomplices of the offence current on the offences screen. An accomplice
 // is stored once under its CNP and linked to each of its offences by a row of
 // the link table, which this screen writes through a database object of its own.
-class Form3 : public Screen
+class Form3 : public DataScreen
 {
     Q_OBJECT
 
@@ -25,36 +24,29 @@ public:
     explicit Form3(Navigator *navigator, QWidget *parent = nullptr);
     ~Form3() override;
 
-    void formLoad() override;
-    void formActivate() override;
-    void Data1_Reposition();
-    void Text11_Change();
-
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-
-protected:
-    bool isEditing() const override;
-
 private:
-    void EnterEditMode();
-    void LeaveEditMode();
+    void formLoad() override; // Form_Load
+    void formActivate() override; // Form_Activate
+    void Data1_Reposition(); // another row is current
+    void Text11_Change(); // "Localitatea" typed or shown
+    void Command1_Click(); // "Adaugă"
+    void Command2_Click(); // "Modifică"
+    void Command3_Click(); // "Salvează"
+    void Command5_Click(); // "Sterge"
+    void Command7_Click(); // "Femei"
+    void Command8_Click(); // "Bărbati"
+    void Command9_Click(); // "Toti"
+    void EnterEditMode() override;
+    void LeaveEditMode() override;
 
-    QList<QLineEdit *> textBoxes() const;
-    void lockInputs(bool locked);
-    QString offenceCode() const;
+    QString offenceKey() const;
     void showFilter(const QString &condition, QPushButton *pressed);
-    void setCounter();
+    bool prepareLink(bool linkReady);
+    void unstoreAccomplice(DataError linkError);
     void saveFailed(const DataError &error);
 
     std::unique_ptr<Ui::Form3> m_ui;
+    PersonBoxes m_person;
     // Declared before the link record set, which runs its statements on it.
     std::unique_ptr<Database> m_screenDb;
     std::unique_ptr<Recordset> m_linkRecordset;

@@ -1,39 +1,24 @@
 #include "form4.h"
 #include "ui_form4.h"
 
+#include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QHeaderView>
 
-#include <functional>
-
-namespace {
-
-const QString OffenceCodeField = QStringLiteral("cod_infractiune");
-const QString OffenceTypeField = QStringLiteral("infractiune");
-
-// The offence code as the bare digits the record source expects. With no
-// offence current the selection still runs, and finds nothing.
-QString offenceCodeText(const QVariant &code)
-{
-    return QString::number(code.toLongLong());
-}
-
-} // namespace
-
 Form4::Form4(Navigator *navigator, QWidget *parent)
-    : Screen(navigator, parent)
+    : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form4>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Articole din ziare"));
-    setCancelButton(m_ui->Command6);
-    m_ui->DBGrid1->setDataControl(m_ui->Data1);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
     // The publication and the author are the long columns; the date takes the rest.
     QHeaderView *header = m_ui->DBGrid1->horizontalHeader();
     header->resizeSection(0, 180);
@@ -45,52 +30,44 @@ Form4::Form4(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
-    connect(m_ui->Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form4::Command5_Click);
-    connect(m_ui->Command6, &QPushButton::clicked, this, &Form4::Command6_Click);
-    WidgetRules::onLostFocus(m_ui->Text1, std::bind_front(&Form4::Text1_LostFocus, this));
-    WidgetRules::onLostFocus(m_ui->Text2, std::bind_front(&Form4::Text2_LostFocus, this));
-    WidgetRules::onLostFocus(m_ui->Text3, std::bind_front(&Form4::Text3_LostFocus, this));
+    // The article is quoted as written: its case is the author's.
+    WidgetRules::onLeave(m_ui->Text1, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text2, FieldRules::trimUpper);
+    WidgetRules::onLeave(m_ui->Text3, FieldRules::trimUpper);
 }
 
 Form4::~Form4() = default;
-
-Recordset *Form4::recordset() const
-{
-    return m_ui->Data1->recordset();
-}
 
 bool Form4::hasRows() const
 {
     return recordset()->recordCount() > 0;
 }
 
-bool Form4::isEditing() const
-{
-    return recordset()->editMode() != Recordset::EditMode::None;
-}
-
 void Form4::formLoad()
 {
     // The offence type label grows with its text, so a long type is not cut.
     QLabel *type = m_ui->Label25;
-    type->setText(Handover::offenceField(navigator(), OffenceTypeField).toString());
+    type->setText(navigator()->offenceText());
     type->resize(type->sizeHint().width(), type->height());
-    Handover::copyPersonHeader(navigator(), this);
+    showPersonHeader({m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14, m_ui->Label15,
+                      m_ui->Label16, m_ui->Label17, m_ui->Label18, m_ui->Label19,
+                      m_ui->Label20});
 }
 
 void Form4::formActivate()
 {
-    // The key is read afresh from the offences screen each time, never kept here.
-    const QVariant code = Handover::offenceField(navigator(), OffenceCodeField);
-    m_ui->Data1->setRecordSource(SourceTexts::ArticlesOfOffence + offenceCodeText(code));
+    // The key is read afresh from the offences screen each time, never kept
+    // here. With no offence current the selection still runs, and finds nothing.
+    const QString code = QString::number(navigator()->offenceCode().toLongLong());
+    m_ui->Data1->setRecordSource(SourceTexts::ArticlesOfOffence + code);
     m_ui->Data1->refresh();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
 }
 
 void Form4::Data1_Reposition()
 {
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
     if (!hasRows()) {
         m_ui->Command2->setEnabled(false);
         m_ui->Command5->setEnabled(false);
@@ -132,26 +109,14 @@ void Form4::LeaveEditMode()
 
 void Form4::Command1_Click()
 {
-    EnterEditMode();
-    if (!recordset()->addNew()) {
-        LeaveEditMode();
-        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi adăugat."),
-                            recordset()->lastError());
-        return;
-    }
-    m_ui->Text2->setFocus(Qt::OtherFocusReason);
+    if (startAdding(QStringLiteral("Articolul nu a putut fi adăugat.")))
+        m_ui->Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form4::Command2_Click()
 {
-    EnterEditMode();
-    if (!recordset()->edit()) {
-        LeaveEditMode();
-        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi modificat."),
-                            recordset()->lastError());
-        return;
-    }
-    m_ui->Text2->setFocus(Qt::OtherFocusReason);
+    if (startChanging(QStringLiteral("Articolul nu a putut fi modificat.")))
+        m_ui->Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form4::Command3_Click()
@@ -163,8 +128,7 @@ void Form4::Command3_Click()
         return;
     }
     // Written on every save, a change included, from the offence shown below.
-    recordset()->setValue(OffenceCodeField,
-                          Handover::offenceField(navigator(), OffenceCodeField));
+    recordset()->setValue(QStringLiteral("cod_infractiune"), navigator()->offenceCode());
     if (!recordset()->update()) {
         // The row stays pending: what was typed is still there to correct or cancel.
         Messages::dataError(this, QStringLiteral("Articolul nu a putut fi salvat."),
@@ -175,24 +139,11 @@ void Form4::Command3_Click()
     LeaveEditMode();
 }
 
-void Form4::Command4_Click()
-{
-    recordset()->cancelUpdate();
-    LeaveEditMode();
-}
-
 void Form4::Command5_Click()
 {
-    if (!Messages::askYes(this,
-                          QStringLiteral("Sunteti sigur că doriti să stergeti acest articol ?"),
-                          QStringLiteral("Stergere."), Messages::Icon::Critical)) {
+    if (!askAndDelete(QStringLiteral("Sunteti sigur că doriti să stergeti acest articol ?"),
+                      QStringLiteral("Articolul nu a putut fi sters.")))
         return;
-    }
-    if (!recordset()->deleteCurrent()) {
-        Messages::dataError(this, QStringLiteral("Articolul nu a putut fi sters."),
-                            recordset()->lastError());
-        return;
-    }
     if (hasRows()) {
         m_ui->Data1->refresh();
         return;
@@ -201,28 +152,5 @@ void Form4::Command5_Click()
     m_ui->Command2->setEnabled(false);
     m_ui->Command5->setEnabled(false);
     // No row is current any more: the counter says so rather than keep the old position.
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
-}
-
-void Form4::Command6_Click()
-{
-    close();
-}
-
-void Form4::Text1_LostFocus()
-{
-    // The article is quoted as written: its case is the author's.
-    const QString trimmed = FieldRules::trim(m_ui->Text1->text());
-    if (trimmed != m_ui->Text1->text())
-        m_ui->Text1->setText(trimmed);
-}
-
-void Form4::Text2_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text2, FieldRules::trimUpper(m_ui->Text2->text()));
-}
-
-void Form4::Text3_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text3, FieldRules::trimUpper(m_ui->Text3->text()));
+    showCounter();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/common/screen.h"
+#include "screens/common/datascreen.h"
 
 #include <memory>
 
@@ -8,11 +8,9 @@ namespace Ui {
 class Form4;
 }
 
-class Recordset;
-
 // The press articles written about the offence that is current on the
 // offences screen below.
-class Form4 : public Screen
+class Form4 : public DataScreen
 {
     Q_OBJECT
 
@@ -20,28 +18,17 @@ public:
     explicit Form4(Navigator *navigator, QWidget *parent = nullptr);
     ~Form4() override;
 
-    void formActivate() override;
-
-    void Data1_Reposition();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Text3_LostFocus();
-
-protected:
-    void formLoad() override;
-    bool isEditing() const override;
-
 private:
-    void EnterEditMode();
-    void LeaveEditMode();
+    void formLoad() override; // Form_Load
+    void formActivate() override; // Form_Activate
+    void Data1_Reposition(); // another row is current
+    void Command1_Click(); // "Adaugă"
+    void Command2_Click(); // "Modifică"
+    void Command3_Click(); // "Salvează"
+    void Command5_Click(); // "Sterge"
+    void EnterEditMode() override;
+    void LeaveEditMode() override;
 
-    Recordset *recordset() const;
     bool hasRows() const;
 
     std::unique_ptr<Ui::Form4> m_ui;

@@ -30,9 +30,6 @@ Answer realBox(QWidget *parent, const Request &request)
     case Icon::Question:
         box.setIcon(QMessageBox::Question);
         break;
-    case Icon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
     }
     // Debian ships no Romanian translation of Qt: the buttons are named here.
     if (request.buttons == Buttons::YesNo) {

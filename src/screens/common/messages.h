@@ -11,7 +11,7 @@ struct DataError;
 // answer them from a script instead of a person.
 namespace Messages {
 
-enum class Icon { Critical, Exclamation, Question, Information };
+enum class Icon { Critical, Exclamation, Question };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 

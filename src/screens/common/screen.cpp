@@ -56,17 +56,6 @@ void Screen::load()
 
 void Screen::closeEvent(QCloseEvent *event)
 {
-    // Typed data is dropped only when the operator says so; it is never stored
-    // without the checks of "Salvează".
-    if (isEditing()
-        && !Messages::askYes(this,
-                             QStringLiteral("Datele introduse nu au fost salvate. Renuntati la "
-                                            "ele si închideti fereastra ?"),
-                             QStringLiteral("Închidere."), Messages::Icon::Exclamation,
-                             Messages::Answer::No)) {
-        event->ignore();
-        return;
-    }
     event->accept();
     emit unloaded();
 }

@@ -6,7 +6,7 @@ class DataControl;
 class Navigator;
 class QAbstractButton;
 
-// A data screen of the chain. The chain creates it, calls load() (its
+// A screen of the chain. The chain creates it, calls load() (its
 // Form_Load, then the record sources set in the form), shows it and calls
 // formActivate(); closing it unloads it.
 class Screen : public QWidget
@@ -33,8 +33,6 @@ protected:
     void setCancelButton(QAbstractButton *button);
 
     virtual void formLoad() {}
-    // True while a row is being added or changed.
-    virtual bool isEditing() const { return false; }
 
     void closeEvent(QCloseEvent *event) override;
 

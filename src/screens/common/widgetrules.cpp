@@ -1,11 +1,11 @@
 #include "widgetrules.h"
 
-#include "rules/fieldrules.h"
-
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+
+#include <functional>
 
 namespace WidgetRules {
 
@@ -35,41 +35,29 @@ private:
     std::function<void()> m_handler;
 };
 
-} // namespace
-
 void onLostFocus(QWidget *box, std::function<void()> handler)
 {
     box->installEventFilter(new LostFocusFilter(box, std::move(handler)));
 }
 
-void setText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
-}
+} // namespace
 
-void trimUpperOnLeave(QLineEdit *box)
+void onLeave(QLineEdit *box, Rule rule)
 {
-    onLostFocus(box, [box] { setText(box, FieldRules::trimUpper(box->text())); });
-}
-
-void trimOnLeave(QLineEdit *box)
-{
-    onLostFocus(box, [box] { setText(box, FieldRules::trim(box->text())); });
-}
-
-void trimOnLeave(QPlainTextEdit *box)
-{
-    onLostFocus(box, [box] {
-        const QString trimmed = FieldRules::trim(box->toPlainText());
-        if (trimmed != box->toPlainText())
-            box->setPlainText(trimmed);
+    onLostFocus(box, [box, rule] {
+        const QString kept = rule(box->text());
+        if (kept != box->text())
+            box->setText(kept);
     });
 }
 
-void cnpOnLeave(QLineEdit *box)
+void onLeave(QPlainTextEdit *box, Rule rule)
 {
-    onLostFocus(box, [box] { setText(box, FieldRules::cnpForm(box->text())); });
+    onLostFocus(box, [box, rule] {
+        const QString kept = rule(box->toPlainText());
+        if (kept != box->toPlainText())
+            box->setPlainText(kept);
+    });
 }
 
 } // namespace WidgetRules

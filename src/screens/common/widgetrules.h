@@ -2,28 +2,21 @@
 
 #include <QString>
 
-#include <functional>
-
 class QLineEdit;
 class QPlainTextEdit;
-class QWidget;
 
-// How the screens hook their rules to the boxes.
+// How the screens hook the field rules to their boxes: the one way a box gets
+// its rule for being left.
 namespace WidgetRules {
 
-// Calls handler when the box loses the focus to another control of its own
-// window; a message box or another window taking the focus does not count.
-void onLostFocus(QWidget *box, std::function<void()> handler);
+// A rule of FieldRules: what the box keeps of the text typed into it.
+using Rule = QString (*)(const QString &text);
 
-// The common rule of most boxes: trim and upper-case on leaving.
-void trimUpperOnLeave(QLineEdit *box);
-void trimOnLeave(QLineEdit *box);
-void trimOnLeave(QPlainTextEdit *box);
-// The CNP box: trim, upper case, then its numeric form.
-void cnpOnLeave(QLineEdit *box);
-
-// Sets a box's text only when it differs, so that unchanged text raises no
-// change event.
-void setText(QLineEdit *box, const QString &text);
+// From now on, when the box loses the focus to another control of its own
+// window (a message box or another window taking it does not count), its text
+// becomes rule(text). A text the rule leaves as it is is not set again, so
+// that it raises no change event.
+void onLeave(QLineEdit *box, Rule rule);
+void onLeave(QPlainTextEdit *box, Rule rule);
 
 } // namespace WidgetRules

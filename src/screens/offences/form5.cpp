@@ -8,8 +8,9 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
-#include "screens/common/personheader.h"
 #include "screens/common/widgetrules.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QDate>
 #include <QHeaderView>
@@ -45,13 +46,12 @@ void fitToText(QLabel *label)
 } // namespace
 
 Form5::Form5(Navigator *navigator, QWidget *parent)
-    : Screen(navigator, parent)
+    : DataScreen(navigator, parent)
     , m_ui(std::make_unique<Ui::Form5>())
 {
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Infractiuni comise"));
-    setCancelButton(m_ui->Command6);
-    m_ui->DBGrid1->setDataControl(m_ui->Data1);
+    setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command4, m_ui->Command6);
     // The longest offence type is read whole; the two flags need little room.
     m_ui->DBGrid1->setColumnWidth(0, 220);
     m_ui->DBGrid1->setColumnWidth(1, 90);
@@ -64,14 +64,14 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
-    connect(m_ui->Command4, &QPushButton::clicked, this, &Form5::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form5::Command5_Click);
-    connect(m_ui->Command6, &QPushButton::clicked, this, &Form5::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form5::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form5::Command8_Click);
-    WidgetRules::onLostFocus(m_ui->Text1, [this] { Text1_LostFocus(); });
-    WidgetRules::onLostFocus(m_ui->Text2, [this] { Text2_LostFocus(); });
-    WidgetRules::onLostFocus(m_ui->Text3, [this] { Text3_LostFocus(); });
+    // Leaving a box only trims it: a description keeps the case it was written
+    // in. The fine keeps the amount it begins with.
+    WidgetRules::onLeave(m_ui->Text1, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text2, FieldRules::trim);
+    WidgetRules::onLeave(m_ui->Text3, FieldRules::fineForm);
 }
 
 Form5::~Form5() = default;
@@ -79,12 +79,12 @@ Form5::~Form5() = default;
 void Form5::formLoad()
 {
     m_codPedeapsa = QStringLiteral("A");
-    Handover::copyPersonHeader(navigator(), this);
-    for (QLabel *label : {m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14,
-                          m_ui->Label15, m_ui->Label16, m_ui->Label17, m_ui->Label18,
-                          m_ui->Label19, m_ui->Label20}) {
+    const QList<QLabel *> header{m_ui->Label11, m_ui->Label12, m_ui->Label13, m_ui->Label14,
+                                 m_ui->Label15, m_ui->Label16, m_ui->Label17, m_ui->Label18,
+                                 m_ui->Label19, m_ui->Label20};
+    showPersonHeader(header);
+    for (QLabel *label : header)
         fitToText(label);
-    }
     const QStringList types = OffenceTypes::all();
     for (const QString &type : types)
         OffenceTypes::addSorted(m_ui->Combo1, type);
@@ -98,15 +98,23 @@ void Form5::formActivate()
     const QString source = SourceTexts::OffencesOfPerson
                            + SourceTexts::quotedKey(m_ui->Label11->text());
     m_ui->Data1->setDatabaseName(QStringLiteral("Zavoni.mdb"));
-    m_ui->Data1->setRecordsetType(DataControl::Dynaset);
     m_ui->Data1->setRecordSource(source);
     m_ui->Data1->refresh();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
 }
 
-bool Form5::isEditing() const
+QVariant Form5::offenceCode() const
 {
-    return m_ui->Data1->recordset()->editMode() != Recordset::EditMode::None;
+    if (recordset()->eof())
+        return {};
+    return recordset()->value(QStringLiteral("cod_infractiune"));
+}
+
+QString Form5::offenceText() const
+{
+    if (recordset()->eof())
+        return {};
+    return FieldRules::valueText(recordset()->value(QStringLiteral("infractiune")));
 }
 
 void Form5::setStatus(QLabel *label, const QString &text)
@@ -126,8 +134,8 @@ void Form5::showEmptySet()
 
 void Form5::Data1_Reposition()
 {
-    const Recordset *rs = m_ui->Data1->recordset();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    const Recordset *rs = recordset();
+    showCounter();
     if (rs->recordCount() == 0) {
         showEmptySet();
         setStatus(m_ui->Label27, QString());
@@ -216,25 +224,6 @@ void Form5::Option3_Click()
     choosePenalty(Penalty::Other, false);
 }
 
-void Form5::Text1_LostFocus()
-{
-    const QString trimmed = FieldRules::trim(m_ui->Text1->text());
-    if (trimmed != m_ui->Text1->text())
-        m_ui->Text1->setText(trimmed);
-}
-
-void Form5::Text2_LostFocus()
-{
-    const QString trimmed = FieldRules::trim(m_ui->Text2->text());
-    if (trimmed != m_ui->Text2->text())
-        m_ui->Text2->setText(trimmed);
-}
-
-void Form5::Text3_LostFocus()
-{
-    WidgetRules::setText(m_ui->Text3, FieldRules::fineForm(m_ui->Text3->text()));
-}
-
 void Form5::setInputsLocked(bool locked)
 {
     m_ui->Combo1->setLocked(locked);
@@ -268,7 +257,7 @@ void Form5::LeaveEditMode()
     m_ui->Command1->setEnabled(true);
     m_ui->Command3->setEnabled(false);
     m_ui->Command4->setEnabled(false);
-    if (m_ui->Data1->recordset()->recordCount() >= 1) {
+    if (recordset()->recordCount() >= 1) {
         m_ui->Command2->setEnabled(true);
         m_ui->Command5->setEnabled(true);
         m_ui->Command7->setEnabled(true);
@@ -285,27 +274,14 @@ void Form5::LeaveEditMode()
 
 void Form5::Command1_Click()
 {
-    EnterEditMode();
     m_ui->Combo1->setListText(DefaultType);
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->addNew()) {
-        Messages::dataError(this, QStringLiteral("Nu poate fi adăugată o infractiune."),
-                            rs->lastError());
-        LeaveEditMode();
-        return;
-    }
-    m_ui->Combo1->setFocus();
+    if (startAdding(QStringLiteral("Nu poate fi adăugată o infractiune.")))
+        m_ui->Combo1->setFocus();
 }
 
 void Form5::Command2_Click()
 {
-    EnterEditMode();
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->edit()) {
-        Messages::dataError(this, QStringLiteral("Infractiunea nu poate fi modificată."),
-                            rs->lastError());
-        LeaveEditMode();
-    }
+    startChanging(QStringLiteral("Infractiunea nu poate fi modificată."));
 }
 
 void Form5::fail(const QString &text, const QString &title, QWidget *box)
@@ -348,7 +324,7 @@ bool Form5::checkOffence()
 
 void Form5::Command3_Click()
 {
-    Recordset *rs = m_ui->Data1->recordset();
+    Recordset *rs = recordset();
     rs->setValue(QStringLiteral("CNP_C"), m_ui->Label11->text());
     rs->setValue(QStringLiteral("Pedeapsa"), m_codPedeapsa.left(1));
     // With no item chosen (a stored type the list does not hold) the stored
@@ -367,39 +343,19 @@ void Form5::Command3_Click()
     LeaveEditMode();
 }
 
-void Form5::Command4_Click()
-{
-    m_ui->Data1->recordset()->cancelUpdate();
-    LeaveEditMode();
-}
-
 void Form5::Command5_Click()
 {
-    if (!Messages::askYes(this,
-                          QStringLiteral("Sunteti sigur că doriti să stergeti acestă "
-                                         "infractiune ?"),
-                          QStringLiteral("Stergere."), Messages::Icon::Critical)) {
+    if (!askAndDelete(QStringLiteral("Sunteti sigur că doriti să stergeti acestă infractiune ?"),
+                      QStringLiteral("Infractiunea nu a putut fi stearsă.")))
         return;
-    }
-    Recordset *rs = m_ui->Data1->recordset();
-    if (!rs->deleteCurrent()) {
-        Messages::dataError(this, QStringLiteral("Infractiunea nu a putut fi stearsă."),
-                            rs->lastError());
-        return;
-    }
-    if (rs->recordCount() >= 1) {
+    if (recordset()->recordCount() >= 1) {
         m_ui->Data1->refresh();
         return;
     }
     showEmptySet();
-    m_ui->Data1->setCaption(m_ui->Data1->counterText());
+    showCounter();
     setStatus(m_ui->Label27, QString());
     setStatus(m_ui->Label28, QString());
-}
-
-void Form5::Command6_Click()
-{
-    close();
 }
 
 void Form5::Command7_Click()

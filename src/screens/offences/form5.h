@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/common/screen.h"
+#include "screens/common/datascreen.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ class QLabel;
 
 // The offences of the person shown on the persons screen: the list, the
 // current offence with its penalty, and its editing.
-class Form5 : public Screen
+class Form5 : public DataScreen
 {
     Q_OBJECT
 
@@ -20,37 +20,30 @@ public:
     explicit Form5(Navigator *navigator, QWidget *parent = nullptr);
     ~Form5() override;
 
-    void formActivate() override;
-    void Data1_Reposition();
-
-    void Option1_Click();
-    void Option2_Click();
-    void Option3_Click();
-
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Text3_LostFocus();
-
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-
-protected:
-    void formLoad() override;
-    bool isEditing() const override;
+    // What the accomplices and articles screens read of the current offence:
+    // its code as stored (no value when no offence is current) and its type.
+    QVariant offenceCode() const;
+    QString offenceText() const;
 
 private:
     enum class Penalty { Fine, Detention, Other };
 
-    void EnterEditMode();
-    void LeaveEditMode();
-    void setInputsLocked(bool locked);
+    void formLoad() override; // Form_Load
+    void formActivate() override; // Form_Activate
+    void Data1_Reposition(); // another row is current
+    void Option1_Click(); // "Amendă"
+    void Option2_Click(); // "Detentie"
+    void Option3_Click(); // "Altă sanctiune"
+    void Command1_Click(); // "Adaugă"
+    void Command2_Click(); // "Modifică"
+    void Command3_Click(); // "Salvează"
+    void Command5_Click(); // "Sterge"
+    void Command7_Click(); // "Complici"
+    void Command8_Click(); // "Articole"
+    void EnterEditMode() override;
+    void LeaveEditMode() override;
 
+    void setInputsLocked(bool locked);
     // The boxes of the chosen penalty kind are enabled, the others disabled.
     void enablePenaltyBoxes(Penalty penalty);
     void choosePenalty(Penalty penalty, bool presetStartDate);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "screens/common/screen.h"
+#include "screens/common/datascreen.h"
+#include "screens/common/personboxes.h"
 
 #include <memory>
 
@@ -8,13 +9,11 @@ namespace Ui {
 class Form2;
 }
 
-class QLineEdit;
 class QPushButton;
-class Recordset;
 
 // The persons register: the list of recorded persons with their identity and
 // address, the sex filters, and the editing of one person at a time.
-class Form2 : public Screen
+class Form2 : public DataScreen
 {
     Q_OBJECT
 
@@ -22,34 +21,30 @@ public:
     explicit Form2(Navigator *navigator, QWidget *parent = nullptr);
     ~Form2() override;
 
-    void Data1_Reposition();
-    void Text13_Change();
-
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command9_Click();
-    void Command11_Click();
-    void Command12_Click();
-    void Command13_Click();
-
-protected:
-    void formLoad() override;
-    bool isEditing() const override;
+    // What the screens above repeat in their person header, as shown now:
+    // CNP, name, initial, first name, sex, identity card series and number,
+    // the two nicknames, birth date.
+    QStringList shownPerson() const;
 
 private:
-    void EnterEditMode();
-    void LeaveEditMode();
+    void formLoad() override; // Form_Load
+    void Data1_Reposition(); // another row is current
+    void Text13_Change(); // "Localitatea" typed or shown
+    void Command1_Click(); // "Adaugă"
+    void Command2_Click(); // "Modifică"
+    void Command3_Click(); // "Salvează"
+    void Command5_Click(); // "Sterge"
+    void Command9_Click(); // "Infractiuni comise"
+    void Command11_Click(); // "Zavonii de sex feminin"
+    void Command12_Click(); // "Toti zavonii"
+    void Command13_Click(); // "Zavonii de sex masculin"
+    void EnterEditMode() override;
+    void LeaveEditMode() override;
 
-    Recordset *recordset() const;
-    QList<QLineEdit *> textBoxes() const;
     void applyFilter(QPushButton *own, const QString &source);
     void setRecordControlsEnabled(bool enabled);
-    void setInputsLocked(bool locked);
     void saveFailed();
 
     std::unique_ptr<Ui::Form2> m_ui;
+    PersonBoxes m_person;
 };
