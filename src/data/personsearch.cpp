@@ -344,6 +344,42 @@ QString PersonSearch::sortKeyOf(qint64 rowid, const QString &column, DataError *
     return q.next() ? q.value(0).toString() : QString();
 }
 
+std::optional<qint64> PersonSearch::rowidOf(const QString &cnp, DataError *error)
+{
+    QList<qint64> keys;
+    if (!run(QStringLiteral("SELECT rowid FROM %1 WHERE \"CNP_C\" = ?")
+                 .arg(Catalogue::quoted(Catalogue::Persons)),
+             {cnp}, &keys, error)
+        || keys.isEmpty())
+        return std::nullopt;
+    return keys.first();
+}
+
+// Counted: SQLite keeps no ranks, so this walks the index up to the row.
+std::optional<qint64> PersonSearch::rank(qint64 rowid, const QString &sex, const Order &order,
+                                         DataError *error)
+{
+    QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE ")
+                      .arg(Catalogue::quoted(Catalogue::Persons));
+    QVariantList params;
+    if (order.sorted()) {
+        const QString key = sortKeyOf(rowid, order.column, error);
+        sql += placeCondition(sortKey(order.column), order.descending, false);
+        params << key << key << rowid;
+    } else {
+        sql += QStringLiteral("rowid < ?");
+        params << rowid;
+    }
+    if (!sex.isEmpty()) {
+        sql += QStringLiteral(" AND \"sex\" = ?");
+        params << sex;
+    }
+    QList<qint64> counts;
+    if (!run(sql, params, &counts, error) || counts.isEmpty())
+        return std::nullopt;
+    return counts.first();
+}
+
 bool PersonSearch::run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
                        DataError *error)
 {

@@ -69,6 +69,11 @@ public:
     bool sortedKeys(const Order &order, const QString &sex, const std::optional<Place> &from,
                     int count, QList<qint64> *keys, DataError *error);
     QString sortKeyOf(qint64 rowid, const QString &column, DataError *error);
+    // The person a CNP is the key of, and that person's place (from 0) in the
+    // list of the sex in the order.
+    std::optional<qint64> rowidOf(const QString &cnp, DataError *error);
+    std::optional<qint64> rank(qint64 rowid, const QString &sex, const Order &order,
+                               DataError *error);
 
 private:
     bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,

@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "rules/fieldrules.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QToolButton>
 
 namespace {
@@ -101,13 +101,18 @@ DataControl::DataControl(QWidget *parent)
     // Held down, the previous and next arrows go on moving.
     m_arrows[1]->setAutoRepeat(true);
     m_arrows[2]->setAutoRepeat(true);
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { move(&Recordset::moveFirst); });
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { move(&Recordset::moveLast); });
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { move(&Recordset::movePrevious); });
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { move(&Recordset::moveNext); });
-    addKey(QKeySequence(Qt::Key_PageUp), [this] { moveBy(-m_pageRows); });
-    addKey(QKeySequence(Qt::Key_PageDown), [this] { moveBy(m_pageRows); });
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { editPosition(); });
+    addKey(QStringLiteral("Prima înregistrare"), Qt::CTRL | Qt::Key_Home,
+           [this] { move(&Recordset::moveFirst); });
+    addKey(QStringLiteral("Înregistrarea precedentă"), Qt::CTRL | Qt::Key_Up,
+           [this] { move(&Recordset::movePrevious); });
+    addKey(QStringLiteral("Înregistrarea următoare"), Qt::CTRL | Qt::Key_Down,
+           [this] { move(&Recordset::moveNext); });
+    addKey(QStringLiteral("Ultima înregistrare"), Qt::CTRL | Qt::Key_End,
+           [this] { move(&Recordset::moveLast); });
+    addKey(QStringLiteral("Pagina precedentă"), Qt::Key_PageUp, [this] { moveBy(-m_pageRows); });
+    addKey(QStringLiteral("Pagina următoare"), Qt::Key_PageDown, [this] { moveBy(m_pageRows); });
+    addKey(QStringLiteral("Salt la înregistrarea..."), Qt::CTRL | Qt::Key_G,
+           [this] { editPosition(); });
 
     m_position->setObjectName(QStringLiteral("Data1Position"));
     m_position->setAccessibleName(QStringLiteral("Numărul înregistrării"));
@@ -115,17 +120,32 @@ DataControl::DataControl(QWidget *parent)
     m_position->hide();
     m_position->installEventFilter(this);
     m_caption->installEventFilter(this);
+    // A screen reader names the box by the counter it stands over.
+    m_caption->setBuddy(m_position);
     m_caption->setToolTip(QStringLiteral("Clic sau Ctrl+G: salt la o înregistrare"));
 }
 
-void DataControl::addKey(const QKeySequence &key, const std::function<void()> &action)
+void DataControl::addKey(const QString &text, const QKeySequence &key,
+                         const std::function<void()> &action)
 {
-    auto *shortcut = new QShortcut(key, this);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, [this, action] {
+    auto *command = new QAction(text, this);
+    command->setShortcut(key);
+    command->setShortcutContext(Qt::WindowShortcut);
+    connect(command, &QAction::triggered, this, [this, action] {
         if (browsing())
             action();
     });
+    addAction(command);
+}
+
+// In edit mode the screen disables the bar, and its commands go with it.
+void DataControl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        for (QAction *command : actions())
+            command->setEnabled(isEnabled());
+    }
+    QWidget::changeEvent(event);
 }
 
 bool DataControl::browsing() const

@@ -54,9 +54,12 @@ public:
     void editPosition();
     // Page Up and Page Down move by the rows the grid shows whole.
     void setPageRows(int rows) { m_pageRows = qMax(1, rows); }
+    // The moves and the jump above are the bar's actions(), with their keys,
+    // for a screen's menu to list.
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 signals:
     void reposition();
@@ -71,7 +74,8 @@ private:
     void move(bool (Recordset::*op)());
     void moveBy(int rows);
     bool browsing() const;
-    void addKey(const QKeySequence &key, const std::function<void()> &action);
+    void addKey(const QString &text, const QKeySequence &key,
+                const std::function<void()> &action);
     void endPositionEdit(bool accept);
 
     struct Binding

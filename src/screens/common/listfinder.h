@@ -1,0 +1,56 @@
+#pragma once
+
+#include "widgets/findbar.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class Database;
+class DataControl;
+class PersonSearch;
+class QAction;
+
+// Finding a person in a screen's list: Ctrl+F opens the find strip below the
+// designed controls (the window grows by its height while it shows), F3 and
+// Shift+F3 go on. A match becomes the current row as an arrow move makes it.
+// The persons list is searched in the register, however long; a short list
+// (the accomplices of an offence) row by row.
+class ListFinder : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Scope { Register, Rows };
+
+    // columns: the fields searched, the CNP first (matched from its start).
+    ListFinder(QWidget *screen, DataControl *data, Scope scope, const QStringList &columns);
+    ~ListFinder() override;
+
+    FindBar *bar() const { return m_bar; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void open();
+    void close();
+    void find(const QString &text, FindBar::Step step);
+    // The row of the next match and whether the search went past an end.
+    std::optional<int> findInRows(const QStringList &terms, FindBar::Step step, bool *wrapped);
+    std::optional<int> findInRegister(const QStringList &terms, FindBar::Step step,
+                                      bool *wrapped);
+    PersonSearch *search();
+    QString sexInForce() const;
+    void followData();
+
+    QWidget *m_screen;
+    DataControl *m_data;
+    Scope m_scope;
+    QStringList m_columns;
+    FindBar *m_bar;
+    QList<QAction *> m_actions;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<PersonSearch> m_search;
+};
