@@ -133,7 +133,7 @@ std::optional<int> ListFinder::findInRows(const QStringList &terms, FindBar::Ste
         for (int column : std::as_const(columns))
             values << rs->valueAt(row, column).toString();
         if (PersonSearch::matches(values, terms)) {
-            *wrapped = sign > 0 ? row < current : row > current;
+            *wrapped = i == count || (sign > 0 ? row < current : row > current);
             return row;
         }
     }
