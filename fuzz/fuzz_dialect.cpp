@@ -1,21 +1,23 @@
-// Record-source texts end in a key that came from a row or a box. The dialect
-// layer must never crash on any text, and when it accepts one, every literal
-// of it travels as a bound parameter: no quote of the text reaches the SQL
-// that SQLite reads, and the statements the record set builds from it run
-// against a real register without touching its tables.
+// Record-source texts end in a key that came from a row or a box. The
+// recogniser must never crash on any text; what it accepts is one of the
+// screens' shapes with its key as a value, recognised again the same from the
+// text the screens would compose for it, and a record set opened on it reads
+// a real register without changing it. An input is a raw text, or, when its
+// first byte is 0x02 to 0x04, a key for one of the shapes with a key.
 #include "fuzztext.h"
 
 #include "data/catalogue.h"
 #include "data/database.h"
-#include "data/dialect.h"
 #include "data/recordset.h"
+#include "data/recordsource.h"
 #include "data/registerfile.h"
+#include "data/sourcetexts.h"
 
 #include <QCoreApplication>
-#include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -29,6 +31,13 @@ struct Register
 
 Register *theRegister = nullptr;
 
+// Run by exit(), which ends every run that found nothing: no folder is left.
+void closeRegister()
+{
+    delete theRegister;
+    theRegister = nullptr;
+}
+
 QString registerShape(Database *db)
 {
     QString shape;
@@ -38,8 +47,6 @@ QString registerShape(Database *db)
         shape += q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString()
                  + QLatin1Char(';');
     for (const Catalogue::Object &object : Catalogue::objects()) {
-        if (object.isQuery)
-            continue;
         QSqlQuery count(db->connection());
         count.exec(QStringLiteral("SELECT count(*) FROM %1").arg(Catalogue::quoted(object.name)));
         count.next();
@@ -54,53 +61,46 @@ void exec(Database *db, const QString &sql)
         std::abort();
 }
 
-// The names the catalogue itself puts between double quotes.
-const QSet<QString> &catalogueNames()
+// The text a screen composes for the source.
+QString composed(const RecordSource &source)
 {
-    static const QSet<QString> names = [] {
-        QSet<QString> all;
-        for (const Catalogue::Object &object : Catalogue::objects()) {
-            all.insert(object.name);
-            all.insert(object.keyColumn);
-            for (const Catalogue::Field &field : object.fields)
-                all.insert(field.name);
-        }
-        return all;
-    }();
-    return names;
+    const QString code = QString::number(source.code);
+    switch (source.kind) {
+    case RecordSource::Kind::Whole:
+        return source.object->name;
+    case RecordSource::Kind::OffencesOfPerson:
+        return SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(source.cnp);
+    case RecordSource::Kind::AccomplicesOfOffence:
+        return SourceTexts::AccomplicesOfOffence + code
+               + (source.sex ? SourceTexts::AccomplicesSexFilter
+                                   + SourceTexts::quotedKey(*source.sex)
+                             : QString());
+    case RecordSource::Kind::ArticlesOfOffence:
+        return SourceTexts::ArticlesOfOffence + code;
+    }
+    return {};
 }
 
-// True when every quoted stretch of the SQL is a catalogue name and nothing
-// else could open a literal or an identifier.
-bool onlyCatalogueQuotes(const QString &sql)
+// A key for a shape: the offences of any text, the accomplices of any code
+// (of any sex, when text follows the code's eight bytes), the articles of any
+// code.
+std::optional<RecordSource> keyed(const uint8_t *data, size_t size)
 {
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('`') || c == QLatin1Char('['))
-            return false;
-        if (c == QLatin1Char('"')) {
-            const qsizetype close = sql.indexOf(QLatin1Char('"'), i + 1);
-            if (close < 0 || !catalogueNames().contains(sql.mid(i + 1, close - i - 1)))
-                return false;
-            i = close;
-        }
+    if (size == 0 || data[0] < 0x02 || data[0] > 0x04)
+        return std::nullopt;
+    RecordSource source;
+    source.kind = RecordSource::Kind(data[0] - 0x01);
+    if (source.kind == RecordSource::Kind::OffencesOfPerson) {
+        source.cnp = fuzzText(data + 1, size - 1);
+        return source;
     }
-    return true;
-}
-
-// A literal is bound as itself; an empty text must not become NULL, which
-// would match nothing.
-bool hasParameter(const QVariantList &params, const Dialect::Token &literal)
-{
-    for (const QVariant &p : params) {
-        if (literal.type == Dialect::TokenType::String && p.typeId() == QMetaType::QString
-            && p.toString() == literal.text && !p.toString().isNull())
-            return true;
-        if (literal.type == Dialect::TokenType::Number && p.typeId() != QMetaType::QString
-            && p.toDouble() == literal.text.toDouble())
-            return true;
-    }
-    return false;
+    quint64 code = 0;
+    const size_t bytes = qMin<size_t>(size - 1, sizeof code);
+    std::memcpy(&code, data + 1, bytes);
+    source.code = qint64(code >> 1);
+    if (source.kind == RecordSource::Kind::AccomplicesOfOffence && size > 1 + sizeof code)
+        source.sex = fuzzText(data + 1 + sizeof code, size - 1 - sizeof code);
+    return source;
 }
 
 } // namespace
@@ -116,6 +116,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     theRegister->db = Database::open(file, &error);
     if (!theRegister->db)
         std::abort();
+    // After the connection, so that it is closed before Qt's own statics go.
+    std::atexit(closeRegister);
     // A few rows, so that the accepted sources also have something to read.
     Database *db = theRegister->db.get();
     exec(db, QStringLiteral("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex, sector) VALUES "
@@ -135,46 +137,35 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text = fuzzText(data, size);
+    const std::optional<RecordSource> key = keyed(data, size);
+    const QString text = key ? composed(*key) : fuzzText(data, size);
 
-    QList<Dialect::Token> tokens;
-    DataError tokenError;
-    const bool tokenized = Dialect::tokenize(text, &tokens, &tokenError);
-    FUZZ_REQUIRE(tokenized ? !tokens.isEmpty() && tokens.last().type == Dialect::TokenType::End
-                           : tokenError.isError(),
-                 text, tokenError.describe());
-
-    Dialect::Plan plan;
     DataError error;
-    if (!Dialect::compile(text, &plan, &error)) {
-        FUZZ_REQUIRE(error.isError(), text, QString());
+    const std::optional<RecordSource> source = RecordSource::recognise(text, &error);
+    if (!source) {
+        FUZZ_REQUIRE(!key, text, error.describe());
+        FUZZ_REQUIRE(error.number == EngineError::Syntax
+                         || error.number == EngineError::UnknownObject,
+                     text, error.describe());
+        FUZZ_REQUIRE(!error.text.isEmpty(), text, QString());
         return 0;
     }
-    FUZZ_REQUIRE(tokenized && !error.isError(), text, error.describe());
+    FUZZ_REQUIRE(!error.isError(), text, error.describe());
+    FUZZ_REQUIRE(!key || *source == *key, text, composed(*source));
+    DataError again;
+    FUZZ_REQUIRE(RecordSource::recognise(composed(*source), &again) == source, text,
+                 composed(*source));
 
-    for (const Dialect::Token &token : std::as_const(tokens)) {
-        if (token.type == Dialect::TokenType::String || token.type == Dialect::TokenType::Number)
-            FUZZ_REQUIRE(hasParameter(plan.memberParams, token), text, token.text);
-    }
-
-    QStringList statements{plan.memberFrom, plan.memberWhere, plan.memberKey, plan.fetchPrefix,
-                           plan.linkDeleteSql};
-    for (const Dialect::Column &column : std::as_const(plan.columns))
-        statements << column.sql;
-    for (const QString &sql : std::as_const(statements))
-        FUZZ_REQUIRE(onlyCatalogueQuotes(sql), text, sql);
-    FUZZ_REQUIRE(plan.memberWhere.count(QLatin1Char('?')) == plan.memberParams.size(), text,
-                 plan.memberWhere);
-    FUZZ_REQUIRE(plan.fetchPrefix.count(QLatin1Char('?')) == plan.fetchParams.size(), text,
-                 plan.fetchPrefix);
-    if (!plan.linkDeleteSql.isEmpty())
-        FUZZ_REQUIRE(plan.linkDeleteSql.count(QLatin1Char('?'))
-                         == plan.linkDeleteParams.size() + 1,
-                     text, plan.linkDeleteSql);
-
-    // What the dialect accepts, the engine runs: count, keys and rows.
+    // What the recogniser accepts, the engine runs: count, keys and rows.
     Recordset recordset(theRegister->db.get());
     FUZZ_REQUIRE(recordset.open(text), text, recordset.lastError().describe());
+    if (source->kind == RecordSource::Kind::OffencesOfPerson) {
+        QSqlQuery q(theRegister->db->connection());
+        q.prepare(QStringLiteral("SELECT count(*) FROM TBL_Infractiuni WHERE CNP_C = ?"));
+        q.addBindValue(source->cnp);
+        FUZZ_REQUIRE(q.exec() && q.next() && q.value(0).toInt() == recordset.recordCount(),
+                     text, QString::number(recordset.recordCount()));
+    }
     if (recordset.moveLast()) {
         for (int column = 0; column < recordset.fieldNames().size(); ++column)
             recordset.valueAt(recordset.absolutePosition(), column);

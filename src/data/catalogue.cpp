@@ -9,7 +9,8 @@ using T = FieldType;
 std::vector<Field> personFields(bool accomplice)
 {
     std::vector<Field> f;
-    f.push_back({accomplice ? QStringLiteral("CNP") : QStringLiteral("CNP_C"), T::Text});
+    f.push_back({accomplice ? QStringLiteral("CNP") : QStringLiteral("CNP_C"), T::Text,
+                 QStringLiteral("NOT NULL UNIQUE")});
     for (const char *name : {"Serie_buletin", "Numar_buletin", "Nume", "Initiala", "Prenume",
                              "Porecla1", "Porecla2", "Data_nasterii"})
         f.push_back({QString::fromLatin1(name), T::Text});
@@ -26,13 +27,26 @@ std::vector<Field> personFields(bool accomplice)
     return f;
 }
 
+// A reference to an offence: its links and articles go with it.
+Field offenceReference(const QString &name, bool required)
+{
+    const QString reference = QStringLiteral(
+        "REFERENCES \"TBL_Infractiuni\"(\"COD_infractiune\") ON DELETE CASCADE");
+    return {name, T::Integer, required ? QStringLiteral("NOT NULL ") + reference : reference};
+}
+
 std::vector<Object> build()
 {
+    const QString rowid = QStringLiteral("rowid");
     std::vector<Object> all;
-    all.push_back({Persons, personFields(false), false, {}, QStringLiteral("rowid")});
+    all.push_back({Persons, personFields(false), false, {}, rowid});
+    // A person's CNP may be corrected; the offences follow it, and go with the person.
     all.push_back({Offences,
-                   {{QStringLiteral("COD_infractiune"), T::AutoNumber},
-                    {QStringLiteral("CNP_C"), T::Text},
+                   {{QStringLiteral("COD_infractiune"), T::AutoNumber,
+                     QStringLiteral("PRIMARY KEY AUTOINCREMENT")},
+                    {QStringLiteral("CNP_C"), T::Text,
+                     QStringLiteral("REFERENCES \"TBL_Zavoni\"(\"CNP_C\") "
+                                    "ON UPDATE CASCADE ON DELETE CASCADE")},
                     {QStringLiteral("Infractiune"), T::Text},
                     {QStringLiteral("Pedeapsa"), T::Text},
                     {QStringLiteral("Amenda"), T::Text},
@@ -45,37 +59,46 @@ std::vector<Object> build()
                    false,
                    {},
                    QStringLiteral("COD_infractiune")});
-    all.push_back({Accomplices, personFields(true), false, {}, QStringLiteral("rowid")});
+    all.push_back({Accomplices, personFields(true), false, {}, rowid});
+    // An accomplice is linked to an offence once; a second identical link is
+    // ignored rather than refused, so reusing an accomplice never fails.
     all.push_back({Links,
-                   {{QStringLiteral("CNP"), T::Text},
-                    {QStringLiteral("COD_INFRACTIUNE"), T::Integer}},
+                   {{QStringLiteral("CNP"), T::Text,
+                     QStringLiteral("NOT NULL REFERENCES \"TBL_Complici\"(\"CNP\") "
+                                    "ON UPDATE CASCADE ON DELETE CASCADE")},
+                    offenceReference(QStringLiteral("COD_INFRACTIUNE"), true)},
                    false,
                    {},
-                   QStringLiteral("rowid")});
+                   rowid,
+                   QStringLiteral("UNIQUE (\"COD_INFRACTIUNE\", \"CNP\") ON CONFLICT IGNORE")});
     all.push_back({Articles,
-                   {{QStringLiteral("Cod_infractiune"), T::Integer},
+                   {offenceReference(QStringLiteral("Cod_infractiune"), false),
                     {QStringLiteral("Publicatie"), T::Text},
                     {QStringLiteral("Autor"), T::Text},
                     {QStringLiteral("Data_aparitiei"), T::Text},
                     {QStringLiteral("Articol"), T::Text}},
                    false,
                    {},
-                   QStringLiteral("rowid")});
+                   rowid});
     all.push_back({WomenQuery, personFields(false), true, Persons, QStringLiteral("RID")});
     all.push_back({MenQuery, personFields(false), true, Persons, QStringLiteral("RID")});
     return all;
 }
 
-QString columnList(const Object &object)
+QString createTable(const Object &object)
 {
     QStringList cols;
     for (const Field &f : object.fields) {
-        QString type = QStringLiteral("TEXT");
-        if (f.type == T::Integer || f.type == T::Boolean)
-            type = QStringLiteral("INTEGER");
-        cols << quoted(f.name) + QLatin1Char(' ') + type;
+        QString col = quoted(f.name)
+                      + (f.type == T::Text ? QStringLiteral(" TEXT") : QStringLiteral(" INTEGER"));
+        if (!f.constraint.isEmpty())
+            col += QLatin1Char(' ') + f.constraint;
+        cols << col;
     }
-    return cols.join(QStringLiteral(", "));
+    if (!object.tableConstraint.isEmpty())
+        cols << object.tableConstraint;
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoted(object.name), cols.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -113,40 +136,11 @@ QString quoted(const QString &identifier)
 
 QStringList schemaStatements()
 {
-    const Object &persons = *find(Persons);
-    const Object &accomplices = *find(Accomplices);
-    QString personCols = columnList(persons);
-    personCols.replace(QStringLiteral("\"CNP_C\" TEXT"),
-                       QStringLiteral("\"CNP_C\" TEXT NOT NULL UNIQUE"));
-    QString accompliceCols = columnList(accomplices);
-    accompliceCols.replace(QStringLiteral("\"CNP\" TEXT"),
-                           QStringLiteral("\"CNP\" TEXT NOT NULL UNIQUE"));
-
     QStringList s;
-    s << QStringLiteral("CREATE TABLE \"TBL_Zavoni\" (%1)").arg(personCols);
-    // A person's CNP may be corrected; the offences follow it, and go with the person.
-    s << QStringLiteral(
-        "CREATE TABLE \"TBL_Infractiuni\" ("
-        "\"COD_infractiune\" INTEGER PRIMARY KEY AUTOINCREMENT, "
-        "\"CNP_C\" TEXT REFERENCES \"TBL_Zavoni\"(\"CNP_C\") ON UPDATE CASCADE ON DELETE CASCADE, "
-        "\"Infractiune\" TEXT, \"Pedeapsa\" TEXT, \"Amenda\" TEXT, \"Detenta1\" TEXT, "
-        "\"Detenta2\" TEXT, \"Sanctiune\" TEXT, \"Descriere\" TEXT, "
-        "\"Suspendare\" INTEGER, \"Ispasit\" INTEGER)");
-    s << QStringLiteral("CREATE TABLE \"TBL_Complici\" (%1)").arg(accompliceCols);
-    // An accomplice is linked to an offence once; a second identical link is
-    // ignored rather than refused, so reusing an accomplice never fails.
-    s << QStringLiteral(
-        "CREATE TABLE \"TBL_Complicitate\" ("
-        "\"CNP\" TEXT NOT NULL REFERENCES \"TBL_Complici\"(\"CNP\") "
-        "ON UPDATE CASCADE ON DELETE CASCADE, "
-        "\"COD_INFRACTIUNE\" INTEGER NOT NULL REFERENCES \"TBL_Infractiuni\"(\"COD_infractiune\") "
-        "ON DELETE CASCADE, "
-        "UNIQUE (\"COD_INFRACTIUNE\", \"CNP\") ON CONFLICT IGNORE)");
-    s << QStringLiteral(
-        "CREATE TABLE \"TBL_Articole\" ("
-        "\"Cod_infractiune\" INTEGER REFERENCES \"TBL_Infractiuni\"(\"COD_infractiune\") "
-        "ON DELETE CASCADE, "
-        "\"Publicatie\" TEXT, \"Autor\" TEXT, \"Data_aparitiei\" TEXT, \"Articol\" TEXT)");
+    for (const Object &object : objects()) {
+        if (!object.isQuery)
+            s << createTable(object);
+    }
     s << QStringLiteral("CREATE INDEX \"IX_Zavoni_sex\" ON \"TBL_Zavoni\"(\"sex\")");
     s << QStringLiteral("CREATE INDEX \"IX_Infractiuni_CNP\" ON \"TBL_Infractiuni\"(\"CNP_C\")");
     s << QStringLiteral("CREATE INDEX \"IX_Complicitate_CNP\" ON \"TBL_Complicitate\"(\"CNP\")");

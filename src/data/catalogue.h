@@ -16,6 +16,7 @@ struct Field
 {
     QString name;
     FieldType type;
+    QString constraint = {}; // what the column's definition adds to its type
 };
 
 struct Object
@@ -25,6 +26,7 @@ struct Object
     bool isQuery = false;
     QString baseTable;  // the table a stored query's rows live in
     QString keyColumn;  // the column that identifies a row when reading the object
+    QString tableConstraint = {};
 };
 
 const std::vector<Object> &objects();

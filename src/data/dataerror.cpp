@@ -36,7 +36,8 @@ QString standardText(int number)
     case EngineError::FieldIsNull:
         return QStringLiteral("Câmpul nu poate fi gol.");
     case EngineError::NotARegister:
-        return QStringLiteral("Fisierul nu este o bază de date a registrului sau este deteriorat.");
+        return QStringLiteral(
+            "Fisierul nu este o bază de date a registrului sau este deteriorat.");
     case EngineError::TypeMismatch:
         return QStringLiteral("Valoarea nu se potriveste cu tipul câmpului.");
     default:
@@ -56,47 +57,45 @@ DataError DataError::make(int number, const QString &detail)
     QString text = standardText(number);
     if (!detail.isEmpty())
         text += QLatin1Char(' ') + detail;
-    return {number, text, {}};
+    return {number, text};
 }
 
 namespace {
 
 int engineNumber(int code, const QString &message)
 {
-    const int primary = code & 0xff;
+    using namespace SqliteCode;
     // Only a repeated CNP is a duplicate in the register's sense; any other
     // uniqueness failure must not be mistaken for it by the save handlers.
-    if (code == 1555 || code == 2067) {
+    if (code == PrimaryKey || code == Unique) {
         if (message.contains(QLatin1String("TBL_Zavoni.CNP_C"), Qt::CaseInsensitive)
             || message.contains(QLatin1String("TBL_Complici.CNP"), Qt::CaseInsensitive))
             return EngineError::DuplicateKey;
         return EngineError::Generic;
     }
-    if (code == 1299) {
+    if (code == NotNull) {
         if (message.contains(QLatin1String(".CNP"), Qt::CaseInsensitive))
             return EngineError::KeyIsNull;
         return EngineError::FieldIsNull;
     }
-    switch (primary) {
-    case 19: // other constraints
-        if (code == 787)
-            return EngineError::RelatedRecordRequired;
-        return EngineError::Generic;
-    case 5:
-    case 6:
+    if (code == ForeignKey)
+        return EngineError::RelatedRecordRequired;
+    switch (code & 0xff) {
+    case Busy:
+    case Locked:
         return EngineError::Locked;
-    case 8:
+    case ReadOnly:
         return EngineError::ReadOnly;
-    case 10:
+    case IoError:
         return EngineError::DiskIo;
-    case 13:
+    case Full:
         return EngineError::DiskFull;
-    case 11:
-    case 26:
+    case Corrupt:
+    case NotADatabase:
         return EngineError::NotARegister;
-    case 14:
+    case CantOpen:
         return EngineError::FileNotFound;
-    case 20:
+    case Mismatch:
         return EngineError::TypeMismatch;
     default:
         return EngineError::Generic;
@@ -105,13 +104,6 @@ int engineNumber(int code, const QString &message)
 
 } // namespace
 
-DataError DataError::fromSqliteCode(int code, const QString &message)
-{
-    DataError error = make(engineNumber(code, message));
-    error.engineText = message;
-    return error;
-}
-
 DataError DataError::fromSql(const QSqlError &error)
 {
     bool ok = false;
@@ -119,5 +111,5 @@ DataError DataError::fromSql(const QSqlError &error)
     QString message = error.databaseText();
     if (message.isEmpty())
         message = error.driverText();
-    return fromSqliteCode(ok ? code : 1, message);
+    return make(engineNumber(ok ? code : 1, message));
 }

@@ -27,11 +27,29 @@ constexpr int NotARegister = 3343;
 constexpr int TypeMismatch = 3464;
 } // namespace EngineError
 
+// The SQLite result codes the engine numbers are told apart by; Qt's driver
+// gives the extended code, whose low byte is the primary one.
+namespace SqliteCode {
+constexpr int Busy = 5;
+constexpr int Locked = 6;
+constexpr int ReadOnly = 8;
+constexpr int IoError = 10;
+constexpr int Corrupt = 11;
+constexpr int Full = 13;
+constexpr int CantOpen = 14;
+constexpr int Constraint = 19;
+constexpr int Mismatch = 20;
+constexpr int NotADatabase = 26;
+constexpr int ForeignKey = 787;
+constexpr int NotNull = 1299;
+constexpr int PrimaryKey = 1555;
+constexpr int Unique = 2067;
+} // namespace SqliteCode
+
 struct DataError
 {
     int number = EngineError::None;
-    QString text;       // Romanian, for the operator
-    QString engineText; // what SQLite said, for a developer; never shown
+    QString text; // Romanian, for the operator
 
     bool isError() const { return number != EngineError::None; }
     QString describe() const;
@@ -39,5 +57,4 @@ struct DataError
     static DataError make(int number, const QString &detail = {});
     // Maps an error of Qt's SQLite driver (extended result codes) to an engine number.
     static DataError fromSql(const QSqlError &error);
-    static DataError fromSqliteCode(int extendedCode, const QString &message);
 };

@@ -1,10 +1,6 @@
 #include "recordkeys.h"
 
-#include "catalogue.h"
-#include "database.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
+#include "engine.h"
 
 #include <algorithm>
 
@@ -23,10 +19,8 @@ constexpr int MaxGaps = 65536;
 
 } // namespace
 
-RecordKeys::RecordKeys(const Dialect::Plan &plan, Database *db, ErrorSink onError)
-    : m_plan(plan)
-    , m_db(db)
-    , m_onError(std::move(onError))
+RecordKeys::RecordKeys(ErrorSink onError)
+    : m_onError(std::move(onError))
 {
 }
 
@@ -53,93 +47,26 @@ void RecordKeys::clear()
     m_pinnedKey.reset();
 }
 
-bool RecordKeys::queryKeys(const QString &extraWhere, const QVariantList &extraParams,
-                           const QString &order, qint64 limit, QList<qint64> *keys,
-                           qint64 offset)
+bool RecordKeys::readKeys(const KeyRange &range, QList<qint64> *keys)
 {
-    QString sql = QStringLiteral("SELECT ");
-    if (m_plan.distinctKeys)
-        sql += QStringLiteral("DISTINCT ");
-    sql += m_plan.memberKey + QLatin1Char(' ') + m_plan.memberFrom;
-    QStringList where;
-    if (!m_plan.memberWhere.isEmpty())
-        where << QLatin1Char('(') + m_plan.memberWhere + QLatin1Char(')');
-    if (!extraWhere.isEmpty())
-        where << extraWhere;
-    if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY ") + m_plan.memberKey + QLatin1Char(' ') + order;
-    if (limit > 0)
-        sql += offset > 0 ? QStringLiteral(" LIMIT ? OFFSET ?") : QStringLiteral(" LIMIT ?");
-    QSqlQuery q(m_db->connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return fail(DataError::fromSql(q.lastError()));
-    for (const QVariant &p : m_plan.memberParams)
-        q.addBindValue(p);
-    for (const QVariant &p : extraParams)
-        q.addBindValue(p);
-    if (limit > 0) {
-        q.addBindValue(limit);
-        if (offset > 0)
-            q.addBindValue(offset);
-    }
-    if (!q.exec())
-        return fail(DataError::fromSql(q.lastError()));
-    while (q.next())
-        keys->append(q.value(0).toLongLong());
-    if (q.lastError().isValid())
-        return fail(DataError::fromSql(q.lastError()));
-    return true;
-}
-
-bool RecordKeys::readCount(qint64 *count)
-{
-    QSqlDatabase &db = m_db->connection();
-    if (!m_plan.countedAs.isEmpty()) {
-        // A register written by a tool that dropped the counts still opens: it is counted.
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (q.prepare(QStringLiteral("SELECT \"Numar\" FROM %1 WHERE \"Sursa\" = ?")
-                          .arg(Catalogue::quoted(Catalogue::CountsTable)))) {
-            q.addBindValue(m_plan.countedAs);
-            if (q.exec() && q.next() && q.value(0).toLongLong() >= 0) {
-                *count = q.value(0).toLongLong();
-                return true;
-            }
-        }
-    }
-    QString sql = m_plan.distinctKeys
-                      ? QStringLiteral("SELECT count(DISTINCT %1) ").arg(m_plan.memberKey)
-                      : QStringLiteral("SELECT count(*) ");
-    sql += m_plan.memberFrom;
-    if (!m_plan.memberWhere.isEmpty())
-        sql += QStringLiteral(" WHERE ") + m_plan.memberWhere;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    const bool prepared = q.prepare(sql);
-    for (const QVariant &p : m_plan.memberParams)
-        q.addBindValue(p);
-    if (!prepared || !q.exec() || !q.next())
-        return fail(DataError::fromSql(q.lastError()));
-    *count = q.value(0).toLongLong();
-    return true;
+    DataError error;
+    return m_engine->keys(range, keys, &error) || fail(error);
 }
 
 bool RecordKeys::load()
 {
     clear();
-    QSqlDatabase &db = m_db->connection();
-    // One read transaction, so the count and both ends come from the same snapshot.
-    if (!db.transaction())
-        return fail(DataError::fromSql(db.lastError()));
+    DataError error;
+    // One read, so the count and both ends come from the same snapshot.
+    if (!m_engine || !m_engine->beginRead(&error))
+        return fail(error);
     qint64 count = 0;
-    bool ok = readCount(&count);
+    bool ok = m_engine->count(&count, &error) || fail(error);
     if (ok && count <= 2 * EdgeRows) {
-        ok = queryKeys({}, {}, QStringLiteral("ASC"), 0, &m_head);
+        ok = readKeys({}, &m_head);
     } else if (ok) {
-        ok = queryKeys({}, {}, QStringLiteral("ASC"), EdgeRows, &m_head)
-             && queryKeys({}, {}, QStringLiteral("DESC"), EdgeRows, &m_tail);
+        ok = readKeys({.limit = EdgeRows}, &m_head)
+             && readKeys({.descending = true, .limit = EdgeRows}, &m_tail);
         std::reverse(m_tail.begin(), m_tail.end());
         m_headBound = m_head.value(m_head.size() - 1);
         m_tailBound = m_tail.value(0);
@@ -152,38 +79,20 @@ bool RecordKeys::load()
             m_tail.clear();
             m_middleCount = 0;
             m_dense = false;
-            ok = ok && queryKeys({}, {}, QStringLiteral("ASC"), 0, &m_head);
+            ok = ok && readKeys({}, &m_head);
         }
     }
-    db.commit();
+    m_engine->endRead();
     return ok;
 }
 
 bool RecordKeys::readGaps()
 {
-    if (m_plan.countedAs != Catalogue::Persons || !m_plan.memberWhere.isEmpty()
-        || m_middleCount <= 0)
-        return false;
-    // Not an error when it fails: a register made before the gaps were kept
-    // has no such table, and its middle is counted.
-    QSqlQuery q(m_db->connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT \"Cheie\" FROM %1 WHERE \"Cheie\" > ? AND \"Cheie\" < ? "
-                                  "ORDER BY \"Cheie\" LIMIT ?")
-                       .arg(Catalogue::quoted(Catalogue::GapsTable))))
-        return false;
-    q.addBindValue(m_headBound);
-    q.addBindValue(m_tailBound);
-    q.addBindValue(MaxGaps + 1);
-    if (!q.exec())
-        return false;
     QList<qint64> gaps;
-    while (q.next())
-        gaps.append(q.value(0).toLongLong());
     // The gaps are only believed when they account for every place between
     // the bounds that holds no row of the set.
-    if (q.lastError().isValid() || gaps.size() > MaxGaps
-        || m_tailBound - m_headBound - 1 - gaps.size() != m_middleCount)
+    if (m_middleCount <= 0 || !m_engine->recordedGaps(m_headBound, m_tailBound, MaxGaps, &gaps)
+        || gaps.size() > MaxGaps || m_tailBound - m_headBound - 1 - gaps.size() != m_middleCount)
         return false;
     m_deletedMiddle = gaps;
     return true;
@@ -210,8 +119,7 @@ bool RecordKeys::readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys)
     const qint64 first = denseKey(start);
     const qint64 last = denseKey(end - 1);
     QList<qint64> found;
-    const QString cond = QStringLiteral("%1 >= ? AND %1 <= ?").arg(m_plan.memberKey);
-    if (!queryKeys(cond, {first, last}, QStringLiteral("ASC"), 0, &found))
+    if (!readKeys({.above = first - 1, .below = last + 1}, &found))
         return false;
     // Each key between the two was in the set when it was loaded, but those
     // removed since. One missing now left meanwhile: its place stays, empty,
@@ -266,10 +174,8 @@ bool RecordKeys::readChunkBetween(int before, int after, qint64 start, qint64 en
     const qint64 fromLow = start - lowRank - 1;
     const qint64 fromHigh = highRank - end;
     const bool ascending = fromLow <= fromHigh;
-    const QString cond = QStringLiteral("%1 > ? AND %1 < ?").arg(m_plan.memberKey);
     QList<qint64> found;
-    const QString order = ascending ? QStringLiteral("ASC") : QStringLiteral("DESC");
-    if (!queryKeys(cond, {lowKey, highKey}, order, want, &found, ascending ? fromLow : fromHigh))
+    if (!readKeys({lowKey, highKey, !ascending, want, ascending ? fromLow : fromHigh}, &found))
         return false;
     if (!ascending)
         std::reverse(found.begin(), found.end());
@@ -390,9 +296,7 @@ void RecordKeys::refillTail()
 {
     // The next rows from the end of the middle become the new tail.
     QList<qint64> keys;
-    const QString cond = QStringLiteral("%1 > ? AND %1 < ?").arg(m_plan.memberKey);
-    if (!queryKeys(cond, {m_headBound, m_tailBound}, QStringLiteral("DESC"),
-                   qMin<qint64>(m_middleCount, EdgeRows), &keys)
+    if (!readKeys({m_headBound, m_tailBound, true, qMin<qint64>(m_middleCount, EdgeRows)}, &keys)
         || keys.isEmpty()) {
         m_middleCount = 0;
         m_chunks.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "dataerror.h"
-#include "dialect.h"
 
 #include <QList>
 #include <QSet>
@@ -12,7 +11,8 @@
 #include <limits>
 #include <optional>
 
-class Database;
+class Engine;
+struct KeyRange;
 
 // The keys of a record set by rank. A set of a million rows knows its count,
 // its first and last keys, and reads the keys between in chunks as they are
@@ -28,10 +28,10 @@ public:
     // A failed read of keys reports here; the set stays as it was.
     using ErrorSink = std::function<void(const DataError &error)>;
 
-    // The plan is the owner's and must outlive the keys.
-    RecordKeys(const Dialect::Plan &plan, Database *db, ErrorSink onError);
+    explicit RecordKeys(ErrorSink onError);
 
-    void setDatabase(Database *db) { m_db = db; }
+    // The engine is the owner's; none while the set has no source.
+    void setEngine(Engine *engine) { m_engine = engine; }
 
     // Counts the set and reads its ends, all from one snapshot.
     bool load();
@@ -57,9 +57,7 @@ private:
     };
 
     bool fail(const DataError &error);
-    bool queryKeys(const QString &extraWhere, const QVariantList &extraParams,
-                   const QString &order, qint64 limit, QList<qint64> *keys, qint64 offset = 0);
-    bool readCount(qint64 *count);
+    bool readKeys(const KeyRange &range, QList<qint64> *keys);
     bool readGaps();
     qint64 middleKey(qint64 rank);
     int loadChunk(qint64 rank);
@@ -70,8 +68,7 @@ private:
     void removeMiddleRank(qint64 rank, qint64 key);
     void refillTail();
 
-    const Dialect::Plan &m_plan;
-    Database *m_db;
+    Engine *m_engine = nullptr;
     ErrorSink m_onError;
 
     // By rank: m_head, then the m_middleCount keys of the middle, then m_tail,

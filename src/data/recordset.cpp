@@ -1,44 +1,37 @@
 #include "recordset.h"
 
-#include "catalogue.h"
 #include "database.h"
-
-#include <QSqlError>
 
 namespace {
 
-// About a grid page: what is shown is read in a statement or two, and little
-// that is not shown is read with it.
-constexpr int FetchBatch = 16;
 constexpr int CacheLimit = 4096;
-
-QVariant bindable(const QVariant &v)
-{
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool() ? 1 : 0;
-    return v;
-}
 
 } // namespace
 
 Recordset::Recordset(Database *db, QObject *parent)
     : QObject(parent)
     , m_db(db)
-    , m_keys(m_plan, db, [this](const DataError &error) { m_error = error; })
+    , m_keys([this](const DataError &error) { m_error = error; })
 {
 }
 
-Recordset::~Recordset()
+Recordset::~Recordset() = default;
+
+void Recordset::setSource(const std::optional<RecordSource> &source)
 {
-    delete m_fetch;
+    m_keys.setEngine(nullptr);
+    m_engine.reset();
+    m_recognised = source;
+    m_columns = source ? source->columns() : QList<Column>();
+    if (source && m_db)
+        m_engine = Engine::create(m_db, *source);
+    m_keys.setEngine(m_engine.get());
 }
 
 void Recordset::setDatabase(Database *db)
 {
-    delete m_fetch;
-    m_fetch = nullptr;
     m_db = db;
-    m_keys.setDatabase(db);
+    setSource(m_recognised);
 }
 
 bool Recordset::fail(const DataError &error)
@@ -47,32 +40,34 @@ bool Recordset::fail(const DataError &error)
     return false;
 }
 
-bool Recordset::failSql(const QSqlQuery &query)
+int Recordset::fieldIndex(const QString &name) const
 {
-    return fail(DataError::fromSql(query.lastError()));
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        if (m_columns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
 }
 
 bool Recordset::open(const QString &recordSource, OpenMode mode)
 {
     m_source = recordSource;
-    Dialect::Plan plan;
     DataError error;
-    if (!Dialect::compile(recordSource, &plan, &error)) {
+    const std::optional<RecordSource> source = RecordSource::recognise(recordSource, &error);
+    if (!source) {
         emit aboutToReset();
-        m_plan = Dialect::Plan();
+        setSource(std::nullopt);
         clearSet();
         emit wasReset();
         emit changed(Change::Requery);
         return fail(error);
     }
-    m_plan = plan;
-    delete m_fetch;
-    m_fetch = nullptr;
     if (!m_db) {
-        m_plan = Dialect::Plan();
+        setSource(std::nullopt);
         requery();
         return fail(DataError::make(EngineError::FileNotFound));
     }
+    setSource(source);
     if (mode == OpenMode::AppendOnly) {
         emit aboutToReset();
         clearSet();
@@ -99,7 +94,7 @@ bool Recordset::requery()
     m_error = DataError();
     emit aboutToReset();
     clearSet();
-    const bool ok = !m_plan.fetchPrefix.isEmpty() && m_keys.load();
+    const bool ok = m_engine && m_keys.load();
     if (!ok) {
         clearSet();
         if (!m_error.isError())
@@ -115,49 +110,16 @@ bool Recordset::requery()
 
 bool Recordset::fetchRows(const QList<qint64> &keys)
 {
-    if (!m_fetch) {
-        QString sql = m_plan.fetchPrefix;
-        for (int i = 0; i < FetchBatch; ++i)
-            sql += (i ? QStringLiteral(",?") : QStringLiteral("?"));
-        sql += QLatin1Char(')');
-        m_fetch = new QSqlQuery(m_db->connection());
-        m_fetch->setForwardOnly(true);
-        if (!m_fetch->prepare(sql)) {
-            failSql(*m_fetch);
-            delete m_fetch;
-            m_fetch = nullptr;
-            return false;
-        }
-    }
     if (m_cache.size() > CacheLimit)
         m_cache.clear();
-    for (int start = 0; start < keys.size(); start += FetchBatch) {
-        int slot = 0;
-        for (const QVariant &p : m_plan.fetchParams)
-            m_fetch->bindValue(slot++, p);
-        for (int i = 0; i < FetchBatch; ++i) {
-            const int k = start + i;
-            m_fetch->bindValue(slot++, k < keys.size() ? QVariant(keys.at(k)) : QVariant());
-        }
-        if (!m_fetch->exec())
-            return failSql(*m_fetch);
-        const int columns = int(m_plan.columns.size());
-        while (m_fetch->next()) {
-            QVariantList values;
-            values.reserve(columns);
-            for (int c = 0; c < columns; ++c)
-                values << m_fetch->value(c + 1);
-            m_cache.insert(m_fetch->value(0).toLongLong(), values);
-        }
-        m_fetch->finish();
-    }
-    return true;
+    DataError error;
+    return m_engine->rows(keys, &m_cache, &error) || fail(error);
 }
 
 void Recordset::prefetch(int fromRow)
 {
     QList<qint64> keys;
-    const int end = qMin(recordCount(), fromRow + FetchBatch);
+    const int end = qMin(recordCount(), fromRow + Engine::FetchBatch);
     for (int r = fromRow; r < end; ++r) {
         const qint64 k = m_keys.keyAt(r);
         if (k != RecordKeys::Vanished && !m_cache.contains(k))
@@ -185,7 +147,7 @@ const QVariantList *Recordset::row(qint64 key)
 QVariant Recordset::valueAt(int row, int column)
 {
     const qint64 key = m_keys.keyAt(row);
-    if (key == RecordKeys::Vanished || column < 0 || column >= m_plan.columns.size())
+    if (key == RecordKeys::Vanished || column < 0 || column >= m_columns.size())
         return {};
     if (!m_cache.contains(key))
         prefetch(row);
@@ -196,7 +158,7 @@ QVariant Recordset::valueAt(int row, int column)
 QStringList Recordset::fieldNames() const
 {
     QStringList names;
-    for (const Dialect::Column &c : m_plan.columns)
+    for (const Column &c : m_columns)
         names << c.name;
     return names;
 }
@@ -222,8 +184,8 @@ bool Recordset::setValue(const QString &field, const QVariant &value)
     const int index = fieldIndex(field);
     if (index < 0)
         return fail(DataError::make(EngineError::UnknownField, field));
-    if (!m_plan.columns.at(index).writable)
-        return fail(DataError::make(EngineError::ReadOnly, m_plan.columns.at(index).name));
+    if (!m_columns.at(index).writable)
+        return fail(DataError::make(EngineError::ReadOnly, m_columns.at(index).name));
     m_pending[index] = value;
     m_dirty[index] = true;
     return true;
@@ -267,11 +229,11 @@ bool Recordset::movePrevious()
 
 bool Recordset::addNew()
 {
-    if (m_plan.writeTable.isEmpty())
+    if (!m_engine)
         return fail(DataError::make(EngineError::UnknownObject, m_source));
     m_mode = EditMode::Adding;
-    m_pending = QVariantList(m_plan.columns.size());
-    m_dirty = QList<bool>(m_plan.columns.size(), false);
+    m_pending = QVariantList(m_columns.size());
+    m_dirty = QList<bool>(m_columns.size(), false);
     emit changed(Change::AddNew);
     return true;
 }
@@ -281,8 +243,8 @@ bool Recordset::edit()
     if (m_current < 0)
         return fail(DataError::make(EngineError::NoCurrentRecord));
     const QVariantList *values = row(m_keys.keyAt(m_current));
-    m_pending = values ? *values : QVariantList(m_plan.columns.size());
-    m_dirty = QList<bool>(m_plan.columns.size(), false);
+    m_pending = values ? *values : QVariantList(m_columns.size());
+    m_dirty = QList<bool>(m_columns.size(), false);
     m_mode = EditMode::Editing;
     emit changed(Change::Edit);
     return true;
@@ -296,66 +258,24 @@ bool Recordset::update()
     if (!m_db->stillInPlace())
         return fail(DataError::make(EngineError::FileNotFound, m_db->fileName()));
     emit aboutToUpdate();
-    QStringList columns;
-    QVariantList values;
-    for (int i = 0; i < m_plan.columns.size(); ++i) {
-        if (m_dirty.at(i) && m_plan.columns.at(i).writable) {
-            columns << Catalogue::quoted(m_plan.columns.at(i).name.section(QLatin1Char('.'), -1));
-            values << bindable(m_pending.at(i));
-        }
-    }
-    const QString table = Catalogue::quoted(m_plan.writeTable);
-    QSqlQuery q(m_db->connection());
+    DataError error;
     if (m_mode == EditMode::Adding) {
-        QString sql;
-        if (columns.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
-        } else {
-            QStringList marks(columns.size(), QStringLiteral("?"));
-            const QString comma = QStringLiteral(", ");
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(table, columns.join(comma), marks.join(comma));
-        }
-        if (!q.prepare(sql))
-            return failSql(q);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            return failSql(q);
+        std::optional<qint64> key;
+        if (!m_engine->insert(m_pending, m_dirty, &key, &error))
+            return fail(error);
         m_mode = EditMode::None;
         m_pending.clear();
-        if (q.numRowsAffected() == 0) {
-            // A repeated link the table ignores: stored already, nothing joins the set.
-            emit changed(Change::Update);
-            return true;
+        // No key for a repeated link the table ignores: stored already, nothing joins the set.
+        if (key) {
+            m_keys.append(*key);
+            emit appended();
         }
-        const qint64 key = q.lastInsertId().toLongLong();
-        const int row = recordCount();
-        emit aboutToAppend(row);
-        m_keys.append(key);
-        emit appended();
         emit changed(Change::Update);
         return true;
     }
-
     const qint64 key = m_keys.keyAt(m_current);
-    if (!columns.isEmpty()) {
-        QStringList sets;
-        for (const QString &c : columns)
-            sets << c + QStringLiteral(" = ?");
-        if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                           .arg(table, sets.join(QStringLiteral(", ")))))
-            return failSql(q);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        q.addBindValue(key);
-        if (!q.exec())
-            return failSql(q);
-        if (q.numRowsAffected() == 0)
-            return fail(DataError::make(
-                EngineError::NoCurrentRecord,
-                QStringLiteral("Înregistrarea a fost stearsă între timp.")));
-    }
+    if (!m_engine->update(key, m_pending, m_dirty, &error))
+        return fail(error);
     m_cache.remove(key);
     m_mode = EditMode::None;
     m_pending.clear();
@@ -382,38 +302,9 @@ bool Recordset::deleteCurrent()
     if (!m_db->stillInPlace())
         return fail(DataError::make(EngineError::FileNotFound, m_db->fileName()));
     const qint64 key = m_keys.keyAt(m_current);
-    QSqlDatabase &db = m_db->connection();
-    if (!db.transaction())
-        return fail(DataError::fromSql(db.lastError()));
-    QSqlQuery q(db);
-    bool ok = true;
-    bool ownRowGoes = true;
-    if (!m_plan.linkDeleteSql.isEmpty()) {
-        // Through a join only this offence's link goes; the accomplice row
-        // follows only when nothing else refers to it.
-        ok = q.prepare(m_plan.linkDeleteSql);
-        q.addBindValue(key);
-        for (const QVariant &p : m_plan.linkDeleteParams)
-            q.addBindValue(p);
-        ok = ok && q.exec();
-        ownRowGoes = ok && q.numRowsAffected() == 0;
-    }
-    if (ok && ownRowGoes) {
-        ok = q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
-                           .arg(Catalogue::quoted(m_plan.writeTable)));
-        q.addBindValue(key);
-        ok = ok && q.exec();
-    }
-    if (!ok) {
-        const DataError error = DataError::fromSql(q.lastError());
-        db.rollback();
+    DataError error;
+    if (!m_engine->remove(key, &error))
         return fail(error);
-    }
-    if (!db.commit()) {
-        const DataError error = DataError::fromSql(db.lastError());
-        db.rollback();
-        return fail(error);
-    }
     const int row = m_current;
     emit aboutToRemove(row);
     m_keys.remove(row, key);

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "dataerror.h"
-#include "dialect.h"
+#include "engine.h"
 #include "recordkeys.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSqlQuery>
 #include <QVariant>
+
+#include <memory>
 
 class Database;
 
@@ -35,7 +36,7 @@ public:
     // which keeps opening a large table for one insert cheap.
     enum class OpenMode { Browse, AppendOnly };
 
-    // Compiles the text and runs it; on failure the set is empty.
+    // Recognises the text and selects its rows; on failure the set is empty.
     bool open(const QString &recordSource, OpenMode mode = OpenMode::Browse);
     QString recordSource() const { return m_source; }
     bool requery();
@@ -51,8 +52,8 @@ public:
     bool moveTo(int row);
 
     QStringList fieldNames() const;
-    int fieldIndex(const QString &name) const { return m_plan.fieldIndex(name); }
-    Catalogue::FieldType fieldType(int column) const { return m_plan.columns.at(column).type; }
+    int fieldIndex(const QString &name) const; // any case; -1 when absent
+    Catalogue::FieldType fieldType(int column) const { return m_columns.at(column).type; }
     // A data control opens its database on its first refresh.
     void setDatabase(Database *db);
     // The pending row while adding or editing, otherwise the current row.
@@ -76,7 +77,6 @@ signals:
     void aboutToUpdate();
     void aboutToReset();
     void wasReset();
-    void aboutToAppend(int row);
     void appended();
     void aboutToRemove(int row);
     void removed();
@@ -84,15 +84,17 @@ signals:
 
 private:
     bool fail(const DataError &error);
-    bool failSql(const QSqlQuery &query);
     const QVariantList *row(qint64 key);
     void prefetch(int fromRow);
     bool fetchRows(const QList<qint64> &keys);
     void clearSet();
+    void setSource(const std::optional<RecordSource> &source);
 
     Database *m_db;
     QString m_source;
-    Dialect::Plan m_plan;
+    std::optional<RecordSource> m_recognised;
+    QList<Column> m_columns;
+    std::unique_ptr<Engine> m_engine;
     DataError m_error;
 
     RecordKeys m_keys;
@@ -101,7 +103,6 @@ private:
     int m_afterDelete = -1; // where moves continue from once the current row is deleted
 
     QHash<qint64, QVariantList> m_cache;
-    QSqlQuery *m_fetch = nullptr;
 
     EditMode m_mode = EditMode::None;
     QVariantList m_pending;

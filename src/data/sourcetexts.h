@@ -1,14 +1,17 @@
 #pragma once
 
+#include "catalogue.h"
+
 #include <QString>
 
-// The record-source texts the screens compose. A key is appended directly:
-// a CNP between double quotes, an offence code as bare digits.
+// The record-source texts the screens compose, and the only ones the data
+// layer recognises. A key is appended directly: a CNP quoted as the catalogue
+// quotes a name, an offence code as bare digits.
 namespace SourceTexts {
 
-inline const QString Persons = QStringLiteral("TBL_Zavoni");
-inline const QString PersonsWomen = QStringLiteral("Q_Zavonii_de_sex_feminin");
-inline const QString PersonsMen = QStringLiteral("Q_Zavonii_de_sex_masculin");
+inline const QString &Persons = Catalogue::Persons;
+inline const QString &PersonsWomen = Catalogue::WomenQuery;
+inline const QString &PersonsMen = Catalogue::MenQuery;
 
 inline const QString OffencesOfPerson = QStringLiteral(
     "SELECT TBL_Infractiuni.COD_infractiune, TBL_Infractiuni.CNP_C, "
@@ -30,9 +33,7 @@ inline const QString ArticlesOfOffence = QStringLiteral(
 
 inline QString quotedKey(const QString &key)
 {
-    QString doubled = key;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
+    return Catalogue::quoted(key);
 }
 
 } // namespace SourceTexts
