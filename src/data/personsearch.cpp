@@ -92,11 +92,13 @@ const QStringList &PersonSearch::sortableColumns()
     return columns;
 }
 
+namespace {
+
 // SQLite's upper() knows only ASCII, so each Romanian letter is first written
 // as its base letter followed by tildes, which sort after every capital:
 // A < Ă ("A~") < Â ("A~~") < B. The old cedilla letters count as the comma
-// ones. An empty text gets the largest character there is and sorts last.
-QString PersonSearch::sortKey(const QString &column, const QString &qualifier)
+// ones.
+const QList<std::pair<QString, QString>> &spelledLetters()
 {
     static const QList<std::pair<QString, QString>> letters = {
         {QStringLiteral("ă"), QStringLiteral("A~")},  {QStringLiteral("Ă"), QStringLiteral("A~")},
@@ -106,11 +108,38 @@ QString PersonSearch::sortKey(const QString &column, const QString &qualifier)
         {QStringLiteral("ş"), QStringLiteral("S~")},  {QStringLiteral("Ş"), QStringLiteral("S~")},
         {QStringLiteral("ț"), QStringLiteral("T~")},  {QStringLiteral("Ț"), QStringLiteral("T~")},
         {QStringLiteral("ţ"), QStringLiteral("T~")},  {QStringLiteral("Ţ"), QStringLiteral("T~")}};
+    return letters;
+}
+
+} // namespace
+
+// An empty text gets the largest character there is and sorts last.
+QString PersonSearch::sortKey(const QString &column, const QString &qualifier)
+{
     QString e = (qualifier.isEmpty() ? QString() : qualifier + QLatin1Char('.'))
                 + Catalogue::quoted(column);
-    for (const auto &[letter, spelled] : letters)
+    for (const auto &[letter, spelled] : spelledLetters())
         e = QStringLiteral("replace(%1, '%2', '%3')").arg(e, letter, spelled);
     return QStringLiteral("coalesce(nullif(upper(%1), ''), char(1114111))").arg(e);
+}
+
+QString PersonSearch::sortKeyText(const QString &text)
+{
+    QString key = text;
+    for (const auto &[letter, spelled] : spelledLetters())
+        key.replace(letter, spelled);
+    for (QChar &c : key) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return key;
+}
+
+bool PersonSearch::sortsBefore(const QString &key, const QString &other)
+{
+    if (key.isEmpty() || other.isEmpty())
+        return other.isEmpty() && !key.isEmpty();
+    return key < other;
 }
 
 QString PersonSearch::orderBy(const Order &order, const QString &qualifier)

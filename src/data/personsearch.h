@@ -44,6 +44,9 @@ public:
     // order of the text, empty texts last. qualifier names the table if needed.
     static QString sortKey(const QString &column, const QString &qualifier = {});
     static QString orderBy(const Order &order, const QString &qualifier = {});
+    // The same key for a value read, for a short list sorted in memory.
+    static QString sortKeyText(const QString &text);
+    static bool sortsBefore(const QString &key, const QString &other);
 
     // Folds as the full-text index does: lower case, diacritics dropped.
     static QString fold(const QString &text);

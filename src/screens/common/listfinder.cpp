@@ -1,14 +1,15 @@
 #include "listfinder.h"
 
 #include "data/database.h"
-#include "data/personsearch.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/menubar.h"
 #include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QAction>
 #include <QEvent>
+#include <QHeaderView>
 #include <QMenu>
 
 namespace {
@@ -26,11 +27,12 @@ void growBy(QWidget *window, int height)
 
 } // namespace
 
-ListFinder::ListFinder(QWidget *screen, DataControl *data, Scope scope,
+ListFinder::ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
                        const QStringList &columns)
     : QObject(screen)
     , m_screen(screen)
     , m_data(data)
+    , m_grid(grid)
     , m_scope(scope)
     , m_columns(columns)
     , m_bar(new FindBar(screen))
@@ -59,6 +61,43 @@ ListFinder::ListFinder(QWidget *screen, DataControl *data, Scope scope,
     moves->addActions(data->actions());
     data->installEventFilter(this);
     followData();
+    grid->horizontalHeader()->setSectionsClickable(true);
+    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &ListFinder::headingClicked);
+}
+
+void ListFinder::headingClicked(int section)
+{
+    const QString column = m_grid->fields().value(section);
+    if (!m_data->isEnabled() || !PersonSearch::sortableColumns().contains(column))
+        return;
+    if (m_order.column != column)
+        m_order = {column, false};
+    else if (!m_order.descending)
+        m_order.descending = true;
+    else
+        m_order = {};
+    QHeaderView *heading = m_grid->horizontalHeader();
+    heading->setSortIndicatorShown(m_order.sorted());
+    heading->setSortIndicator(m_order.sorted() ? section : -1,
+                              m_order.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    Recordset::KeyOrder order;
+    const PersonSearch::Order by = m_order;
+    if (by.sorted() && m_scope == Scope::Rows) {
+        order = [by](Recordset *set, QList<qint64> *keys) {
+            *keys = set->keysByColumn(set->fieldIndex(by.column), by.descending);
+            return true;
+        };
+    } else if (by.sorted()) {
+        order = [this, by](Recordset *, QList<qint64> *keys) {
+            DataError error;
+            PersonSearch *people = search();
+            return people && people->sortedKeys(by, sexInForce(), std::nullopt, -1, keys, &error);
+        };
+    }
+    // As a Refresh: the first row of the list in its new order is current.
+    m_data->recordset()->setKeyOrder(order);
+    m_data->refresh();
 }
 
 ListFinder::~ListFinder() = default;
@@ -155,16 +194,19 @@ std::optional<int> ListFinder::findInRegister(const QStringList &terms, FindBar:
     std::optional<PersonSearch::Place> from;
     if (!rs->eof()) {
         if (const auto current = people->rowidOf(rs->value(m_columns.first()).toString(), &error))
-            from = PersonSearch::Place{*current, {}, step == FindBar::Step::AsTyped};
+            from = PersonSearch::Place{
+                *current,
+                m_order.sorted() ? people->sortKeyOf(*current, m_order.column, &error) : QString(),
+                step == FindBar::Step::AsTyped};
     }
-    std::optional<qint64> hit = people->find(terms, direction, from, sex, {}, &error);
+    std::optional<qint64> hit = people->find(terms, direction, from, sex, m_order, &error);
     if (!hit && from) {
-        hit = people->find(terms, direction, std::nullopt, sex, {}, &error);
+        hit = people->find(terms, direction, std::nullopt, sex, m_order, &error);
         *wrapped = hit.has_value();
     }
     if (!hit)
         return std::nullopt;
-    const std::optional<qint64> rank = people->rank(*hit, sex, {}, &error);
+    const std::optional<qint64> rank = people->rank(*hit, sex, m_order, &error);
     if (!rank || *rank >= rs->recordCount())
         return std::nullopt;
     return int(*rank);

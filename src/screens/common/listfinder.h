@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/personsearch.h"
 #include "widgets/findbar.h"
 
 #include <QObject>
@@ -9,14 +10,17 @@
 
 class Database;
 class DataControl;
-class PersonSearch;
+class DBGrid;
 class QAction;
 
-// Finding a person in a screen's list: Ctrl+F opens the find strip below the
-// designed controls (the window grows by its height while it shows), F3 and
-// Shift+F3 go on. A match becomes the current row as an arrow move makes it.
-// The persons list is searched in the register, however long; a short list
-// (the accomplices of an offence) row by row.
+// Finding and sorting in a screen's list of persons. Ctrl+F opens the find
+// strip below the designed controls (the window grows by its height while it
+// shows), F3 and Shift+F3 go on; a match becomes the current row as an arrow
+// move makes it. A click on a name column's heading sorts the list in
+// Romanian order, a second reverses it, a third returns to the register's
+// order; finding follows the order in force. The persons list is searched
+// and sorted in the register, however long; a short list (the accomplices of
+// an offence) row by row.
 class ListFinder : public QObject
 {
     Q_OBJECT
@@ -25,7 +29,8 @@ public:
     enum class Scope { Register, Rows };
 
     // columns: the fields searched, the CNP first (matched from its start).
-    ListFinder(QWidget *screen, DataControl *data, Scope scope, const QStringList &columns);
+    ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
+               const QStringList &columns);
     ~ListFinder() override;
 
     FindBar *bar() const { return m_bar; }
@@ -44,11 +49,14 @@ private:
     PersonSearch *search();
     QString sexInForce() const;
     void followData();
+    void headingClicked(int section);
 
     QWidget *m_screen;
     DataControl *m_data;
+    DBGrid *m_grid;
     Scope m_scope;
     QStringList m_columns;
+    PersonSearch::Order m_order;
     FindBar *m_bar;
     QList<QAction *> m_actions;
     std::unique_ptr<Database> m_db;

@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 // Finding and jumping on the persons and accomplices screens, driven by keys
@@ -71,6 +73,11 @@ struct Session
                 auto *box = form->findChild<QLineEdit *>("Data1Position");
                 QTest::keyClicks(box, arg);
                 QTest::keyClick(box, Qt::Key_Return);
+            } else if (step.startsWith("sort=")) {
+                auto *grid = form->findChild<QTableView *>("DBGrid1");
+                QHeaderView *heading = grid->horizontalHeader();
+                const int x = heading->sectionViewportPosition(arg.toInt()) + 5;
+                QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
             } else if (step.startsWith("sql=")) {
                 reg.exec(arg);
             } else if (step.startsWith("Command")) {
@@ -120,6 +127,17 @@ void TestFind::findAndJump_data()
     QTest::newRow("none in edit mode") << false << "Command2|Ctrl+F|F3|goto=3" << "1/5"
                                        << "ȘTEFAN" << "";
     QTest::newRow("jump") << false << "goto=4" << "4/5" << "ȚIRIAC" << "";
+    QTest::newRow("sorted by name") << false << "sort=0" << "1/5" << "ALBU" << "";
+    QTest::newRow("sorted, last") << false << "sort=0|Ctrl+End" << "5/5" << "ȚIRIAC" << "";
+    QTest::newRow("sorted, jump") << false << "sort=0|goto=3" << "3/5" << "ȘTEFAN" << "";
+    QTest::newRow("reversed") << false << "sort=0|sort=0" << "1/5" << "ȚIRIAC" << "";
+    QTest::newRow("back to the register's order") << false << "sort=0|sort=0|sort=0" << "1/5"
+                                                   << "ȘTEFAN" << "";
+    QTest::newRow("find follows the sort") << false << "sort=0|Ctrl+F|find=stef|F3|F3"
+                                           << "4/5" << "ŞTEFĂNESCU" << "";
+    QTest::newRow("women keep the sort") << false << "sort=0|Command11|Ctrl+End" << "3/3"
+                                         << "ŞTEFĂNESCU" << "";
+    QTest::newRow("accomplices, reversed") << true << "sort=0|sort=0" << "1/3" << "ȚONE" << "";
     QTest::newRow("accomplices, row by row") << true << "Ctrl+F|find=serban" << "2/3"
                                              << "ŞERBAN" << "";
     QTest::newRow("accomplices, past the end") << true << "goto=3|Ctrl+F|find=po|F3"
@@ -153,6 +171,9 @@ void TestFind::findAndJump()
     QCOMPARE(s.form->findChild<QWidget *>("Command1")->geometry(), designed);
     QCOMPARE(s.form->height(), height + (bar->isVisible() ? bar->height() : 0));
     QVERIFY(!s.form->findChild<CnpHint *>()->toolTip().isEmpty());
+    QCOMPARE(s.form->findChild<QTableView *>("DBGrid1")->horizontalHeader()
+                 ->isSortIndicatorShown(),
+             script.count("sort=") % 3 != 0);
 
     // Esc in the strip closes the strip only.
     if (bar->isVisible()) {
