@@ -8,7 +8,6 @@
 //     Prints the Markdown report of earlier runs, their sizes side by side.
 
 #include "benchsupport.h"
-#include "measurement.h"
 #include "programbench.h"
 #include "results.h"
 
@@ -18,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -71,6 +71,8 @@ int main(int argc, char *argv[])
     standardHandler = qInstallMessageHandler(quietOffscreen);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 2 && std::strcmp(argv[1], "--memory") == 0)
+        return ProgramBench::memoryProbe(argc, argv);
     PaintTimingApplication app(argc, argv);
     // A desktop session always has its runtime folder; without one Qt says so
     // on every start of the program the benchmark times.
@@ -81,8 +83,6 @@ int main(int argc, char *argv[])
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     const QStringList args = app.arguments();
-    if (args.size() == 2 && args.at(1) == QLatin1String("--memory"))
-        return ProgramBench::memoryProbe(app);
     if (args.size() >= 3 && args.at(1) == QLatin1String("--report")) {
         QList<Results::Size> sizes;
         for (int i = 2; i < args.size(); ++i) {

@@ -1,14 +1,13 @@
 #include "programbench.h"
 
 #include "benchsupport.h"
-#include "enginefloor.h"
-#include "processes.h"
+#include "sqlitedb.h"
 #include "registergenerator.h"
 
 #include "app/form1.h"
 #include "app/screenchain.h"
 #include "app/startup.h"
-#include "common/uidriver.h"
+#include "common/screensession.h"
 #include "data/catalogue.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -20,14 +19,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QPixmap>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -48,19 +45,12 @@ void answerDeletionsOnly()
     });
 }
 
-// What main() does before its first window.
-void startAsProgram(QApplication &app, RomanianQtTexts *translator)
-{
-    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
-    app.installTranslator(translator);
-}
-
 // The engine's page cache in kB, now and at its largest so far.
 Results::Reading readMemory()
 {
-    sqlite3_int64 now = 0, highest = 0;
-    sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &now, &highest, 0);
-    return {kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest / 1024, now / 1024};
+    qint64 now = 0, highest = 0;
+    SqliteDb::pageCacheKb(&now, &highest);
+    return {kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest, now};
 }
 
 void printReading(const Results::Reading &r)
@@ -108,13 +98,13 @@ ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 pe
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
     answerDeletionsOnly();
-    startAsProgram(m_app, &m_translator);
-    m_reference = std::make_unique<EngineFloor>(RegisterName);
+    Startup::setLanguage(m_app);
+    m_reference = std::make_unique<SqliteDb>(RegisterName);
 
     m_results.persons = persons;
     m_results.runs = runs;
     m_results.fileMb = QFileInfo(m_fileName).size() / 1048576.0;
-    m_results.sqliteVersion = QString::fromLatin1(sqlite3_libversion());
+    m_results.sqliteVersion = SqliteDb::version();
 }
 
 ProgramBench::~ProgramBench()
@@ -165,7 +155,7 @@ int ProgramBench::run(const QString &out)
 
 void ProgramBench::readExpected()
 {
-    EngineFloor &ref = *m_reference;
+    SqliteDb &ref = *m_reference;
     Expected &e = m_expected;
     const char *kept = "SELECT Numar FROM TBL_Numarare WHERE Sursa = ?";
     expect(ref.integer(kept, {Catalogue::Persons}) == m_persons
@@ -258,33 +248,32 @@ void ProgramBench::measureMemory()
     m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};
 }
 
-int ProgramBench::memoryProbe(QApplication &app)
+int ProgramBench::memoryProbe(int &argc, char **argv)
 {
     answerDeletionsOnly();
-    RomanianQtTexts translator;
-    startAsProgram(app, &translator);
-    if (!Startup::prepareRegister(RegisterName))
-        return 1;
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.show();
-    QCoreApplication::processEvents();
-    UiDriver::click(&form1, QStringLiteral("Command1"));
-    QWidget *persons = chain.screen(ScreenKind::Persons);
-    if (!persons)
-        return 1;
-    persons->grab();
-    UiDriver::click(data(persons), QStringLiteral("Last"));
-    persons->grab();
-    QCoreApplication::processEvents();
-    printReading(readMemory());
-    // The operator drags the scroll bar to the middle of the list.
-    DBGrid *view = grid(persons);
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
-    persons->grab();
-    QCoreApplication::processEvents();
-    printReading(readMemory());
-    return 0;
+    Startup::Options options;
+    options.loop = [](QWidget *form1) {
+        QCoreApplication::processEvents();
+        UiDriver::click(form1, QStringLiteral("Command1"));
+        QWidget *persons = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            persons = w->objectName() == QLatin1String("Form2") ? w : persons;
+        if (!persons)
+            return 1;
+        persons->grab();
+        UiDriver::click(data(persons), QStringLiteral("Last"));
+        persons->grab();
+        QCoreApplication::processEvents();
+        printReading(readMemory());
+        // The operator drags the scroll bar to the middle of the list.
+        DBGrid *view = grid(persons);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        persons->grab();
+        QCoreApplication::processEvents();
+        printReading(readMemory());
+        return 0;
+    };
+    return Startup::run(argc, argv, options);
 }
 
 QWidget *ProgramBench::screen(ScreenKind kind) const
@@ -388,17 +377,17 @@ void ProgramBench::show(QWidget *window)
     expect(paintedMs() > before, QStringLiteral("the step painted nothing"));
 }
 
-EngineFloor &ProgramBench::freshEngine()
+SqliteDb &ProgramBench::freshEngine()
 {
     m_floor.reset();
-    m_floor = std::make_unique<EngineFloor>(RegisterName);
+    m_floor = std::make_unique<SqliteDb>(RegisterName);
     return *m_floor;
 }
 
-EngineFloor &ProgramBench::engine()
+SqliteDb &ProgramBench::engine()
 {
     if (!m_floor)
-        m_floor = std::make_unique<EngineFloor>(RegisterName);
+        m_floor = std::make_unique<SqliteDb>(RegisterName);
     return *m_floor;
 }
 

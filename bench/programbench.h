@@ -1,9 +1,8 @@
 #pragma once
 
-#include "measurement.h"
+#include "benchsupport.h"
 #include "results.h"
 
-#include "app/romanian.h"
 #include "screens/common/navigator.h"
 
 #include <QString>
@@ -12,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class EngineFloor;
+class SqliteDb;
 class Form1;
 class QApplication;
 class QWidget;
@@ -32,8 +31,9 @@ public:
     // this size's report.
     int run(const QString &out);
 
-    // Child mode of the memory measurement.
-    static int memoryProbe(QApplication &app);
+    // Child mode of the memory measurement: the program's own start, then the
+    // persons screen open.
+    static int memoryProbe(int &argc, char **argv);
 
 private:
     struct Expected
@@ -72,8 +72,8 @@ private:
     void show(QWidget *window);
     void addChildren(const QString &cnp);
     void saveShot(const QString &key);
-    EngineFloor &freshEngine();
-    EngineFloor &engine();
+    SqliteDb &freshEngine();
+    SqliteDb &engine();
 
     // A step of the program, with the time its paint events took within it.
     // With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
@@ -91,11 +91,10 @@ private:
     int m_runs;
     QTemporaryDir m_folder;
     QString m_oldCurrent;
-    RomanianQtTexts m_translator;
     std::unique_ptr<ScreenChain> m_chain;
     std::unique_ptr<Form1> m_form1;
-    std::unique_ptr<EngineFloor> m_reference; // expectations and set-up, never timed
-    std::unique_ptr<EngineFloor> m_floor;
+    std::unique_ptr<SqliteDb> m_reference; // expectations and set-up, never timed
+    std::unique_ptr<SqliteDb> m_floor;
     Expected m_expected;
     QWidget *m_painted = nullptr; // the window the last step painted
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;

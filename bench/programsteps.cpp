@@ -1,12 +1,12 @@
 // The operator's steps through the screens, each beside its floor.
 
 #include "benchsupport.h"
-#include "enginefloor.h"
+#include "sqlitedb.h"
 #include "programbench.h"
 
 #include "app/form1.h"
 #include "app/screenchain.h"
-#include "common/uidriver.h"
+#include "common/screensession.h"
 #include "data/catalogue.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -86,7 +86,7 @@ void ProgramBench::measureOpenPersons()
     const Series floor = Measurement::measure(
         m_runs, [&] { m_floor.reset(); },
         [&] {
-            EngineFloor &f = freshEngine();
+            SqliteDb &f = freshEngine();
             count = f.integer(KeptCount, {Catalogue::Persons});
             rows = f.rows(PersonsFirstPage, {m_personsPage});
         },
@@ -101,7 +101,7 @@ void ProgramBench::measureMoves()
     const qint64 middle = m_expected.middle;
     // The floor's state after opening the list, as the program's after its screen opened.
     const auto openedFloor = [&] {
-        EngineFloor &f = freshEngine();
+        SqliteDb &f = freshEngine();
         f.integer(KeptCount, {Catalogue::Persons});
         f.rows(PersonsFirstPage, {m_personsPage});
     };
@@ -229,7 +229,7 @@ void ProgramBench::measureFilters()
         const Series floor = Measurement::measure(
             m_runs, [] {},
             [&] {
-                EngineFloor &f = engine();
+                SqliteDb &f = engine();
                 count = f.integer(KeptCount, {filter.kept});
                 rows = filter.sex ? f.rows(PersonsOfSexFirstPage,
                                            {QString::fromLatin1(filter.sex), m_personsPage})
@@ -248,7 +248,7 @@ void ProgramBench::measureFilters()
 // deletion removes what deleting a typical person removes.
 void ProgramBench::addChildren(const QString &cnp)
 {
-    EngineFloor &ref = *m_reference;
+    SqliteDb &ref = *m_reference;
     ref.exec("BEGIN");
     for (int i = 0; i < 3; ++i) {
         ref.exec("INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, Descriere, "
@@ -268,7 +268,7 @@ void ProgramBench::addChildren(const QString &cnp)
 
 void ProgramBench::measureEditing()
 {
-    EngineFloor &ref = *m_reference;
+    SqliteDb &ref = *m_reference;
     const QString added = counter(m_persons + 1, m_persons + 1);
     Series adds, changes, deletions;
     std::vector<double> addPaint, changePaint, deletePaint;
@@ -333,7 +333,7 @@ void ProgramBench::measureEditing()
     // step, as the screen shows the last row after it.
     Series floorAdds, floorChanges, floorDeletions;
     for (int i = -1; i < m_runs; ++i) {
-        EngineFloor &f = engine();
+        SqliteDb &f = engine();
         watch.start();
         f.exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex, sector) VALUES (?, ?, 'M', 1)",
                {BenchCnp, AddedName});
@@ -395,7 +395,7 @@ void ProgramBench::measureUpperScreens()
     Series floor = Measurement::measure(
         m_runs, [&] { m_floor.reset(); },
         [&] {
-            EngineFloor &f = freshEngine();
+            SqliteDb &f = freshEngine();
             count = f.integer(OffencesCount, {e.middleCnp});
             rows = f.rows(OffencesFirstPage, {e.middleCnp, m_offencesPage});
         },
@@ -422,7 +422,7 @@ void ProgramBench::measureUpperScreens()
     floor = Measurement::measure(
         m_runs, [&] { m_floor.reset(); },
         [&] {
-            EngineFloor &f = freshEngine();
+            SqliteDb &f = freshEngine();
             count = f.integer(AccomplicesCount, {e.firstOffence});
             rows = f.rows(AccomplicesFirstPage, {e.firstOffence, m_accomplicesPage});
         },
@@ -449,7 +449,7 @@ void ProgramBench::measureUpperScreens()
     floor = Measurement::measure(
         m_runs, [&] { m_floor.reset(); },
         [&] {
-            EngineFloor &f = freshEngine();
+            SqliteDb &f = freshEngine();
             count = f.integer(ArticlesCount, {e.firstOffence});
             rows = f.rows(ArticlesFirstPage, {e.firstOffence, m_articlesPage});
         },

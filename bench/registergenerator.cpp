@@ -1,5 +1,7 @@
 #include "registergenerator.h"
 
+#include "sqlitedb.h"
+
 #include "data/catalogue.h"
 #include "data/registerfile.h"
 
@@ -7,7 +9,6 @@
 #include <QFile>
 #include <QList>
 
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <numeric>
@@ -50,37 +51,25 @@ private:
 // Texts as the screens store them: names and places upper case (the boxes
 // turn them so on leaving), descriptions and articles as typed.
 const char *const Surnames[] = {
-    "POPESCU",   "IONESCU",    "POPA",       "RADU",      "DUMITRESCU", "STOICA",
-    "STAN",      "GHEORGHE",   "MATEI",      "CONSTANTIN", "MUREȘAN",   "ȘTEFĂNESCU",
-    "ȚĂRANU",    "LUNGU",      "NEAGU",      "DINU",      "MOLDOVAN",   "ENACHE",
-    "BĂLAN",     "CĂLIN",      "DRĂGHICI",   "FĂGĂRĂȘANU", "ȘERBAN",    "ȚURCANU",
-    "ÎNCULEȚ",   "ARDELEANU",  "BRÂNZĂ",     "CÂRSTEA",   "SÂRBU",      "OPREA",
-    "NISTOR",    "COSTACHE",   "PĂUNESCU",   "VLĂDESCU",  "ZĂVOIANU",   "MĂRGINEANU",
-    "TĂNASE",    "ANDREI",     "BOGDAN",     "ROȘU",      "ȚUȚUIANU",   "ÎNCEPUTU"};
+    "POPESCU", "IONESCU", "POPA", "RADU", "DUMITRESCU", "STOICA", "STAN", "GHEORGHE", "MATEI",
+    "CONSTANTIN", "MUREȘAN", "ȘTEFĂNESCU", "ȚĂRANU", "LUNGU", "NEAGU", "DINU", "MOLDOVAN",
+    "ENACHE", "BĂLAN", "CĂLIN", "DRĂGHICI"};
 const char *const MaleNames[] = {
-    "ION",     "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI",   "ANDREI",   "ȘTEFAN",
-    "NICOLAE", "DUMITRU",  "ALEXANDRU", "ADRIAN",  "FLORIN",  "COSMIN",   "RĂZVAN",
-    "TUDOR",   "BOGDAN",   "SORIN",  "MIRCEA",     "PETRU",   "CĂTĂLIN",  "IONUȚ",
-    "MARIUS",  "OVIDIU",   "LUCIAN"};
+    "ION", "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI", "ANDREI", "ȘTEFAN", "NICOLAE", "DUMITRU",
+    "ALEXANDRU", "ADRIAN", "FLORIN"};
 const char *const FemaleNames[] = {
-    "MARIA",   "ELENA",    "IOANA",    "ANA",      "MIHAELA",  "ANDREEA",  "CRISTINA",
-    "DANIELA", "GABRIELA", "ALINA",    "RALUCA",   "ȘTEFANIA", "OANA",     "CĂTĂLINA",
-    "ROXANA",  "IRINA",    "LOREDANA", "ADRIANA",  "MĂDĂLINA", "TEODORA",  "VIORICA",
-    "FLORENTINA", "LAVINIA", "NICOLETA"};
+    "MARIA", "ELENA", "IOANA", "ANA", "MIHAELA", "ANDREEA", "CRISTINA", "DANIELA", "GABRIELA",
+    "ALINA", "RALUCA", "ȘTEFANIA"};
 const char *const Nicknames[] = {
-    "BARONUL", "ȘEFU",     "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL",
-    "PRINȚUL", "ȘOIMUL",   "LUPUL",      "MOȘUL",           "DOCTORUL",   "SPĂRGĂTORUL",
-    "PĂIANJENUL", "ȚÂRU",  "ÎNGERAȘUL",  "VULPEA",          "GÂSCA",      "REGELE"};
+    "BARONUL", "ȘEFU", "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL", "PRINȚUL",
+    "ȘOIMUL", "LUPUL"};
 const char *const Offices[] = {
-    "DIRECTOR",  "PRIMAR",        "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT",
-    "SENATOR",   "PREFECT",       "VAMEȘ",     "CONTABIL ȘEF", "ADMINISTRATOR", "NOTAR",
-    "JUDECĂTOR", "PROCUROR",      "POLIȚIST",  "OFIȚER"};
+    "DIRECTOR", "PRIMAR", "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT", "SENATOR",
+    "PREFECT"};
 const char *const Professions[] = {
-    "INGINER",   "ECONOMIST", "JURIST",   "MEDIC",    "PROFESOR",  "AVOCAT",
-    "CONTABIL",  "ARHITECT",  "INFORMATICIAN", "FARMACIST", "TEHNICIAN", "ZIARIST",
-    "ÎNVĂȚĂTOR", "MECANIC",   "COMERCIANT"};
-const char *const CardSeries[] = {"RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT",
-                                  "MZ", "XV", "TZ", "TM", "KZ", "IZ", "AS", "BV", "CJ", "GL"};
+    "INGINER", "ECONOMIST", "JURIST", "MEDIC", "PROFESOR", "AVOCAT", "CONTABIL"};
+const char *const CardSeries[] = {
+    "RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT"};
 
 struct Place
 {
@@ -97,10 +86,8 @@ const Place Places[] = {
     {"ALBA", "ALBA IULIA"},  {"ILFOV", "VOLUNTARI"}};
 const char *const Bucharest = "BUCURESTI";
 const char *const Streets[] = {
-    "STR. VICTORIEI", "BD. UNIRII",        "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
-    "STR. ȘTEFAN CEL MARE", "BD. DACIA",   "STR. LIBERTĂȚII",     "ȘOS. GIURGIULUI",
-    "STR. FLORILOR",  "BD. IULIU MANIU",   "STR. TUDOR VLADIMIRESCU", "ALEEA TEIULUI",
-    "STR. PĂCII",     "STR. AVRAM IANCU",  "BD. REPUBLICII",      "STR. MĂRĂȘEȘTI"};
+    "STR. VICTORIEI", "BD. UNIRII", "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
+    "STR. ȘTEFAN CEL MARE", "BD. DACIA", "STR. LIBERTĂȚII", "ȘOS. GIURGIULUI"};
 
 const char *const OffenceTypes[] = {
     "UZ DE FALS",         "FALS",                  "DARE DE MITĂ",
@@ -115,24 +102,13 @@ const char *const Descriptions[] = {
     "A încasat șpagă pentru eliberarea unei autorizații de construire",
     "A declarat în fals la judecătorie în favoarea unui asociat",
     "A deturnat fonduri europene destinate reabilitării unei școli",
-    "A distrus documente contabile înaintea unui control financiar",
-    "A vândut informații confidențiale despre o licitație",
-    "A indus în eroare o bancă cu garanții inexistente",
-    "A sustras combustibil din depozitul instituției",
-    "A agresat un martor în fața tribunalului",
-    "A angajat rude fictive și a încasat salariile lor",
-    "A publicat afirmații defăimătoare despre un concurent"};
+    "A distrus documente contabile înaintea unui control financiar"};
 const char *const Sanctions[] = {
     "Muncă neremunerată în folosul comunității",
-    "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani",
-    "Destituire din funcție",
-    "Confiscarea specială a sumelor obținute",
-    "Mustrare scrisă și avertisment",
-    "Supraveghere și obligația de a urma un curs de reintegrare"};
+    "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani", "Destituire din funcție",
+    "Confiscarea specială a sumelor obținute"};
 const char *const Publications[] = {
-    "ADEVĂRUL",          "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ",  "JURNALUL NAȚIONAL",
-    "GÂNDUL",            "LIBERTATEA",        "ZIARUL FINANCIAR", "GAZETA DE SUD",
-    "MONITORUL DE CLUJ", "BURSA"};
+    "ADEVĂRUL", "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ", "JURNALUL NAȚIONAL", "GÂNDUL"};
 const char *const Headlines[] = {
     "Ancheta în cazul %s continuă: procurorii cer pedeapsa maximă pentru %s.",
     "Dezvăluiri: cum a ajuns %s să fie cercetat pentru %s.",
@@ -285,39 +261,7 @@ const char *const GapsMissing =
     "SELECT (SELECT count(*) FROM TBL_Goluri) + (SELECT count(*) FROM TBL_Zavoni) "
     "- (SELECT max(rowid) FROM TBL_Zavoni)";
 
-class Statement
-{
-public:
-    Statement(sqlite3 *db, const char *sql)
-    {
-        m_ok = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr)
-               == SQLITE_OK;
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool ok() const { return m_ok; }
-    // The screens store an empty box as no value at all.
-    void text(int column, const char *value)
-    {
-        if (!value || !*value)
-            sqlite3_bind_null(m_stmt, column);
-        else
-            sqlite3_bind_text(m_stmt, column, value, -1, SQLITE_STATIC);
-    }
-    void integer(int column, qint64 value) { sqlite3_bind_int64(m_stmt, column, value); }
-    bool run()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        sqlite3_reset(m_stmt);
-        return rc == SQLITE_DONE;
-    }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-    bool m_ok = false;
-};
+using Statement = SqliteDb::Statement;
 
 void bindIdentity(Statement &s, const Identity &id, bool withOffice)
 {
@@ -349,7 +293,7 @@ void bindIdentity(Statement &s, const Identity &id, bool withOffice)
 class Filler
 {
 public:
-    Filler(sqlite3 *db, qint64 persons, quint64 seed)
+    Filler(SqliteDb &db, qint64 persons, quint64 seed)
         : m_rng(seed)
         , m_cnps(m_rng)
         , m_persons(persons)
@@ -378,12 +322,6 @@ public:
     {
     }
 
-    bool ok() const
-    {
-        return m_person.ok() && m_offence.ok() && m_accomplice.ok() && m_link.ok()
-               && m_article.ok();
-    }
-
     bool run(Counts *counts)
     {
         Identity person;
@@ -391,8 +329,7 @@ public:
             makeIdentity(m_rng, m_cnps, i, &person);
             bindIdentity(m_person, person, true);
             m_person.integer(21, personRowid(i));
-            if (!m_person.run())
-                return false;
+            m_person.run();
             ++counts->persons;
             const int offences = m_rng.between(1, 5);
             for (int o = 0; o < offences; ++o) {
@@ -441,10 +378,9 @@ private:
         m_offence.text(8, description);
         m_offence.integer(9, suspended ? 1 : 0);
         m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
-        if (!m_offence.run())
-            return false;
+        m_offence.run();
         ++counts->offences;
-        const qint64 code = sqlite3_last_insert_rowid(m_db);
+        const qint64 code = m_db.lastInsertId();
         return addAccomplices(personIndex, code, counts) && addArticles(person, type, code, counts);
     }
 
@@ -470,8 +406,7 @@ private:
                 // Written when first linked, so that no accomplice is left unreachable.
                 makeIdentity(m_rng, m_cnps, m_persons + k, &accomplice);
                 bindIdentity(m_accomplice, accomplice, false);
-                if (!m_accomplice.run())
-                    return false;
+                m_accomplice.run();
                 m_poolWritten[std::size_t(k)] = true;
                 m_poolMale[std::size_t(k)] = accomplice.sex[0] == 'M';
                 ++counts->accomplices;
@@ -481,8 +416,7 @@ private:
             }
             m_link.text(1, accomplice.cnp);
             m_link.integer(2, code);
-            if (!m_link.run())
-                return false;
+            m_link.run();
             ++counts->links;
         }
         return true;
@@ -503,8 +437,7 @@ private:
             m_article.text(3, author);
             m_article.text(4, date);
             m_article.text(5, text);
-            if (!m_article.run())
-                return false;
+            m_article.run();
             ++counts->articles;
         }
         return true;
@@ -521,87 +454,33 @@ private:
     Statement m_accomplice;
     Statement m_link;
     Statement m_article;
-    sqlite3 *m_db;
+    SqliteDb &m_db;
 };
 
-bool exec(sqlite3 *db, const char *sql, QString *problem)
+// The secondary indexes of the schema as it wrote them, and the triggers that
+// keep the persons' counts, taken out for the bulk writes and put back after:
+// building an index once from sorted keys is several times faster than growing
+// it row by row in CNP order, which is random, and each insert a count trigger
+// sees costs far more than the insert itself.
+QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &containing)
 {
-    char *message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    if (problem)
-        *problem = QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), QString::fromUtf8(message));
-    sqlite3_free(message);
-    return false;
-}
-
-// The secondary indexes of the schema, as it wrote them. Building each once
-// from sorted keys is several times faster than growing it row by row in
-// CNP order, which is random.
-bool takeIndexes(sqlite3 *db, QList<QByteArray> *creates, QString *problem)
-{
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                               "AND sql IS NOT NULL", -1, &stmt, nullptr) != SQLITE_OK) {
-        if (problem)
-            *problem = QString::fromUtf8(sqlite3_errmsg(db));
-        return false;
+    QList<QByteArray> creates, drops;
+    {
+        Statement s(db, "SELECT name, sql, upper(type) FROM sqlite_master WHERE type = ? "
+                        "AND sql IS NOT NULL AND instr(sql, ?) > 0", {type, containing});
+        while (s.next()) {
+            creates.append(s.textAt(1));
+            drops.append("DROP " + s.textAt(2) + " \"" + s.textAt(0) + '"');
+        }
     }
-    QList<QByteArray> drops;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const QByteArray name(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-        creates->append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
-        drops.append("DROP INDEX \"" + name + '"');
-    }
-    sqlite3_finalize(stmt);
-    for (const QByteArray &drop : drops) {
-        if (!exec(db, drop.constData(), problem))
-            return false;
-    }
-    return true;
-}
-
-// The triggers that keep the persons' counts. Each insert they see costs far
-// more than the insert itself, and the counts are set once at the end instead.
-bool takeCountTriggers(sqlite3 *db, QList<QByteArray> *creates, QString *problem)
-{
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type = 'trigger' "
-                               "AND instr(sql, ?) > 0", -1, &stmt, nullptr) != SQLITE_OK) {
-        if (problem)
-            *problem = QString::fromUtf8(sqlite3_errmsg(db));
-        return false;
-    }
-    const QByteArray counts = Catalogue::CountsTable.toUtf8();
-    sqlite3_bind_text(stmt, 1, counts.constData(), int(counts.size()), SQLITE_STATIC);
-    QList<QByteArray> drops;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const QByteArray name(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-        creates->append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
-        drops.append("DROP TRIGGER \"" + name + '"');
-    }
-    sqlite3_finalize(stmt);
-    for (const QByteArray &drop : drops) {
-        if (!exec(db, drop.constData(), problem))
-            return false;
-    }
-    return true;
-}
-
-qint64 single(sqlite3 *db, const char *sql)
-{
-    sqlite3_stmt *stmt = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK
-        && sqlite3_step(stmt) == SQLITE_ROW)
-        value = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
+    for (const QByteArray &drop : std::as_const(drops))
+        db.exec(drop.constData());
+    return creates;
 }
 
 // The program opens the persons list by its kept counts: a register whose
 // counts disagree with its rows would be measured showing the wrong numbers.
-bool countsAgree(sqlite3 *db, QString *problem)
+bool countsAgree(SqliteDb &db, QString *problem)
 {
     const QByteArray kept = "SELECT \"Numar\" FROM \"" + Catalogue::CountsTable.toUtf8()
                             + "\" WHERE \"Sursa\" = '";
@@ -615,8 +494,8 @@ bool countsAgree(sqlite3 *db, QString *problem)
         {Catalogue::MenQuery, "SELECT count(*) FROM TBL_Zavoni WHERE sex = 'M'"},
     };
     for (const auto &check : checks) {
-        const qint64 counted = single(db, check.count);
-        const qint64 stored = single(db, (kept + check.source.toUtf8() + "'").constData());
+        const qint64 counted = db.integer(check.count);
+        const qint64 stored = db.integer((kept + check.source.toUtf8() + "'").constData());
         if (counted < 0 || counted != stored) {
             if (problem)
                 *problem = QStringLiteral("%1: %2 kept, %3 counted")
@@ -646,46 +525,27 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     if (!RegisterFile::create(fileName, problem))
         return false;
 
-    sqlite3 *db = nullptr;
-    const QByteArray path = QFile::encodeName(fileName);
-    bool ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-    if (!ok && problem)
-        *problem = QString::fromUtf8(sqlite3_errmsg(db));
-    // Nobody else has the file yet, and a failed run is thrown away whole, so
-    // the journal and the waits for the disk buy nothing here.
-    ok = ok && exec(db, "PRAGMA journal_mode = OFF", problem)
-         && exec(db, "PRAGMA synchronous = OFF", problem)
-         && exec(db, "PRAGMA locking_mode = EXCLUSIVE", problem)
-         && exec(db, "PRAGMA cache_size = -524288", problem)
-         && exec(db, "BEGIN", problem);
-    QList<QByteArray> indexes, triggers;
-    ok = ok && takeIndexes(db, &indexes, problem) && takeCountTriggers(db, &triggers, problem);
-    if (ok) {
-        Filler filler(db, persons, seed);
-        ok = filler.ok() && filler.run(counts);
-        if (!ok && problem)
-            *problem = QString::fromUtf8(sqlite3_errmsg(db));
+    bool ok = true;
+    {
+        // Nobody else has the file yet, and a failed run is thrown away whole, so
+        // the journal and the waits for the disk buy nothing here.
+        SqliteDb db(fileName, SqliteDb::Mode::Bulk);
+        db.exec("BEGIN");
+        const QList<QByteArray> indexes = takeOut(db, "index", QStringLiteral("CREATE"));
+        const QList<QByteArray> triggers = takeOut(db, "trigger", Catalogue::CountsTable);
+        Filler(db, persons, seed).run(counts);
+        for (const QByteArray &create : indexes + triggers)
+            db.exec(create.constData());
+        for (const QString &statement : Catalogue::recountStatements())
+            db.exec(statement.toUtf8().constData());
+        db.exec(recordGaps().constData());
+        ok = countsAgree(db, problem);
+        db.exec("COMMIT");
     }
-    for (const QByteArray &create : std::as_const(indexes))
-        ok = ok && exec(db, create.constData(), problem);
-    for (const QByteArray &create : std::as_const(triggers))
-        ok = ok && exec(db, create.constData(), problem);
-    const QStringList recount = Catalogue::recountStatements();
-    for (const QString &statement : recount)
-        ok = ok && exec(db, statement.toUtf8().constData(), problem);
-    ok = ok && exec(db, recordGaps().constData(), problem);
-    ok = ok && countsAgree(db, problem);
-    ok = ok && exec(db, "COMMIT", problem);
-    sqlite3_close(db);
-    db = nullptr;
-
     // Back to the journal the program expects of its register.
-    if (ok) {
-        ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
-             && exec(db, "PRAGMA journal_mode = WAL", problem);
-        sqlite3_close(db);
-    }
-    if (!ok)
+    if (ok)
+        SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    else
         QFile::remove(fileName);
     return ok;
 }
@@ -698,21 +558,18 @@ bool check(const QString &fileName, qint64 persons, QString *problem)
             *problem = inspected.problem;
         return false;
     }
-    sqlite3 *db = nullptr;
-    const QByteArray path = QFile::encodeName(fileName);
-    bool ok = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-              && countsAgree(db, problem);
-    if (ok && single(db, "SELECT count(*) FROM TBL_Zavoni") != persons) {
+    SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
+    bool ok = countsAgree(db, problem);
+    if (ok && db.integer("SELECT count(*) FROM TBL_Zavoni") != persons) {
         if (problem)
             *problem = QStringLiteral("not a register of %1 persons").arg(persons);
         ok = false;
     }
-    if (ok && single(db, GapsMissing) != 0) {
+    if (ok && db.integer(GapsMissing) != 0) {
         if (problem)
             *problem = QStringLiteral("its deleted rowids are not recorded");
         ok = false;
     }
-    sqlite3_close(db);
     return ok;
 }
 

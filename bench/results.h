@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measurement.h"
+#include "benchsupport.h"
 
 #include <QList>
 #include <QString>

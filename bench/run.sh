@@ -1,7 +1,7 @@
 #!/bin/sh
 # The one command of the benchmark: builds it (Release), makes the synthetic
 # registers it needs under /tmp (kept between runs: the largest takes a
-# minute and 2 GB), measures the whole program and its data layer over each,
+# minute and 2 GB), measures the whole program over each,
 # and writes the results to bench/RESULTS.md.
 #
 #   bench/run.sh [N ...]        default: 10000 100000 1000000
@@ -19,7 +19,7 @@ dir=${ZAVONI_BENCH_DIR:-/tmp}
 sizes=${*:-10000 100000 1000000}
 
 cmake -S "$root" -B "$build" -DZAVONI_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-make -C "$build" -j2 zavoni_generate zavoni_bench_data zavoni_bench_program >/dev/null
+make -C "$build" -j2 zavoni_generate zavoni_bench_program >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -89,18 +89,7 @@ done
     echo
     # shellcheck disable=SC2086
     "$build/bench/zavoni_bench_program" --report $tables
-    echo
-    echo "## The data layer alone"
-    echo
-    echo "\`zavoni_bench_data\`: the persons list's record set and grid without the screen around"
-    echo "them, against the same floor."
-    echo
 } >>"$results"
-
-for n in $sizes; do
-    echo "measuring the data layer over $n persons" >&2
-    "$build/bench/zavoni_bench_data" "$dir/zavoni-$n.mdb" "$n" --runs "$runs" >>"$results"
-done
 
 echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)." >>"$results"
 chmod 644 "$results"

@@ -5,18 +5,15 @@
 // operator's. --without-sweep leaves out the removal of orphan accomplices,
 // to show what that step costs; the program never starts so.
 
-#include "app/form1.h"
-#include "app/romanian.h"
-#include "app/screenchain.h"
 #include "app/startup.h"
-#include "data/registerfile.h"
 #include "screens/common/messages.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
-#include <QLocale>
+#include <QWidget>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -46,28 +43,17 @@ int main(int argc, char *argv[])
         _exit(2);
         return Messages::Answer::No;
     });
-
-    // What main() does, up to the event loop.
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
-    RomanianQtTexts romanian;
-    app.installTranslator(&romanian);
-    const QString registerName = QStringLiteral("Zavoni.mdb");
-    if (app.arguments().contains(QLatin1String("--without-sweep"))) {
-        if (RegisterFile::inspect(registerName).status != RegisterFile::Status::Ok)
-            return 1;
-    } else if (!Startup::prepareRegister(registerName)) {
-        return 1;
-    }
-    ScreenChain chain;
-    Form1 form1(&chain);
-    PaintWatch watch;
-    form1.installEventFilter(&watch);
-    form1.show();
-    // The event loop's first passes expose the window and paint it.
-    for (int pass = 0; pass < 100 && !watch.painted; ++pass)
-        QCoreApplication::processEvents();
-    if (!watch.painted || !form1.isVisible())
-        return 3;
-    _exit(0);
+    Startup::Options options;
+    options.sweep = !(argc > 1 && std::strcmp(argv[1], "--without-sweep") == 0);
+    options.loop = [](QWidget *form1) {
+        PaintWatch watch;
+        form1->installEventFilter(&watch);
+        // The event loop's first passes expose the window and paint it.
+        for (int pass = 0; pass < 100 && !watch.painted; ++pass)
+            QCoreApplication::processEvents();
+        if (!watch.painted || !form1->isVisible())
+            return 3;
+        _exit(0);
+    };
+    return Startup::run(argc, argv, options);
 }

@@ -3,7 +3,7 @@
 // headless (QT_QPA_PLATFORM=offscreen) by tools/screenshots.sh.
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
-#include "common/uidriver.h"
+#include "common/screensession.h"
 
 #include "app/form1.h"
 #include "app/romanian.h"

@@ -1,10 +1,6 @@
-#include "app/form1.h"
-#include "app/romanian.h"
-#include "app/screenchain.h"
 #include "app/startup.h"
 
-#include <QApplication>
-#include <QLocale>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstring>
@@ -37,17 +33,5 @@ int main(int argc, char *argv[])
                    stderr);
         return 1;
     }
-    QApplication app(argc, argv);
-    // The register reads the same on any machine: Romanian, whatever LANG says.
-    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
-    RomanianQtTexts romanian;
-    app.installTranslator(&romanian);
-    const QString registerFile = QStringLiteral("Zavoni.mdb");
-    if (!Startup::prepareRegister(registerFile))
-        return 1;
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.warnIfReadableByOthers(registerFile);
-    form1.show();
-    return app.exec();
+    return Startup::run(argc, argv);
 }

@@ -1,11 +1,16 @@
 #include "startup.h"
 
+#include "app/form1.h"
+#include "app/romanian.h"
+#include "app/screenchain.h"
 #include "data/database.h"
 #include "data/personsearch.h"
 #include "data/registerfile.h"
 #include "screens/common/messages.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QProgressDialog>
 
 namespace Startup {
@@ -87,6 +92,28 @@ bool prepareRegister(const QString &fileName)
         return false;
     gainSearch(fileName);
     return true;
+}
+
+void setLanguage(QCoreApplication &app)
+{
+    static RomanianQtTexts romanian;
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    app.installTranslator(&romanian);
+}
+
+int run(int &argc, char **argv, const Options &options)
+{
+    QApplication app(argc, argv);
+    setLanguage(app);
+    const QString fileName = QStringLiteral("Zavoni.mdb");
+    if (options.sweep ? !prepareRegister(fileName)
+                      : RegisterFile::inspect(fileName).status != RegisterFile::Status::Ok)
+        return 1;
+    ScreenChain chain;
+    Form1 form1(&chain);
+    form1.warnIfReadableByOthers(fileName);
+    form1.show();
+    return options.loop ? options.loop(&form1) : app.exec();
 }
 
 } // namespace Startup

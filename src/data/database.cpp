@@ -10,6 +10,7 @@
 
 namespace {
 QAtomicInt connectionCounter;
+int busyTimeout = 5000;
 }
 
 Database::Database(const QString &connectionName)
@@ -38,7 +39,7 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
     db->m_db.setDatabaseName(fileName);
     // A writer in another connection holds the lock only for one short
     // transaction; waiting is better than failing the operator's save.
-    db->m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db->m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
     if (!db->m_db.open()) {
         if (error)
             *error = DataError::fromSql(db->m_db.lastError());
@@ -57,6 +58,11 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
             return nullptr;
     }
     return db;
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    busyTimeout = milliseconds;
 }
 
 bool Database::exec(const QString &sql, DataError *error)

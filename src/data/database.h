@@ -20,6 +20,8 @@ public:
     // Opens an existing register read-write. The file is looked up as given,
     // so a bare name resolves against the current folder.
     static std::unique_ptr<Database> open(const QString &fileName, DataError *error);
+    // How long a connection opened after this waits for another's write to end.
+    static void setBusyTimeout(int milliseconds);
 
     QSqlDatabase &connection() { return m_db; }
     QString fileName() const { return m_db.databaseName(); }

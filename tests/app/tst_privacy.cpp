@@ -56,7 +56,7 @@ void TestPrivacy::newRegisterOwnerOnly()
         // A screen's own connection keeps the WAL companions in place.
         ScreenChain chain;
         chain.open(ScreenKind::Persons);
-        for (const QString &file : {"Zavoni.mdb", "Zavoni.mdb-wal", "Zavoni.mdb-shm"})
+        for (const char *file : {"Zavoni.mdb", "Zavoni.mdb-wal", "Zavoni.mdb-shm"})
             QCOMPARE(mode(file), QString("600"));
     }
     QDir::setCurrent(old);

@@ -20,19 +20,50 @@ class TestStartup : public QObject
 private slots:
     void init();
     void cleanup();
-    void missingFileRefused();
-    void missingFileCreated();
+    void missingFile_data();
+    void missingFile();
     void badFilesLeftUntouched_data();
     void badFilesLeftUntouched();
     void registerOpens();
 
 private:
-    void runSql(const QString &file, const QStringList &statements);
-    QByteArray digest(const QString &file);
-
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_old;
 };
+
+namespace {
+
+const QString File = "Zavoni.mdb";
+
+// Runs the statements on the file; the answer of the last, one text a row.
+QStringList runSql(const QStringList &statements)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "prepare");
+        db.setDatabaseName(File);
+        db.open();
+        QSqlQuery q(db);
+        for (const QString &s : statements) {
+            if (!q.exec(s))
+                qFatal("%s", qPrintable(s));
+        }
+        while (q.next())
+            rows << q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase("prepare");
+    return rows;
+}
+
+QByteArray digest()
+{
+    QFile f(File);
+    return f.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
+
+} // namespace
 
 void TestStartup::init()
 {
@@ -47,136 +78,99 @@ void TestStartup::cleanup()
     m_dir.reset();
 }
 
-void TestStartup::runSql(const QString &file, const QStringList &statements)
+void TestStartup::missingFile_data()
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "prepare");
-        db.setDatabaseName(file);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        for (const QString &s : statements)
-            QVERIFY2(q.exec(s), qPrintable(s));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("prepare");
+    QTest::addColumn<bool>("create");
+    QTest::newRow("refused") << false;
+    QTest::newRow("created") << true;
 }
 
-QByteArray TestStartup::digest(const QString &file)
+void TestStartup::missingFile()
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-void TestStartup::missingFileRefused()
-{
+    QFETCH(bool, create);
     ScriptedMessages messages;
-    messages.answer(Messages::Answer::No);
-    QVERIFY(!Startup::prepareRegister("Zavoni.mdb"));
-    QCOMPARE(messages.count(), 1);
+    messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
+    QCOMPARE(Startup::prepareRegister(File), create);
     QVERIFY(messages.last().text.contains("Zavoni.mdb nu a fost găsit în folderul curent"));
     QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
-    QVERIFY(!QFile::exists("Zavoni.mdb"));
-}
-
-void TestStartup::missingFileCreated()
-{
-    ScriptedMessages messages;
-    messages.answer(Messages::Answer::Yes);
-    QVERIFY(Startup::prepareRegister("Zavoni.mdb"));
-    QCOMPARE(RegisterFile::inspect("Zavoni.mdb").status, RegisterFile::Status::Ok);
+    QCOMPARE(RegisterFile::inspect(File).status,
+             create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
     // Once there, it opens without a question.
-    QVERIFY(Startup::prepareRegister("Zavoni.mdb"));
-    QCOMPARE(messages.count(), 1);
+    QCOMPARE(Startup::prepareRegister(File), create);
+    QCOMPARE(messages.count(), create ? 1 : 2);
 }
 
 void TestStartup::badFilesLeftUntouched_data()
 {
     QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("statements");
     QTest::addColumn<QString>("named");
 
-    QTest::newRow("empty") << "empty" << "gol";
-    QTest::newRow("random bytes") << "random" << "nu este o bază de date";
-    QTest::newRow("truncated") << "truncated" << "trunchiat";
-    QTest::newRow("other program") << "other" << "altui program";
-    QTest::newRow("other sqlite, no id") << "plain" << "TBL_Zavoni";
-    QTest::newRow("newer version") << "newer" << "versiune mai nouă";
-    for (const Catalogue::Object &o : Catalogue::objects())
-        QTest::newRow(qPrintable("without " + o.name)) << "drop:" + o.name << o.name;
-    QTest::newRow("without a field") << "nofield" << "Ispasit";
+    QTest::newRow("empty") << "bytes" << QStringList() << "gol";
+    QTest::newRow("random bytes") << "bytes" << QStringList("random") << "nu este o bază de date";
+    QTest::newRow("truncated") << "truncated" << QStringList() << "trunchiat";
+    QTest::newRow("other program") << "plain" << QStringList{"CREATE TABLE facturi (nr INTEGER)",
+                                                             "PRAGMA application_id = 42"}
+                                   << "altui program";
+    QTest::newRow("other sqlite, no id") << "plain"
+                                         << QStringList("CREATE TABLE facturi (nr INTEGER)")
+                                         << "TBL_Zavoni";
+    QTest::newRow("newer version") << "register" << QStringList("PRAGMA user_version = 99")
+                                   << "versiune mai nouă";
+    for (const Catalogue::Object &o : Catalogue::objects()) {
+        QTest::newRow(qPrintable("without " + o.name))
+            << "register" << QStringList((o.isQuery ? "DROP VIEW " : "DROP TABLE ") + o.name)
+            << o.name;
+    }
+    QTest::newRow("without a field") << "register"
+                                     << QStringList("ALTER TABLE TBL_Infractiuni DROP Ispasit")
+                                     << "Ispasit";
 }
 
 void TestStartup::badFilesLeftUntouched()
 {
     QFETCH(QString, kind);
-    QFETCH(QString, named);
-    const QString file = "Zavoni.mdb";
-    if (kind == "empty") {
-        QFile f(file);
+    QFETCH(QStringList, statements);
+    if (kind == "bytes") {
+        QFile f(File);
         QVERIFY(f.open(QIODevice::WriteOnly));
-    } else if (kind == "random") {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QByteArray bytes;
-        for (int i = 0; i < 8192; ++i)
-            bytes.append(char((i * 7919 + 13) % 251));
-        f.write(bytes);
-    } else if (kind == "other") {
-        runSql(file, {"CREATE TABLE facturi (nr INTEGER)", "PRAGMA application_id = 42"});
-    } else if (kind == "plain") {
-        runSql(file, {"CREATE TABLE facturi (nr INTEGER)"});
-    } else {
-        QString problem;
-        QVERIFY(RegisterFile::create(file, &problem));
-        if (kind == "truncated") {
-            runSql(file, {"PRAGMA journal_mode = DELETE"});
-            QFile f(file);
-            QVERIFY(f.size() > 8192);
-            QVERIFY(f.resize(8192));
-        } else if (kind == "newer") {
-            runSql(file, {"PRAGMA user_version = 99"});
-        } else if (kind == "nofield") {
-            runSql(file, {"ALTER TABLE TBL_Infractiuni DROP COLUMN Ispasit"});
-        } else if (kind.startsWith("drop:")) {
-            const Catalogue::Object *o = Catalogue::find(kind.mid(5));
-            runSql(file, {QString("DROP %1 %2").arg(o->isQuery ? "VIEW" : "TABLE", o->name)});
-        }
+        for (int i = 0; !statements.isEmpty() && i < 8192; ++i)
+            f.putChar(char((i * 7919 + 13) % 251));
+    } else if (kind != "plain") {
+        QVERIFY(RegisterFile::create(File, nullptr));
     }
-    const QByteArray before = digest(file);
+    if (kind == "truncated") {
+        runSql({"PRAGMA journal_mode = DELETE"});
+        QFile f(File);
+        QVERIFY(f.size() > 8192 && f.resize(8192));
+    } else if (kind != "bytes") {
+        runSql(statements);
+    }
+    const QByteArray before = digest();
 
     ScriptedMessages messages;
-    QVERIFY(!Startup::prepareRegister(file));
+    QVERIFY(!Startup::prepareRegister(File));
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().icon, Messages::Icon::Critical);
+    QFETCH(QString, named);
     QVERIFY2(messages.last().text.contains(named), qPrintable(messages.last().text));
-    QCOMPARE(digest(file), before);
+    QCOMPARE(digest(), before);
 }
 
 void TestStartup::registerOpens()
 {
-    QString problem;
-    QVERIFY(RegisterFile::create("Zavoni.mdb", &problem));
-    runSql("Zavoni.mdb", {"PRAGMA foreign_keys = ON",
-                          "INSERT INTO TBL_Zavoni (CNP_C, Nume) VALUES ('1', 'A')",
-                          "INSERT INTO TBL_Infractiuni (CNP_C) VALUES ('1')",
-                          "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'LEGAT')",
-                          "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 1)",
-                          "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'ORFAN')"});
+    QVERIFY(RegisterFile::create(File, nullptr));
+    runSql({"PRAGMA foreign_keys = ON", "INSERT INTO TBL_Zavoni (CNP_C, Nume) VALUES ('1', 'A')",
+            "INSERT INTO TBL_Infractiuni (CNP_C) VALUES ('1')",
+            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('7', 'LEGAT')",
+            "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES ('7', 1)",
+            "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'ORFAN')"});
     ScriptedMessages messages;
-    QVERIFY(Startup::prepareRegister("Zavoni.mdb"));
+    QVERIFY(Startup::prepareRegister(File));
     QCOMPARE(messages.count(), 0);
     // An accomplice left without a link by a save cut short does not linger.
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
-    db.setDatabaseName("Zavoni.mdb");
-    QVERIFY(db.open());
-    QSqlQuery q(db);
-    QVERIFY(q.exec("SELECT group_concat(Nume) FROM TBL_Complici") && q.next());
-    QCOMPARE(q.value(0).toString(), QString("LEGAT"));
-    QVERIFY(q.exec("PRAGMA journal_mode") && q.next());
-    QCOMPARE(q.value(0).toString(), QString("wal"));
-    q.finish();
-    db.close();
+    QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}), QStringList("LEGAT"));
+    QCOMPARE(runSql({"PRAGMA journal_mode"}), QStringList("wal"));
 }
 
 QTEST_MAIN(TestStartup)

@@ -4,8 +4,6 @@ ScriptedMessages::ScriptedMessages()
 {
     Messages::setHandler([this](QWidget *, const Messages::Request &request) {
         m_shown.append(request);
-        if (!m_actions.isEmpty())
-            m_actions.takeFirst()();
         if (!m_answers.isEmpty())
             return m_answers.takeFirst();
         return request.buttons == Messages::Buttons::Ok ? Messages::Answer::Ok

@@ -13,8 +13,6 @@ public:
     ~ScriptedMessages();
 
     void answer(Messages::Answer next) { m_answers.append(next); }
-    // Runs just before the answer is given, with the box still "open".
-    void onNext(std::function<void()> action) { m_actions.append(std::move(action)); }
 
     const QList<Messages::Request> &shown() const { return m_shown; }
     int count() const { return int(m_shown.size()); }
@@ -26,6 +24,5 @@ public:
 
 private:
     QList<Messages::Answer> m_answers;
-    QList<std::function<void()>> m_actions;
     QList<Messages::Request> m_shown;
 };

@@ -1,5 +1,6 @@
 #include "testregister.h"
 
+#include "data/catalogue.h"
 #include "data/registerfile.h"
 
 #include <QDir>
@@ -113,7 +114,7 @@ int TestRegister::count(const QString &table, const QString &where, const QVaria
     return value(sql, params).toInt();
 }
 
-QVariant TestRegister::value(const QString &sql, const QVariantList &params)
+QList<QSqlRecord> TestRegister::records(const QString &sql, const QVariantList &params)
 {
     QSqlQuery q(db());
     q.prepare(sql);
@@ -121,7 +122,28 @@ QVariant TestRegister::value(const QString &sql, const QVariantList &params)
         q.addBindValue(p);
     if (!q.exec())
         qFatal("query failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    return q.next() ? q.value(0) : QVariant();
+    QList<QSqlRecord> all;
+    while (q.next())
+        all << q.record();
+    return all;
+}
+
+QVariant TestRegister::value(const QString &sql, const QVariantList &params)
+{
+    const QList<QSqlRecord> all = records(sql, params);
+    return all.isEmpty() ? QVariant() : all.first().value(0);
+}
+
+QStringList TestRegister::row(const QString &table, qint64 rowid)
+{
+    QStringList fields;
+    const QSqlRecord r = records(QString("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table),
+                                 {rowid}).value(0);
+    for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
+        const QVariant v = r.value(field.name);
+        fields << field.name + '=' + (v.isNull() ? QStringLiteral("NULL") : v.toString());
+    }
+    return fields;
 }
 
 void TestRegister::exec(const QString &sql, const QVariantList &params)

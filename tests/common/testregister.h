@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -30,6 +32,9 @@ public:
 
     int count(const QString &table, const QString &where = {}, const QVariantList &params = {});
     QVariant value(const QString &sql, const QVariantList &params = {});
+    QList<QSqlRecord> records(const QString &sql, const QVariantList &params = {});
+    // Every field of the row as "name=value", NULL told apart from empty.
+    QStringList row(const QString &table, qint64 rowid);
     void exec(const QString &sql, const QVariantList &params = {});
 
 private:

@@ -51,6 +51,15 @@ void require(bool ok, const QString &what, const Recordset *rs)
         giveUp(what, rs->lastError());
 }
 
+// "Adaugă" with these values typed, before "Salvează".
+void fillNew(Recordset *rs, const QVariantMap &values, const QString &what)
+{
+    bool ok = rs->addNew();
+    for (auto it = values.begin(); ok && it != values.end(); ++it)
+        ok = rs->setValue(it.key(), it.value());
+    require(ok, what + QStringLiteral(" fields"), rs);
+}
+
 class Saver
 {
 public:
@@ -75,9 +84,10 @@ private:
     qint64 addOffence(const QString &cnp);
     void addAccomplice(const QString &cnp, qint64 code);
     void addArticle(int n, qint64 code);
-    void deleteLastAccomplice(qint64 code);
-    void deleteLastArticle(qint64 code);
-    void deleteOffence(qint64 code);
+    // Deletes the last row of the set, reported as what, then the offence code
+    // and the field's value (the value first for a link).
+    void deleteLast(DataControl *control, const QString &what, qint64 code,
+                    const QString &field = {});
     void select(DataControl *control, const QString &source);
     qint64 latestOffence();
     void activateAccomplices(qint64 code);
@@ -110,14 +120,9 @@ QString Saver::addPerson(int n)
     select(&m_persons, sources[n % 3]);
     const QString cnp = key(sex == QLatin1String("F") ? '2' : '1', n);
     Recordset *rs = m_persons.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP_C"), cnp)
-                && rs->setValue(QStringLiteral("Nume"), QStringLiteral("POPESCU %1").arg(n))
-                && rs->setValue(QStringLiteral("Prenume"), QStringLiteral("ĂNA-MARIA"))
-                && rs->setValue(QStringLiteral("sex"), sex)
-                && rs->setValue(QStringLiteral("sector"), n % 7)
-                && rs->setValue(QStringLiteral("Localitate"), QStringLiteral("BUCURESTI"))
-                && rs->setValue(QStringLiteral("Data_nasterii"), QStringLiteral("01.02.1970")),
-            QStringLiteral("person fields"), rs);
+    fillNew(rs, {{"CNP_C", cnp}, {"Nume", QStringLiteral("POPESCU %1").arg(n)},
+                 {"Prenume", "ĂNA-MARIA"}, {"sex", sex}, {"sector", n % 7},
+                 {"Localitate", "BUCURESTI"}, {"Data_nasterii", "01.02.1970"}}, "person");
     require(rs->update(), QStringLiteral("person save"), rs);
     rs->moveLast();
     say(QStringLiteral("person ") + cnp);
@@ -135,13 +140,8 @@ qint64 Saver::addOffence(const QString &cnp)
 {
     select(&m_offences, SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(cnp));
     Recordset *rs = m_offences.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP_C"), cnp)
-                && rs->setValue(QStringLiteral("Infractiune"), QStringLiteral("LUARE DE MITĂ"))
-                && rs->setValue(QStringLiteral("Pedeapsa"), QStringLiteral("A"))
-                && rs->setValue(QStringLiteral("Amenda"), QStringLiteral("1500"))
-                && rs->setValue(QStringLiteral("Suspendare"), false)
-                && rs->setValue(QStringLiteral("Ispasit"), true),
-            QStringLiteral("offence fields"), rs);
+    fillNew(rs, {{"CNP_C", cnp}, {"Infractiune", "LUARE DE MITĂ"}, {"Pedeapsa", "A"},
+                 {"Amenda", "1500"}, {"Suspendare", false}, {"Ispasit", true}}, "offence");
     require(rs->update(), QStringLiteral("offence save"), rs);
     rs->moveLast();
     const qint64 code = rs->value(QStringLiteral("cod_infractiune")).toLongLong();
@@ -157,16 +157,10 @@ void Saver::addAccomplice(const QString &cnp, qint64 code)
     // screen's own database object, the accomplice is stored first, and a
     // CNP already recorded gets only the link.
     Recordset link(m_linkDb.get());
-    require(link.open(LinkTable) && link.addNew()
-                && link.setValue(QStringLiteral("cod_infractiune"), code)
-                && link.setValue(QStringLiteral("CNP"), cnp),
-            QStringLiteral("link fields"), &link);
+    require(link.open(LinkTable), QStringLiteral("link open"), &link);
+    fillNew(&link, {{"cod_infractiune", code}, {"CNP", cnp}}, "link");
     Recordset *rs = m_accomplices.recordset();
-    require(rs->addNew() && rs->setValue(QStringLiteral("CNP"), cnp)
-                && rs->setValue(QStringLiteral("Nume"), QStringLiteral("IONESCU"))
-                && rs->setValue(QStringLiteral("sex"), QStringLiteral("M"))
-                && rs->setValue(QStringLiteral("sector"), 0),
-            QStringLiteral("accomplice fields"), rs);
+    fillNew(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, "accomplice");
     if (rs->update()) {
         rs->moveLast();
         require(link.update(), QStringLiteral("link save"), &link);
@@ -186,44 +180,25 @@ void Saver::addArticle(int n, qint64 code)
     select(&m_articles, SourceTexts::ArticlesOfOffence + QString::number(code));
     Recordset *rs = m_articles.recordset();
     const QString publication = QStringLiteral("GAZETA-%1-%2").arg(m_run).arg(n);
-    require(rs->addNew() && rs->setValue(QStringLiteral("Cod_infractiune"), code)
-                && rs->setValue(QStringLiteral("Publicatie"), publication)
-                && rs->setValue(QStringLiteral("Autor"), QStringLiteral("REPORTER"))
-                && rs->setValue(QStringLiteral("Data_aparitiei"), QStringLiteral("03.04.2005"))
-                && rs->setValue(QStringLiteral("Articol"), QString(250, QChar(u'ș'))),
-            QStringLiteral("article fields"), rs);
+    fillNew(rs, {{"Cod_infractiune", code}, {"Publicatie", publication}, {"Autor", "REPORTER"},
+                 {"Data_aparitiei", "03.04.2005"}, {"Articol", QString(250, QChar(u'ș'))}},
+            "article");
     require(rs->update(), QStringLiteral("article save"), rs);
     rs->moveLast();
     say(QStringLiteral("article %1 %2").arg(code).arg(publication));
 }
 
-void Saver::deleteLastAccomplice(qint64 code)
+void Saver::deleteLast(DataControl *control, const QString &what, qint64 code,
+                       const QString &field)
 {
-    Recordset *rs = m_accomplices.recordset();
+    Recordset *rs = control->recordset();
     rs->moveLast();
-    const QString cnp = rs->value(QStringLiteral("CNP")).toString();
-    say(QStringLiteral("deleting link %1 %2").arg(cnp).arg(code));
-    require(rs->deleteCurrent(), QStringLiteral("accomplice delete"), rs);
-    say(QStringLiteral("deleted link %1 %2").arg(cnp).arg(code));
-}
-
-void Saver::deleteLastArticle(qint64 code)
-{
-    Recordset *rs = m_articles.recordset();
-    rs->moveLast();
-    const QString publication = rs->value(QStringLiteral("Publicatie")).toString();
-    say(QStringLiteral("deleting article %1 %2").arg(code).arg(publication));
-    require(rs->deleteCurrent(), QStringLiteral("article delete"), rs);
-    say(QStringLiteral("deleted article %1 %2").arg(code).arg(publication));
-}
-
-void Saver::deleteOffence(qint64 code)
-{
-    Recordset *rs = m_offences.recordset();
-    rs->moveLast();
-    say(QStringLiteral("deleting offence %1").arg(code));
-    require(rs->deleteCurrent(), QStringLiteral("offence delete"), rs);
-    say(QStringLiteral("deleted offence %1").arg(code));
+    QStringList row{what, QString::number(code)};
+    if (!field.isEmpty())
+        row.insert(what == QLatin1String("link") ? 1 : 2, rs->value(field).toString());
+    say(QStringLiteral("deleting ") + row.join(' '));
+    require(rs->deleteCurrent(), what + QStringLiteral(" delete"), rs);
+    say(QStringLiteral("deleted ") + row.join(' '));
 }
 
 void Saver::ready()
@@ -282,12 +257,12 @@ void Saver::resume(int step)
         break;
     case 3:
         addArticle(0, code);
-        deleteLastArticle(code);
+        deleteLast(&m_articles, "article", code, "Publicatie");
         break;
     case 4:
         if (m_accomplices.recordset()->recordCount() > 0)
-            deleteLastAccomplice(code);
-        deleteOffence(code);
+            deleteLast(&m_accomplices, "link", code, "CNP");
+        deleteLast(&m_offences, "offence", code);
         break;
     default:
         break;
@@ -308,11 +283,11 @@ void Saver::round(int n)
 
     addArticle(n, code);
     if (n % 4 == 1)
-        deleteLastArticle(code);
+        deleteLast(&m_articles, "article", code, "Publicatie");
     if (n % 5 == 2)
-        deleteLastAccomplice(code);
+        deleteLast(&m_accomplices, "link", code, "CNP");
     if (n % 6 == 3)
-        deleteOffence(code);
+        deleteLast(&m_offences, "offence", code);
 }
 
 } // namespace

@@ -1,16 +1,7 @@
-#include "app/screenchain.h"
-#include "common/scriptedmessages.h"
-#include "common/testregister.h"
-#include "common/uidriver.h"
-#include "widgets/datacontrol.h"
+#include "common/screensession.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
-#include <QToolButton>
 
 namespace {
 
@@ -25,7 +16,9 @@ const QString StanF = "2900606400065";      // the only one of the fraud
 const QString NewCnp = "1851212400076";
 const QString Bribers = "IONESCU MARINESCU VASILE";
 
-// What takes input (see Session::state()): as opened, with "Toti" in force; after an edit,
+const QString Controls = "Command1 Command2 Command3 Command4 Command5 Command6 Command7 "
+                         "Command8 Command9 Data1 DBGrid1 Text1 Combo1";
+// What takes input: as opened, with "Toti" in force; after an edit,
 // which enables the three filters; editing.
 const QString Opened = "Command1 Command2 Command5 Command6 Command7 Command8 Data1 DBGrid1";
 const QString Browse = "Command1 Command2 Command5 Command6 Command7 Command8 Command9 Data1 "
@@ -36,126 +29,49 @@ const QString Exists = "! Există deja. Mai există un complice cu acest CNP ! D
 const QString NoName = "! Date insuficiente. Trebuie completat cel putin unul din câmpurile: "
                        "NUME, PRENUME, PORECLA 1, PORECLA 2. [OK]";
 
-// A person with four offences and their accomplices, the chain, the accomplices screen.
-struct Session
+// A person with four offences and their accomplices.
+void fill(TestRegister &reg)
 {
-    TestRegister reg;
-    ScriptedMessages messages;
-    ScreenChain chain;
+    reg.addPerson(Person, "POPESCU", "M", {{"Prenume", "ION"}});
+    for (const QString type : {"LUARE DE MITĂ", "FURT", "UZ DE FALS", "ÎNSELĂCIUNE"})
+        reg.addOffence(Person, type, "A");
+    reg.addAccomplice(IonescuF, "IONESCU", "F", 1 + Bribe,
+                      {{"Localitate", "BUCURESTI"}, {"sector", 3}});
+    reg.addAccomplice(MarinescuF, "MARINESCU", "F", 1 + Bribe,
+                      {{"Localitate", "CLUJ-NAPOCA"}, {"Prenume", "ANA"}});
+    reg.addAccomplice(VasileM, "VASILE", "M", 1 + Bribe,
+                      {{"Localitate", "BUCURESTI"}, {"sector", 5}});
+    reg.addAccomplice(IonescuF, "IONESCU", "F", 1 + Theft);
+    reg.addAccomplice(DobreM, "DOBRE", "M", 1 + Theft, {{"Porecla1", "DUDU"}});
+    reg.addAccomplice(StanF, "STAN", "F", 1 + Fraud);
+}
 
-    Session()
-    {
-        reg.addPerson(Person, "POPESCU", "M", {{"Prenume", "ION"}});
-        for (const QString type : {"LUARE DE MITĂ", "FURT", "UZ DE FALS", "ÎNSELĂCIUNE"})
-            reg.addOffence(Person, type, "A");
-        reg.addAccomplice(IonescuF, "IONESCU", "F", 1 + Bribe,
-                          {{"Localitate", "BUCURESTI"}, {"sector", 3}});
-        reg.addAccomplice(MarinescuF, "MARINESCU", "F", 1 + Bribe,
-                          {{"Localitate", "CLUJ-NAPOCA"}, {"Prenume", "ANA"}});
-        reg.addAccomplice(VasileM, "VASILE", "M", 1 + Bribe,
-                          {{"Localitate", "BUCURESTI"}, {"sector", 5}});
-        reg.addAccomplice(IonescuF, "IONESCU", "F", 1 + Theft);
-        reg.addAccomplice(DobreM, "DOBRE", "M", 1 + Theft, {{"Porecla1", "DUDU"}});
-        reg.addAccomplice(StanF, "STAN", "F", 1 + Fraud);
-        chain.open(ScreenKind::Persons);
-        UiDriver::click(chain.screen(ScreenKind::Persons), "Command9");
-    }
-    ~Session()
-    {
-        // A closed screen is deleted later; its database goes before the file.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+// The names in the grid and the counter: "DOBRE IONESCU (2/2)".
+QString list(const ScreenSession &s)
+{
+    QAbstractItemModel *model = s.form()->findChild<QTableView *>("DBGrid1")->model();
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row, 0).data().toString();
+    return (names.join(' ') + " (" + s.counter() + ")").trimmed();
+}
 
-    // The offences screen's arrows to the offence, then "Complici".
-    bool open(int offence)
-    {
-        QWidget *offences = chain.screen(ScreenKind::Offences);
-        QTest::mouseClick(offences->findChild<QToolButton *>("First"), Qt::LeftButton);
-        for (int i = 0; i < offence; ++i)
-            QTest::mouseClick(offences->findChild<QToolButton *>("Next"), Qt::LeftButton);
-        UiDriver::click(offences, "Command7");
-        return form() && UiDriver::activate(form());
-    }
-    QWidget *form() const { return chain.screen(ScreenKind::Accomplices); }
+// The current accomplice: name, sex, sector, the sector in brackets when disabled.
+QString current(const ScreenSession &s)
+{
+    const QString sector = s.text("Combo2");
+    const bool on = s.form()->findChild<QWidget *>("Combo2")->isEnabled();
+    return s.text("Text4") + " " + s.text("Combo1") + " " + (on ? sector : "[" + sector + "]");
+}
 
-    // "Name" clicks, "Name=text" types (a list takes it as keys), ">Next" presses an arrow
-    // of the navigator, "?yes" answers the next question.
-    void run(const QString &script)
-    {
-        for (const QString &step : script.split('|', Qt::SkipEmptyParts)) {
-            const qsizetype eq = step.indexOf('=');
-            if (step == "?yes")
-                messages.answer(Messages::Answer::Yes);
-            else if (step.startsWith('>'))
-                QTest::mouseClick(form()->findChild<QWidget *>(step.mid(1)), Qt::LeftButton);
-            else if (eq > 0)
-                UiDriver::type(form(), step.left(eq), step.mid(eq + 1));
-            else
-                UiDriver::click(form(), step);
-        }
-    }
-    QString text(const QString &box) const { return form()->findChild<QLineEdit *>(box)->text(); }
-    QString listText(const QString &name) const
-    {
-        return form()->findChild<QComboBox *>(name)->currentText();
-    }
-    // The enabled buttons, navigator and grid, then the inputs that are not locked.
-    QString state() const
-    {
-        if (!form())
-            return "closed";
-        QStringList on;
-        for (const char *name : {"Command1", "Command2", "Command3", "Command4", "Command5",
-                                 "Command6", "Command7", "Command8", "Command9", "Data1",
-                                 "DBGrid1"}) {
-            if (form()->findChild<QWidget *>(name)->isEnabled())
-                on << name;
-        }
-        for (const char *name : {"Text1", "Combo1"}) {
-            const QWidget *input = form()->findChild<QWidget *>(name);
-            if (!input->property("readOnly").toBool() && !input->property("locked").toBool())
-                on << name;
-        }
-        return on.join(' ');
-    }
-    // The names in the grid and the counter: "DOBRE IONESCU (2/2)".
-    QString list() const
-    {
-        QAbstractItemModel *model = form()->findChild<QTableView *>("DBGrid1")->model();
-        QStringList names;
-        for (int row = 0; row < model->rowCount(); ++row)
-            names << model->index(row, 0).data().toString();
-        const QString counter = form()->findChild<DataControl *>("Data1")->caption();
-        return (names.join(' ') + " (" + counter + ")").trimmed();
-    }
-    // The current accomplice: name, sex, sector, the sector in brackets when disabled.
-    QString current() const
-    {
-        const QString sector = listText("Combo2");
-        const bool on = form()->findChild<QWidget *>("Combo2")->isEnabled();
-        return text("Text4") + " " + listText("Combo1") + " " + (on ? sector : "[" + sector + "]");
-    }
-    QString boxes() const
-    {
-        QStringList all;
-        for (const Messages::Request &box : messages.shown()) {
-            all << (box.icon == Messages::Icon::Critical ? "x " : "! ") + box.title + " "
-                       + box.text
-                       + (box.buttons == Messages::Buttons::Ok            ? " [OK]"
-                          : box.defaultAnswer == Messages::Answer::Yes ? " [Yes*/No]"
-                                                                       : " [Yes/No*]");
-        }
-        return all.join(" / ");
-    }
-    // The recorded accomplice (name, sex, locality, sector) and the offences linked to it.
-    QString stored(const QString &cnp)
-    {
-        return reg.value("SELECT ifnull((SELECT printf('%s|%s|%s|%s', Nume, sex, Localitate, "
-                         "sector) FROM TBL_Complici WHERE CNP = ?), '') || ifnull(' @' || "
-                         "(SELECT group_concat(cod_infractiune) FROM TBL_Complicitate "
-                         "WHERE CNP = ?), '')", {cnp, cnp}).toString();
-    }
-};
+// The recorded accomplice (name, sex, locality, sector) and the offences linked to it.
+QString stored(TestRegister &reg, const QString &cnp)
+{
+    return reg.value("SELECT ifnull((SELECT printf('%s|%s|%s|%s', Nume, sex, Localitate, "
+                     "sector) FROM TBL_Complici WHERE CNP = ?), '') || ifnull(' @' || "
+                     "(SELECT group_concat(cod_infractiune) FROM TBL_Complicitate "
+                     "WHERE CNP = ?), '')", {cnp, cnp}).toString();
+}
 
 } // namespace
 
@@ -166,8 +82,6 @@ class TestAccomplices : public QObject
 private slots:
     void operatorScripts_data();
     void operatorScripts();
-    void fieldRules_data();
-    void fieldRules();
     void offenceReadAtEachOpening();
 };
 
@@ -203,7 +117,7 @@ void TestAccomplices::operatorScripts_data()
     row("shared with another offence", Theft, "Command7", "", "Command1 Command2 Command5 "
         "Command6 Command8 Command9 Data1 DBGrid1", "IONESCU (1/1)", "IONESCU F 3", IonescuF,
         ionescu, 6);
-    row("no sector", Theft, ">Next", "", Opened, "IONESCU DOBRE (2/2)", "DOBRE M [3]", DobreM,
+    row("no sector", Theft, "Next", "", Opened, "IONESCU DOBRE (2/2)", "DOBRE M [3]", DobreM,
         "DOBRE|M|| @2", 6);
     row("no accomplices", Forgery, "", "", "Command1 Command6 Command7 Command8", "(0/0)", " M [1]",
         NewCnp, "", 6);
@@ -234,10 +148,10 @@ void TestAccomplices::operatorScripts_data()
     row("recorded, a filter in force", Bribe, "Command7|Command1|Text1=" + DobreM + other, Exists,
         Browse, "IONESCU MARINESCU (2/2)", "MARINESCU F [3]", DobreM, "DOBRE|M|| @2,1", 7);
     // Modifying: the last row current; the CNP of another accomplice stores nothing.
-    row("modify", Bribe, ">Next|Command2|Text4=marin|Combo1=M|Command3", "", Browse,
+    row("modify", Bribe, "Next|Command2|Text4=marin|Combo1=M|Command3", "", Browse,
         "IONESCU MARIN VASILE (3/3)", "VASILE M 5", MarinescuF, "MARIN|M|CLUJ-NAPOCA|3 @1", 6);
     row("modify to a recorded CNP", Bribe,
-        ">Next|Command2|Text1=" + IonescuF + "|Text4=marin|Combo1=M|Command3", Exists, Browse,
+        "Next|Command2|Text1=" + IonescuF + "|Text4=marin|Combo1=M|Command3", Exists, Browse,
         Bribers + " (3/3)", "VASILE M 5", MarinescuF, marinescu, 6);
 
     // Leaving an add; removing an accomplice from the offence.
@@ -265,72 +179,34 @@ void TestAccomplices::operatorScripts()
     QFETCH(int, offence);
     QFETCH(QString, script);
     QFETCH(QString, state);
-    Session s;
-    QVERIFY(s.open(offence));
-    QVERIFY(s.form()->findChild<QWidget *>("Command1")->hasFocus());
+    ScreenSession s;
+    fill(s.reg);
+    QVERIFY(s.open(ScreenKind::Accomplices, 0, offence));
+    QCOMPARE(s.focus(), QStringLiteral("Command1"));
     s.run(script);
 
     QTEST(s.boxes(), "boxes");
-    QCOMPARE(s.state(), state);
+    QCOMPARE(s.state(Controls), state);
     QFETCH(QString, cnp);
-    QTEST(s.stored(cnp), "stored");
+    QTEST(stored(s.reg, cnp), "stored");
     QTEST(s.reg.count("TBL_Complicitate"), "links");
     if (state == "closed")
         return;
-    QTEST(s.list(), "list");
-    QTEST(s.current(), "current");
-}
-
-void TestAccomplices::fieldRules_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("sectorEnabled");
-    QTest::addColumn<QString>("left");
-
-    QTest::newRow("CNP of 13 digits") << "Text1" << IonescuF << true << IonescuF;
-    QTest::newRow("CNP after a space") << "Text1" << " 123456789012" << true << "123456789012";
-    QTest::newRow("CNP left empty") << "Text1" << "" << true << "0";
-    QTest::newRow("CNP digits then letters") << "Text1" << "12A45" << true << "12";
-    QTest::newRow("identity card number") << "Text3" << " ab12 " << true << "AB12";
-    QTest::newRow("name between spaces") << "Text4" << "  ion vasile  " << true << "ION VASILE";
-    QTest::newRow("Romanian letters") << "Text8" << "ţăndărică " << true << "ŢĂNDĂRICĂ";
-    QTest::newRow("birth date kept as typed") << "Text9" << " 1.2.1980 " << true << " 1.2.1980 ";
-    QTest::newRow("flat") << "Text16" << " 12b" << true << "12B";
-    // The sector rule follows each change of the locality, before it is left.
-    QTest::newRow("word not complete") << "Text11" << "bucurest" << false << "BUCUREST";
-    QTest::newRow("blanks, mixed case") << "Text11" << " BucuResti " << true << "BUCURESTI";
-    QTest::newRow("a further digit") << "Text11" << "bucuresti1" << false << "BUCURESTI1";
-    QTest::newRow("emptied") << "Text11" << "" << false << "";
-}
-
-void TestAccomplices::fieldRules()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    Session s;
-    QVERIFY(s.open(Bribe));
-    s.run("Command1|Text11=bucuresti|Combo2=3|" + box + "=" + typed);
-    QCOMPARE(s.text(box), typed);
-    QTEST(s.form()->findChild<QWidget *>("Combo2")->isEnabled(), "sectorEnabled");
-    UiDriver::focus(s.form(), "Combo1");
-    QTEST(s.text(box), "left");
-    // The rule never touches the value itself.
-    QCOMPARE(s.listText("Combo2"), QStringLiteral("3"));
+    QTEST(list(s), "list");
+    QTEST(current(s), "current");
 }
 
 void TestAccomplices::offenceReadAtEachOpening()
 {
-    Session s;
-    QVERIFY(s.open(Bribe));
-    QCOMPARE(s.form()->findChild<QLabel *>("Label40")->text(), "LUARE DE MITĂ");
-    QCOMPARE(s.list(), Bribers + " (1/3)");
+    ScreenSession s;
+    fill(s.reg);
+    QVERIFY(s.open(ScreenKind::Accomplices, 0, Bribe));
+    QCOMPARE(s.text("Label40"), "LUARE DE MITĂ");
     s.run("Command6");
     QVERIFY(!s.form());
-
-    QVERIFY(s.open(Theft));
-    QCOMPARE(s.form()->findChild<QLabel *>("Label40")->text(), "FURT");
-    QCOMPARE(s.list(), "IONESCU DOBRE (1/2)");
+    QVERIFY(s.open(ScreenKind::Accomplices, 0, Theft));
+    QCOMPARE(s.text("Label40"), "FURT");
+    QCOMPARE(list(s), "IONESCU DOBRE (1/2)");
 }
 
 QTEST_MAIN(TestAccomplices)

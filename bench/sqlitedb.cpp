@@ -1,0 +1,163 @@
+#include "sqlitedb.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+const char *const SqliteDb::Pragmas[] = {"PRAGMA foreign_keys = ON",
+                                         "PRAGMA journal_mode = WAL",
+                                         "PRAGMA synchronous = FULL",
+                                         "PRAGMA cache_size = -8192", nullptr};
+
+QString SqliteDb::version()
+{
+    return QString::fromLatin1(sqlite3_libversion());
+}
+
+void SqliteDb::pageCacheKb(qint64 *now, qint64 *highest)
+{
+    sqlite3_int64 n = 0, h = 0;
+    sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &n, &h, 0);
+    *now = n / 1024;
+    *highest = h / 1024;
+}
+
+SqliteDb::SqliteDb(const QString &fileName, Mode mode)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK)
+        die(path.constData());
+    sqlite3_busy_timeout(m_db, 5000);
+    static const char *const bulk[] = {"PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF",
+                                       "PRAGMA locking_mode = EXCLUSIVE",
+                                       "PRAGMA cache_size = -524288", nullptr};
+    const char *const *pragmas = mode == Mode::Program ? Pragmas
+                                 : mode == Mode::Bulk  ? bulk
+                                                       : nullptr;
+    for (int i = 0; pragmas && pragmas[i]; ++i)
+        exec(pragmas[i]);
+}
+
+SqliteDb::~SqliteDb()
+{
+    sqlite3_close(m_db);
+}
+
+void SqliteDb::die(const char *what) const
+{
+    std::fprintf(stderr, "sqlite: %s: %s\n", what, m_db ? sqlite3_errmsg(m_db) : "no connection");
+    std::exit(1);
+}
+
+SqliteDb::Statement::Statement(SqliteDb &db, const char *sql, const QVariantList &params)
+    : m_db(db)
+    , m_sql(sql)
+{
+    if (sqlite3_prepare_v3(db.m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr)
+        != SQLITE_OK)
+        db.die(sql);
+    int slot = 1;
+    for (const QVariant &p : params) {
+        if (p.isNull()) {
+            sqlite3_bind_null(m_stmt, slot++);
+        } else if (p.typeId() == QMetaType::QString) {
+            m_texts.append(p.toString().toUtf8());
+            sqlite3_bind_text(m_stmt, slot++, m_texts.last().constData(),
+                              int(m_texts.last().size()), SQLITE_STATIC);
+        } else {
+            sqlite3_bind_int64(m_stmt, slot++, p.toLongLong());
+        }
+    }
+}
+
+SqliteDb::Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void SqliteDb::Statement::text(int column, const char *value)
+{
+    if (!value || !*value)
+        sqlite3_bind_null(m_stmt, column);
+    else
+        sqlite3_bind_text(m_stmt, column, value, -1, SQLITE_STATIC);
+}
+
+void SqliteDb::Statement::integer(int column, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, column, value);
+}
+
+bool SqliteDb::Statement::next()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        m_db.die(m_sql);
+    return rc == SQLITE_ROW;
+}
+
+void SqliteDb::Statement::run()
+{
+    while (next()) {
+    }
+    sqlite3_reset(m_stmt);
+}
+
+qint64 SqliteDb::Statement::integerAt(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QByteArray SqliteDb::Statement::textAt(int column) const
+{
+    return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)));
+}
+
+int SqliteDb::Statement::columns() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+qint64 SqliteDb::integer(const char *sql, const QVariantList &params)
+{
+    Statement s(*this, sql, params);
+    return s.next() ? s.integerAt(0) : -1;
+}
+
+QString SqliteDb::text(const char *sql, const QVariantList &params)
+{
+    Statement s(*this, sql, params);
+    return s.next() ? QString::fromUtf8(s.textAt(0)) : QString();
+}
+
+int SqliteDb::rows(const char *sql, const QVariantList &params)
+{
+    Statement s(*this, sql, params);
+    int count = 0;
+    while (s.next()) {
+        ++count;
+        for (int c = 0; c < s.columns(); ++c)
+            s.textAt(c);
+    }
+    return count;
+}
+
+void SqliteDb::exec(const char *sql, const QVariantList &params)
+{
+    Statement(*this, sql, params).run();
+}
+
+qint64 SqliteDb::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+QString SqliteDb::setting(const char *name)
+{
+    const QByteArray sql = QByteArray("PRAGMA ") + name;
+    return text(sql.constData());
+}
