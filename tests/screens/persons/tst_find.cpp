@@ -1,7 +1,4 @@
-#include "app/screenchain.h"
-#include "common/scriptedmessages.h"
-#include "common/testregister.h"
-#include "common/uidriver.h"
+#include "common/screensession.h"
 #include "widgets/datacontrol.h"
 #include "widgets/cnphint.h"
 
@@ -27,13 +24,8 @@ private slots:
 
 namespace {
 
-struct Session
+struct Session : ScreenSession
 {
-    TestRegister reg;
-    ScriptedMessages messages;
-    ScreenChain chain;
-    QWidget *form = nullptr;
-
     explicit Session(bool accomplices)
     {
         const QList<QStringList> persons = {{"1850315401231", "ȘTEFAN", "ION", "M"},
@@ -47,22 +39,15 @@ struct Session
         reg.addAccomplice("1700101400011", "POPA", "M", offence);
         reg.addAccomplice("1700101400012", "ŞERBAN", "M", offence);
         reg.addAccomplice("2700101400013", "ȚONE", "F", offence);
-        chain.open(ScreenKind::Persons);
-        form = chain.screen(ScreenKind::Persons);
-        if (accomplices) {
-            UiDriver::click(form, "Command9");
-            UiDriver::click(chain.screen(ScreenKind::Offences), "Command7");
-            form = chain.screen(ScreenKind::Accomplices);
-        }
-        UiDriver::activate(form);
+        open(accomplices ? ScreenKind::Accomplices : ScreenKind::Persons);
     }
-    ~Session() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     // A key sequence ("Ctrl+F", "F3", "Esc"...) to the focused control,
     // "find=text" typed into the strip, "goto=N" typed after Ctrl+G and
     // Enter, "sql=..." run by another connection, anything else clicked.
-    void run(const QString &script)
+    void play(const QString &script)
     {
+        QWidget *form = this->form();
         for (const QString &step : script.split('|', Qt::SkipEmptyParts)) {
             const QString arg = step.section('=', 1);
             QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : form;
@@ -86,12 +71,6 @@ struct Session
                 QTest::keySequence(focus, QKeySequence(step));
             }
         }
-    }
-    QString text(const QString &name) const
-    {
-        if (auto *box = form->findChild<QLineEdit *>(name))
-            return box->text();
-        return form->findChild<QLabel *>(name)->text();
     }
 };
 
@@ -153,34 +132,34 @@ void TestFind::findAndJump()
     QFETCH(QString, note);
 
     Session s(accomplices);
-    QVERIFY(s.form);
-    const QRect designed = s.form->findChild<QWidget *>("Command1")->geometry();
-    const int height = s.form->height();
-    s.run(script);
+    QVERIFY(s.form());
+    const QRect designed = s.form()->findChild<QWidget *>("Command1")->geometry();
+    const int height = s.form()->height();
+    s.play(script);
 
-    QCOMPARE(s.form->findChild<DataControl *>("Data1")->caption(), counter);
+    QCOMPARE(s.form()->findChild<DataControl *>("Data1")->caption(), counter);
     QCOMPARE(s.text("Text4"), name);
-    QCOMPARE(s.form->findChild<QLabel *>("FindNote")->text(), note);
+    QCOMPARE(s.form()->findChild<QLabel *>("FindNote")->text(), note);
     // Data1_Reposition ran: the sex list shows the current row's sex.
     const QString sex = s.reg.value(accomplices ? "SELECT sex FROM TBL_Complici WHERE Nume = ?"
                                                 : "SELECT sex FROM TBL_Zavoni WHERE Nume = ?",
                                     {name}).toString();
-    QCOMPARE(s.form->findChild<QComboBox *>("Combo1")->currentText(), sex);
+    QCOMPARE(s.form()->findChild<QComboBox *>("Combo1")->currentText(), sex);
     // The strip lies below the designed controls, which stay where they were.
-    auto *bar = s.form->findChild<QWidget *>("FindBar");
-    QCOMPARE(s.form->findChild<QWidget *>("Command1")->geometry(), designed);
-    QCOMPARE(s.form->height(), height + (bar->isVisible() ? bar->height() : 0));
-    QVERIFY(!s.form->findChild<CnpHint *>()->toolTip().isEmpty());
-    QCOMPARE(s.form->findChild<QTableView *>("DBGrid1")->horizontalHeader()
+    auto *bar = s.form()->findChild<QWidget *>("FindBar");
+    QCOMPARE(s.form()->findChild<QWidget *>("Command1")->geometry(), designed);
+    QCOMPARE(s.form()->height(), height + (bar->isVisible() ? bar->height() : 0));
+    QVERIFY(!s.form()->findChild<CnpHint *>()->toolTip().isEmpty());
+    QCOMPARE(s.form()->findChild<QTableView *>("DBGrid1")->horizontalHeader()
                  ->isSortIndicatorShown(),
              script.count("sort=") % 3 != 0);
 
     // Esc in the strip closes the strip only.
     if (bar->isVisible()) {
-        QTest::keyClick(s.form->findChild<QLineEdit *>("FindText"), Qt::Key_Escape);
+        QTest::keyClick(s.form()->findChild<QLineEdit *>("FindText"), Qt::Key_Escape);
         QVERIFY(bar->isHidden());
-        QCOMPARE(s.form->height(), height);
-        QVERIFY(s.form->isVisible());
+        QCOMPARE(s.form()->height(), height);
+        QVERIFY(s.form()->isVisible());
     }
 }
 
