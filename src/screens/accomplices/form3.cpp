@@ -5,7 +5,7 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
-#include "screens/common/listfinder.h"
+#include "screens/common/listcommands.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "widgets/datacontrol.h"
@@ -29,7 +29,7 @@ Form3::Form3(Navigator *navigator, QWidget *parent)
                             m_ui->Text15, m_ui->Text16},
                            m_ui->Combo1, m_ui->Combo2);
     m_person.addCnpHint(false);
-    new ListFinder(this, m_ui->Data1, m_ui->DBGrid1, ListFinder::Scope::Rows,
+    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Rows,
                    {QStringLiteral("CNP"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
                     QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     m_person.setLeaveRules({});

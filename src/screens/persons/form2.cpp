@@ -4,7 +4,7 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "rules/fieldrules.h"
-#include "screens/common/listfinder.h"
+#include "screens/common/listcommands.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "widgets/datacontrol.h"
@@ -34,7 +34,7 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
                             m_ui->Text15, m_ui->Text16, m_ui->Text17, m_ui->Text18},
                            m_ui->Combo1, m_ui->Combo2);
     m_person.addCnpHint(true);
-    new ListFinder(this, m_ui->Data1, m_ui->DBGrid1, ListFinder::Scope::Register,
+    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Register,
                    {QStringLiteral("CNP_C"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
                     QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     // The identity card number is kept as typed: its letters may be lower case.

@@ -21,7 +21,7 @@ class QAction;
 // order; finding follows the order in force. The persons list is searched
 // and sorted in the register, however long; a short list (the accomplices of
 // an offence) row by row.
-class ListFinder : public QObject
+class ListCommands : public QObject
 {
     Q_OBJECT
 
@@ -29,9 +29,9 @@ public:
     enum class Scope { Register, Rows };
 
     // columns: the fields searched, the CNP first (matched from its start).
-    ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
+    ListCommands(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
                const QStringList &columns);
-    ~ListFinder() override;
+    ~ListCommands() override;
 
     FindBar *bar() const { return m_bar; }
 

@@ -1,4 +1,4 @@
-#include "listfinder.h"
+#include "listcommands.h"
 
 #include "data/database.h"
 #include "data/recordset.h"
@@ -27,7 +27,7 @@ void growBy(QWidget *window, int height)
 
 } // namespace
 
-ListFinder::ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
+ListCommands::ListCommands(QWidget *screen, DataControl *data, DBGrid *grid, Scope scope,
                        const QStringList &columns)
     : QObject(screen)
     , m_screen(screen)
@@ -38,8 +38,8 @@ ListFinder::ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope s
     , m_bar(new FindBar(screen))
 {
     m_bar->hide();
-    connect(m_bar, &FindBar::findRequested, this, &ListFinder::find);
-    connect(m_bar, &FindBar::closed, this, &ListFinder::close);
+    connect(m_bar, &FindBar::findRequested, this, &ListCommands::find);
+    connect(m_bar, &FindBar::closed, this, &ListCommands::close);
 
     QMenu *menu = ScreenMenu::menu(screen, QStringLiteral("&Căutare"));
     const auto add = [&](const QString &text, const QKeySequence &key, auto slot) {
@@ -63,10 +63,10 @@ ListFinder::ListFinder(QWidget *screen, DataControl *data, DBGrid *grid, Scope s
     followData();
     grid->horizontalHeader()->setSectionsClickable(true);
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &ListFinder::headingClicked);
+            &ListCommands::headingClicked);
 }
 
-void ListFinder::headingClicked(int section)
+void ListCommands::headingClicked(int section)
 {
     const QString column = m_grid->fields().value(section);
     if (!m_data->isEnabled() || !PersonSearch::sortableColumns().contains(column))
@@ -100,17 +100,17 @@ void ListFinder::headingClicked(int section)
     m_data->refresh();
 }
 
-ListFinder::~ListFinder() = default;
+ListCommands::~ListCommands() = default;
 
 // Finding waits for browse mode: the screen disables its bar while editing.
-bool ListFinder::eventFilter(QObject *watched, QEvent *event)
+bool ListCommands::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_data && event->type() == QEvent::EnabledChange)
         followData();
     return QObject::eventFilter(watched, event);
 }
 
-void ListFinder::followData()
+void ListCommands::followData()
 {
     const bool browsing = m_data->isEnabled();
     for (QAction *action : std::as_const(m_actions))
@@ -118,7 +118,7 @@ void ListFinder::followData()
     m_bar->setEnabled(browsing);
 }
 
-void ListFinder::open()
+void ListCommands::open()
 {
     if (!m_data->isEnabled())
         return;
@@ -131,13 +131,13 @@ void ListFinder::open()
     m_bar->open();
 }
 
-void ListFinder::close()
+void ListCommands::close()
 {
     growBy(m_screen, -m_bar->height());
     m_data->setFocus();
 }
 
-void ListFinder::find(const QString &text, FindBar::Step step)
+void ListCommands::find(const QString &text, FindBar::Step step)
 {
     Recordset *rs = m_data->recordset();
     if (!m_data->isEnabled() || rs->editMode() != Recordset::EditMode::None)
@@ -156,7 +156,7 @@ void ListFinder::find(const QString &text, FindBar::Step step)
     m_bar->report(wrapped ? FindBar::Outcome::Wrapped : FindBar::Outcome::Found, step);
 }
 
-std::optional<int> ListFinder::findInRows(const QStringList &terms, FindBar::Step step,
+std::optional<int> ListCommands::findInRows(const QStringList &terms, FindBar::Step step,
                                           bool *wrapped)
 {
     Recordset *rs = m_data->recordset();
@@ -179,7 +179,7 @@ std::optional<int> ListFinder::findInRows(const QStringList &terms, FindBar::Ste
     return std::nullopt;
 }
 
-std::optional<int> ListFinder::findInRegister(const QStringList &terms, FindBar::Step step,
+std::optional<int> ListCommands::findInRegister(const QStringList &terms, FindBar::Step step,
                                               bool *wrapped)
 {
     PersonSearch *people = search();
@@ -212,7 +212,7 @@ std::optional<int> ListFinder::findInRegister(const QStringList &terms, FindBar:
     return int(*rank);
 }
 
-PersonSearch *ListFinder::search()
+PersonSearch *ListCommands::search()
 {
     if (!m_search) {
         DataError error;
@@ -228,7 +228,7 @@ PersonSearch *ListFinder::search()
 }
 
 // The persons list in force is the whole register or one of its stored queries.
-QString ListFinder::sexInForce() const
+QString ListCommands::sexInForce() const
 {
     const QString source = m_data->recordSource();
     if (source.compare(SourceTexts::PersonsWomen, Qt::CaseInsensitive) == 0)
