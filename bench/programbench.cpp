@@ -143,6 +143,8 @@ int ProgramBench::run(const QString &out)
     measureEditing();
     std::fprintf(stderr, "  offences, accomplices, articles\n");
     measureUpperScreens();
+    std::fprintf(stderr, "  find and sort\n");
+    measureFindAndSort();
     closeFrom(ScreenKind::Persons);
     std::fprintf(stderr, "  memory\n");
     measureMemory();

@@ -57,6 +57,7 @@ private:
     void measureFilters();
     void measureEditing();
     void measureUpperScreens();
+    void measureFindAndSort();
     void measureMemory();
 
     QWidget *screen(ScreenKind kind) const;
