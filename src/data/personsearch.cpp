@@ -411,6 +411,30 @@ std::optional<qint64> PersonSearch::rank(qint64 rowid, const QString &sex, const
     return counts.first();
 }
 
+std::optional<qint64> PersonSearch::reckonedRank(qint64 rowid, DataError *error)
+{
+    const QString persons = Catalogue::quoted(Catalogue::Persons);
+    QList<qint64> ranks;
+    if (!run(QStringLiteral("SELECT ? - first - (SELECT count(*) FROM %1 WHERE \"Cheie\" > first "
+                            "AND \"Cheie\" < ?) FROM (SELECT min(rowid) AS first FROM %2)")
+                 .arg(Catalogue::quoted(Catalogue::GapsTable), persons),
+             {rowid, rowid}, &ranks, error)
+        || ranks.isEmpty())
+        return std::nullopt;
+    return ranks.first();
+}
+
+QString PersonSearch::cnpOf(qint64 rowid, DataError *error)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT \"CNP_C\" FROM %1 WHERE rowid = ?")
+                  .arg(Catalogue::quoted(Catalogue::Persons)));
+    q.addBindValue(rowid);
+    if (!q.exec() && error)
+        *error = DataError::fromSql(q.lastError());
+    return q.next() ? q.value(0).toString() : QString();
+}
+
 bool PersonSearch::run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
                        DataError *error)
 {

@@ -206,6 +206,15 @@ std::optional<int> ListCommands::findInRegister(const QStringList &terms, FindBa
     }
     if (!hit)
         return std::nullopt;
+    // Counting the persons before the match walks the register; in its own
+    // order the place is reckoned instead, and taken when the row there is it.
+    if (sex.isEmpty() && !m_order.sorted()) {
+        const std::optional<qint64> guess = people->reckonedRank(*hit, &error);
+        if (guess && *guess >= 0 && *guess < rs->recordCount()
+            && rs->valueAt(int(*guess), rs->fieldIndex(m_columns.first())).toString()
+                   == people->cnpOf(*hit, &error))
+            return int(*guess);
+    }
     const std::optional<qint64> rank = people->rank(*hit, sex, m_order, &error);
     if (!rank || *rank >= rs->recordCount())
         return std::nullopt;

@@ -103,6 +103,9 @@ void TestFind::findAndJump_data()
     QTest::newRow("changed by another program")
         << false << "sql=UPDATE TBL_Zavoni SET Porecla2 = 'LUPU' WHERE Nume = 'ALBU'"
                     "|Ctrl+F|find=lupu" << "5/5" << "ALBU" << "";
+    QTest::newRow("a gap the register did not record")
+        << false << "sql=DELETE FROM TBL_Zavoni WHERE Nume = 'POPESCU'|sql=DELETE FROM TBL_Goluri"
+                    "|Command11|Command12|Ctrl+F|find=tiriac" << "3/4" << "ȚIRIAC" << "";
     QTest::newRow("none in edit mode") << false << "Command2|Ctrl+F|F3|goto=3" << "1/5"
                                        << "ȘTEFAN" << "";
     QTest::newRow("jump") << false << "goto=4" << "4/5" << "ȚIRIAC" << "";
