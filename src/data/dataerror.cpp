@@ -27,6 +27,9 @@ QString standardText(int number)
         return QStringLiteral("Tabelul sau interogarea nu există în baza de date.");
     case EngineError::Syntax:
         return QStringLiteral("Eroare de sintaxă în textul sursei de înregistrări.");
+    case EngineError::ChangedMeanwhile:
+        return QStringLiteral("Înregistrarea a fost modificată sau ștearsă de altcineva după ce "
+                              "a fost afișată.");
     case EngineError::RelatedRecordRequired:
         return QStringLiteral("Înregistrarea cere o înregistrare înrudită care nu există.");
     case EngineError::Locked:

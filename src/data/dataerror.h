@@ -22,6 +22,7 @@ constexpr int Syntax = 3075;
 constexpr int RelatedRecordRequired = 3201;
 constexpr int Locked = 3260;
 constexpr int UnknownField = 3265;
+constexpr int ChangedMeanwhile = 3197;
 constexpr int FieldIsNull = 3314;
 constexpr int NotARegister = 3343;
 constexpr int TypeMismatch = 3464;

@@ -55,7 +55,11 @@ public:
     // as one it holds already (a repeated link).
     virtual bool insert(const QVariantList &values, const QList<bool> &set,
                         std::optional<qint64> *key, DataError *error) = 0;
-    virtual bool update(qint64 key, const QVariantList &values, const QList<bool> &set,
-                        DataError *error) = 0;
-    virtual bool remove(qint64 key, DataError *error) = 0;
+    // A row is changed or deleted only while it still holds every value it
+    // held when it was read, its link included: a key alone may have passed
+    // to another row meanwhile. Otherwise nothing is written, and the error
+    // is EngineError::ChangedMeanwhile. No lock is held between the two.
+    virtual bool update(qint64 key, const QVariantList &read, const QVariantList &values,
+                        const QList<bool> &set, DataError *error) = 0;
+    virtual bool remove(qint64 key, const QVariantList &read, DataError *error) = 0;
 };

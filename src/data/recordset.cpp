@@ -263,7 +263,8 @@ bool Recordset::edit()
     if (m_current < 0)
         return fail(DataError::make(EngineError::NoCurrentRecord));
     const QVariantList *values = row(m_keys.keyAt(m_current));
-    m_pending = values ? *values : QVariantList(m_columns.size());
+    m_read = values ? *values : QVariantList(m_columns.size());
+    m_pending = m_read;
     m_dirty = QList<bool>(m_columns.size(), false);
     m_mode = EditMode::Editing;
     emit changed(Change::Edit);
@@ -294,8 +295,12 @@ bool Recordset::update()
         return true;
     }
     const qint64 key = m_keys.keyAt(m_current);
-    if (!m_engine->update(key, m_pending, m_dirty, &error))
+    if (!m_engine->update(key, m_read, m_pending, m_dirty, &error)) {
+        // Cancelling then shows the row as it is now.
+        if (error.number == EngineError::ChangedMeanwhile)
+            m_cache.remove(key);
         return fail(error);
+    }
     m_cache.remove(key);
     m_mode = EditMode::None;
     m_pending.clear();
@@ -322,9 +327,15 @@ bool Recordset::deleteCurrent()
     if (!m_db->stillInPlace())
         return fail(DataError::make(EngineError::FileNotFound, m_db->fileName()));
     const qint64 key = m_keys.keyAt(m_current);
+    const QVariantList *shown = row(key);
     DataError error;
-    if (!m_engine->remove(key, &error))
+    if (!m_engine->remove(key, shown ? *shown : QVariantList(), &error)) {
+        if (error.number == EngineError::ChangedMeanwhile) {
+            m_cache.remove(key);
+            emit rowChanged(m_current);
+        }
         return fail(error);
+    }
     const int row = m_current;
     emit aboutToRemove(row);
     m_keys.remove(row, key);

@@ -116,6 +116,7 @@ private:
     QHash<qint64, QVariantList> m_cache;
 
     EditMode m_mode = EditMode::None;
+    QVariantList m_read; // the row as it was when its edit began
     QVariantList m_pending;
     QList<bool> m_dirty;
 };

@@ -264,8 +264,42 @@ bool SqliteEngine::insert(const QVariantList &values, const QList<bool> &set,
     return true;
 }
 
-bool SqliteEngine::update(qint64 key, const QVariantList &values, const QList<bool> &set,
-                          DataError *error)
+// The terms that hold while the row at the key is still the one read: every
+// column the same, NULL as NULL; through the join, the link to the offence
+// there or not as it was.
+QString SqliteEngine::unchanged(const QVariantList &read, QVariantList *params) const
+{
+    QStringList terms;
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        const Column &c = m_columns.at(i);
+        if (quoted(c.table) == m_table) {
+            terms << column(c.table, c.field) + QStringLiteral(" IS ?");
+        } else {
+            terms << QStringLiteral("(SELECT \"L\".%1 FROM %2 AS \"L\" WHERE \"L\".\"CNP\" = "
+                                    "%3.\"CNP\" AND \"L\".%1 = ?) IS ?")
+                         .arg(quoted(c.field), quoted(c.table), m_table);
+            *params << m_source.code;
+        }
+        *params << read.value(i);
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+// Runs a checked write: no row written means the row read is no longer there.
+bool SqliteEngine::writeChecked(const QString &sql, const QVariantList &params,
+                                DataError *error)
+{
+    QSqlQuery q(m_db->connection());
+    if (!run(&q, sql, params, error))
+        return false;
+    if (q.numRowsAffected() > 0)
+        return true;
+    *error = DataError::make(EngineError::ChangedMeanwhile);
+    return false;
+}
+
+bool SqliteEngine::update(qint64 key, const QVariantList &read, const QVariantList &values,
+                          const QList<bool> &set, DataError *error)
 {
     QStringList assignments;
     QVariantList params;
@@ -278,45 +312,33 @@ bool SqliteEngine::update(qint64 key, const QVariantList &values, const QList<bo
     if (assignments.isEmpty())
         return true;
     params << key;
-    QSqlQuery q(m_db->connection());
-    if (!run(&q,
-             QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                 .arg(m_table, assignments.join(QStringLiteral(", "))),
-             params, error))
-        return false;
-    if (q.numRowsAffected() > 0)
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
+                            .arg(m_table, assignments.join(QStringLiteral(", ")),
+                                 unchanged(read, &params));
+    if (writeChecked(sql, params, error))
         return true;
-    *error = DataError::make(EngineError::NoCurrentRecord,
-                             QStringLiteral("Înregistrarea a fost ștearsă între timp."));
+    if (error->number == EngineError::ChangedMeanwhile)
+        error->text += QStringLiteral(" Datele tastate au rămas pe ecran; apăsați «Anulează» "
+                                      "pentru a vedea înregistrarea actuală.");
     return false;
 }
 
-bool SqliteEngine::remove(qint64 key, DataError *error)
+bool SqliteEngine::remove(qint64 key, const QVariantList &read, DataError *error)
 {
-    QSqlDatabase &db = m_db->connection();
-    if (!db.transaction()) {
-        *error = DataError::fromSql(db.lastError());
-        return false;
-    }
-    QSqlQuery q(db);
-    bool ok = true;
-    bool ownRowGoes = true;
-    if (m_source.kind == Kind::AccomplicesOfOffence) {
+    QVariantList params{key};
+    const QString row = QStringLiteral("rowid = ? AND ") + unchanged(read, &params);
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, row);
+    if (m_source.kind == Kind::AccomplicesOfOffence && !read.value(m_columns.size() - 1).isNull()) {
         // Through the join only this offence's link goes; the accomplice
         // follows, by a trigger, only when nothing else refers to it.
-        ok = run(&q,
-                 QStringLiteral("DELETE FROM %1 WHERE \"CNP\" = (SELECT \"CNP\" FROM %2 "
-                                "WHERE rowid = ?) AND \"COD_INFRACTIUNE\" = ?")
-                     .arg(quoted(Catalogue::Links), m_table),
-                 {key, m_source.code}, error);
-        ownRowGoes = ok && q.numRowsAffected() == 0;
+        sql = QStringLiteral("DELETE FROM %1 WHERE \"CNP\" = (SELECT \"CNP\" FROM %2 WHERE %3) "
+                             "AND \"COD_INFRACTIUNE\" = ?")
+                  .arg(quoted(Catalogue::Links), m_table, row);
+        params << m_source.code;
     }
-    if (ok && ownRowGoes)
-        ok = run(&q, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_table), {key}, error);
-    if (ok && db.commit())
+    if (writeChecked(sql, params, error))
         return true;
-    if (ok)
-        *error = DataError::fromSql(db.lastError());
-    db.rollback();
+    if (error->number == EngineError::ChangedMeanwhile)
+        error->text += QStringLiteral(" Ștergerea nu a fost făcută.");
     return false;
 }

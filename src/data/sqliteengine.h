@@ -20,14 +20,16 @@ public:
               DataError *error) override;
     bool insert(const QVariantList &values, const QList<bool> &set, std::optional<qint64> *key,
                 DataError *error) override;
-    bool update(qint64 key, const QVariantList &values, const QList<bool> &set,
-                DataError *error) override;
-    bool remove(qint64 key, DataError *error) override;
+    bool update(qint64 key, const QVariantList &read, const QVariantList &values,
+                const QList<bool> &set, DataError *error) override;
+    bool remove(qint64 key, const QVariantList &read, DataError *error) override;
 
 private:
     bool run(QSqlQuery *query, const QString &sql, const QVariantList &params,
              DataError *error);
     QString membersWhere(const QStringList &more) const;
+    QString unchanged(const QVariantList &read, QVariantList *params) const;
+    bool writeChecked(const QString &sql, const QVariantList &params, DataError *error);
 
     Database *m_db;
     RecordSource m_source;

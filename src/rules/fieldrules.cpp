@@ -1,5 +1,6 @@
 #include "fieldrules.h"
 
+#include <QTextBoundaryFinder>
 #include <QVariant>
 
 #include <cmath>
@@ -7,6 +8,61 @@
 #include <string>
 
 namespace FieldRules {
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+            --count;
+    }
+    return count;
+}
+
+QString firstCharacters(const QString &text, qsizetype count)
+{
+    if (characterCount(text) <= count)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype characters = 0;
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary()) {
+        characters += characterCount(QStringView(text).sliced(kept, at - kept));
+        if (characters > count)
+            break;
+        kept = at;
+    }
+    return text.left(kept);
+}
+
+QString wholeCharacters(const QString &text)
+{
+    QString whole = text;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        const QChar c = whole.at(i);
+        if (c.isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            whole[i] = QChar::ReplacementCharacter;
+    }
+    return whole;
+}
+
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : line) {
+        switch (c.unicode()) {
+        case 0x0a: case 0x0b: case 0x0c: case 0x0d: case 0x85: case 0x2028: case 0x2029:
+            c = QLatin1Char(' ');
+            break;
+        default:
+            break;
+        }
+    }
+    return line;
+}
 
 QString trim(const QString &text)
 {

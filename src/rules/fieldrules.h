@@ -1,11 +1,28 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class QVariant;
 
 // The rules every screen applies to what the operator typed.
 namespace FieldRules {
+
+// How many characters a text holds. One outside the basic plane (two UTF-16
+// units, an emoji for instance) counts once, as SQLite's length() counts it:
+// the boxes' limits are kept in these.
+qsizetype characterCount(QStringView text);
+// The longest beginning of the text with at most count characters that ends
+// between two characters as the reader sees them: a surrogate pair, a letter
+// and its accents, an emoji sequence are never split.
+QString firstCharacters(const QString &text, qsizetype count);
+// The text with each half character that lost its other half (a lone
+// surrogate, which has no UTF-8 form) replaced by U+FFFD, so that it can be
+// stored as UTF-8.
+QString wholeCharacters(const QString &text);
+// The text as one line: each line break (CR LF, CR, LF or another Unicode
+// line or paragraph break) becomes one blank.
+QString oneLine(const QString &text);
 
 // Removes leading and trailing blanks (spaces only: other characters are the
 // operator's and stay).

@@ -1,4 +1,5 @@
 #include "datacontrol.h"
+#include "onelineinput.h"
 
 #include "data/database.h"
 #include "rules/fieldrules.h"
@@ -26,20 +27,12 @@ QString boxText(const QWidget *box)
     return {};
 }
 
-const char *const DesignMaxLength = "designMaxLength";
-
 void setBoxText(QWidget *box, const QString &text)
 {
     if (auto *line = qobject_cast<QLineEdit *>(box)) {
         // A longer value written by another tool is shown whole, so that a
         // save does not cut it to the box's limit.
-        QVariant design = line->property(DesignMaxLength);
-        if (!design.isValid()) {
-            design = line->maxLength();
-            line->setProperty(DesignMaxLength, design);
-        }
-        line->setMaxLength(qMax(design.toInt(), int(text.size())));
-        line->setText(text);
+        OneLineInput::of(line)->setText(text);
         line->setCursorPosition(0);
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(box)) {
         plain->setPlainText(text);
@@ -269,6 +262,9 @@ void DataControl::bindBoxes(QWidget *form)
 
 void DataControl::bind(QWidget *box, const QString &field)
 {
+    // A bound one-line box keeps its rules from the start, whatever reaches it.
+    if (auto *line = qobject_cast<QLineEdit *>(box))
+        OneLineInput::of(line);
     m_bindings.append({box, field, boxText(box)});
 }
 
@@ -307,7 +303,7 @@ void DataControl::writeBoxes()
         if (qobject_cast<QCheckBox *>(b.box.data()))
             value = (text == QLatin1String("1"));
         else if (!text.isEmpty())
-            value = text;
+            value = FieldRules::wholeCharacters(text); // UTF-8 has no half character
         if (adding && value.isNull())
             continue;
         m_recordset->setValue(b.field, value);

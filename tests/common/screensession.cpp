@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -48,6 +50,17 @@ void type(QWidget *window, const QString &name, const QString &text)
     else if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
         plain->selectAll();
     QTest::keyClick(w, Qt::Key_Delete);
+    if (text.startsWith(QLatin1Char('^'))) {
+        QApplication::clipboard()->setText(text.mid(1));
+        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
+    if (text.startsWith(QLatin1Char('~'))) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text.mid(1));
+        QApplication::sendEvent(w, &commit);
+        return;
+    }
     for (const QChar c : text) {
         auto *line = qobject_cast<QLineEdit *>(w);
         if (c.unicode() < 128 && c.isPrint())

@@ -17,6 +17,8 @@ bool activate(QWidget *window);
 void click(QWidget *window, const QString &name);
 // Puts the focus into a box (by a click), clears it and types the text;
 // Romanian letters are sent one by one, a tab is pasted. A list takes the text as keys.
+// A text beginning with "^" is pasted instead (Ctrl+V), one beginning with "~"
+// committed by an input method.
 void type(QWidget *window, const QString &name, const QString &text);
 // Moves the focus to another control, as a click there would.
 void focus(QWidget *window, const QString &name);

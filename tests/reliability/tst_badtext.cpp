@@ -200,7 +200,7 @@ void TestBadText::sources()
                 QVERIFY(cell == "Da" || cell == "Nu");
             if (want.typeId() != QMetaType::QString)
                 continue;
-            QCOMPARE(boxes.at(column)->text(), want.toString());
+            QCOMPARE(boxes.at(column)->text(), want.toString().replace("\r\n", " "));
             if (rs->fieldType(column) != Catalogue::FieldType::Boolean)
                 QCOMPARE(cell.toString(), want.toString());
         }
@@ -278,7 +278,7 @@ void TestBadText::screensChangeOneBox()
         QVERIFY(s.open(c.kind, -1));
         QCOMPARE(s.counter(), QString(c.kind == ScreenKind::Persons ? "2/2" : "1/1"));
         s.form()->grab();
-        QCOMPARE(s.text(c.lineBox), text.toString());
+        QCOMPARE(s.text(c.lineBox), text.toString().replace("\r\n", " ")); // a line break shows as a blank
         if (c.kind == ScreenKind::Persons || c.kind == ScreenKind::Accomplices)
             QCOMPARE(s.text("Text1"), cnp);
         QStringList row = s.reg.row(c.table, rows[int(c.kind)]);

@@ -246,7 +246,10 @@ void Form3::unstoreAccomplice(DataError linkError)
 void Form3::saveFailed(const DataError &error)
 {
     // Anything but a repeated CNP leaves the pending row as it was, for the
-    // operator to correct and save again or to cancel.
+    // operator to correct and save again or to cancel; an accomplice someone
+    // else changed meanwhile is told of.
+    if (error.number == EngineError::ChangedMeanwhile)
+        Messages::dataError(this, QStringLiteral("Complicele nu a putut fi salvat."), error);
     if (error.number != EngineError::DuplicateKey)
         return;
 

@@ -1,5 +1,8 @@
 #include "memobox.h"
 
+#include "rules/fieldrules.h"
+
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -10,10 +13,13 @@ MemoBox::MemoBox(QWidget *parent)
     setTabChangesFocus(true);
 }
 
-int MemoBox::room() const
+QString MemoBox::fitting(const QString &arriving, const QString &replaced) const
 {
-    const int selected = int(textCursor().selectedText().size());
-    return m_maxLength - int(toPlainText().size()) + selected;
+    const qsizetype room = m_maxLength - FieldRules::characterCount(toPlainText())
+                           + FieldRules::characterCount(textCursor().selectedText())
+                           + FieldRules::characterCount(replaced);
+    return FieldRules::firstCharacters(FieldRules::wholeCharacters(arriving),
+                                       qMax<qsizetype>(0, room));
 }
 
 void MemoBox::keyPressEvent(QKeyEvent *event)
@@ -22,7 +28,7 @@ void MemoBox::keyPressEvent(QKeyEvent *event)
     const bool printable =
         !typed.isEmpty() && (typed.at(0).isPrint() || typed == QLatin1String("\r"));
     if (!isReadOnly() && printable && !(event->modifiers() & Qt::ControlModifier)
-        && room() < typed.size()) {
+        && fitting(typed) != typed) {
         event->accept();
         return;
     }
@@ -33,8 +39,27 @@ void MemoBox::insertFromMimeData(const QMimeData *source)
 {
     if (!source->hasText())
         return;
-    const int space = room();
-    if (space <= 0)
+    // A pasted CR LF ends one line, and counts as one character as the box holds it.
+    QString text = source->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text = fitting(text);
+    if (!text.isEmpty())
+        insertPlainText(text);
+}
+
+void MemoBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    QTextCursor replaced = textCursor();
+    replaced.setPosition(replaced.position() + event->replacementStart());
+    replaced.setPosition(replaced.position() + event->replacementLength(),
+                         QTextCursor::KeepAnchor);
+    const QString kept = fitting(event->commitString(), replaced.selectedText());
+    if (kept == event->commitString()) {
+        QPlainTextEdit::inputMethodEvent(event);
         return;
-    insertPlainText(source->text().left(space));
+    }
+    QInputMethodEvent fitted(event->preeditString(), event->attributes());
+    fitted.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&fitted);
+    event->accept();
 }

@@ -2,8 +2,9 @@
 
 #include <QPlainTextEdit>
 
-// A multi-line text box with a limit on what the operator may type. A longer
-// text put in by the program is shown whole.
+// A multi-line text box with a limit, in whole characters, on what the
+// operator puts in: typed, pasted, dropped or committed by an input method.
+// A longer text put in by the program is shown whole.
 class MemoBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -21,9 +22,12 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
-    int room() const;
+    // What of the arriving text fits beside the text kept (the selection and
+    // the replaced text go), cut between whole characters.
+    QString fitting(const QString &arriving, const QString &replaced = {}) const;
 
     int m_maxLength = 32767;
 };

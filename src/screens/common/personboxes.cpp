@@ -19,7 +19,8 @@ PersonBoxes::PersonBoxes(const QList<QLineEdit *> &boxes, LockableComboBox *sexL
 
 void PersonBoxes::setLeaveRules(const QList<QLineEdit *> &trimmedOnly)
 {
-    WidgetRules::onLeave(m_boxes.at(Cnp), FieldRules::cnpForm);
+    // A CNP is a key of 13 characters: a number written out longer is refused.
+    WidgetRules::onLeave(m_boxes.at(Cnp), FieldRules::cnpForm, QStringLiteral("Cheia primară."));
     for (QLineEdit *box : m_boxes) {
         if (trimmedOnly.contains(box))
             WidgetRules::onLeave(box, FieldRules::trim);

@@ -20,7 +20,8 @@ public:
 
     const QList<QLineEdit *> &boxes() const { return m_boxes; }
 
-    // Leaving a box: the CNP keeps the number it reads as, the birth date
+    // Leaving a box: the CNP keeps the number it reads as (refused when that
+    // is written with more characters than the box takes), the birth date
     // stays exactly as typed, the boxes given here are only trimmed, and every
     // other box is trimmed and turned to capitals.
     void setLeaveRules(const QList<QLineEdit *> &trimmedOnly);

@@ -1,5 +1,10 @@
 #include "widgetrules.h"
 
+#include "messages.h"
+
+#include "rules/fieldrules.h"
+#include "widgets/onelineinput.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -42,12 +47,26 @@ void onLostFocus(QWidget *box, std::function<void()> handler)
 
 } // namespace
 
-void onLeave(QLineEdit *box, Rule rule)
+void onLeave(QLineEdit *box, Rule rule, const QString &refusalTitle)
 {
-    onLostFocus(box, [box, rule] {
+    onLostFocus(box, [box, rule, refusalTitle] {
         const QString kept = rule(box->text());
-        if (kept != box->text())
-            box->setText(kept);
+        if (kept == box->text())
+            return;
+        OneLineInput *input = OneLineInput::of(box);
+        const qsizetype length = FieldRules::characterCount(kept);
+        if (length > input->limit() && !refusalTitle.isEmpty()) {
+            Messages::ok(box->window(),
+                         QStringLiteral("Valoarea %1 are %2 caractere, dar câmpul poate avea "
+                                        "cel mult %3. Corectați ce ați introdus.")
+                             .arg(kept)
+                             .arg(length)
+                             .arg(input->limit()),
+                         refusalTitle, Messages::Icon::Exclamation);
+            box->setFocus();
+            return;
+        }
+        input->setText(kept);
     });
 }
 

@@ -8,6 +8,7 @@
 #include "rules/fieldrules.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
+#include "screens/common/optiongroup.h"
 #include "screens/common/widgetrules.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
@@ -61,6 +62,7 @@ Form5::Form5(Navigator *navigator, QWidget *parent)
     connect(m_ui->Option1, &QRadioButton::clicked, this, &Form5::Option1_Click);
     connect(m_ui->Option2, &QRadioButton::clicked, this, &Form5::Option2_Click);
     connect(m_ui->Option3, &QRadioButton::clicked, this, &Form5::Option3_Click);
+    new OptionGroup({m_ui->Option1, m_ui->Option2, m_ui->Option3}, this);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
@@ -216,7 +218,8 @@ void Form5::Option1_Click()
 
 void Form5::Option2_Click()
 {
-    choosePenalty(Penalty::Detention, isEditing());
+    // A click on the kind already chosen keeps the start date typed or stored.
+    choosePenalty(Penalty::Detention, isEditing() && m_codPedeapsa != QLatin1String("D"));
 }
 
 void Form5::Option3_Click()

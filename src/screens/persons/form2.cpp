@@ -194,9 +194,13 @@ void Form2::Command3_Click()
 
 void Form2::saveFailed()
 {
-    // Only a repeated CNP means something here. Any other failure keeps the
-    // pending row as typed, so the operator can correct it or cancel.
+    // Only a repeated CNP means something here, and a person someone else
+    // changed meanwhile must be told of. Any other failure keeps the pending
+    // row as typed, so the operator can correct it or cancel.
     Recordset *rs = recordset();
+    if (rs->lastError().number == EngineError::ChangedMeanwhile)
+        Messages::dataError(this, QStringLiteral("Zavonul nu a putut fi salvat."),
+                            rs->lastError());
     if (rs->lastError().number != EngineError::DuplicateKey)
         return;
     rs->cancelUpdate();

@@ -74,6 +74,11 @@ void TestArticles::caseRules_data()
     QTest::newRow("author") << "Text3" << "Autor" << " ștefan\t albu  " << "ȘTEFAN\t ALBU";
     QTest::newRow("date as typed") << "Text4" << "Data_aparitiei" << " 3.4.2005 " << " 3.4.2005 ";
     QTest::newRow("article keeps its case") << "Text1" << "Articol" << " Mită în X " << "Mită în X";
+    // Pasted: a line break in one line is a blank; a text cut between whole characters.
+    QTest::newRow("publication from a cell") << "Text2" << "Publicatie" << "^ziar\r\n" << "ZIAR";
+    const QString letters(254, 'a'), emoji = "\U0001F600";
+    QTest::newRow("article at the limit") << "Text1" << "Articol" << "^" + letters + emoji + emoji
+                                          << letters + emoji;
 }
 
 void TestArticles::caseRules()

@@ -12,6 +12,7 @@ namespace {
 const QString Popescu = "1700101123456"; // offences 1 to 8, every kind of penalty
 enum PersonRow { PopescuRow, IonescuRow }; // Ionescu has none
 const int NewOffence = 9;
+const QString Emoji = "\U0001F600";
 
 const QString PenaltyControls = "Text2 Text3 Text4 Text5 Label23 Label24 Label25 Label26 "
                                 "Label28 Check2";
@@ -83,6 +84,8 @@ private slots:
     void penaltyShown();
     void operatorScripts_data();
     void operatorScripts();
+    void penaltyKeys_data();
+    void penaltyKeys();
     void rereadOnReturn();
 };
 
@@ -246,6 +249,15 @@ void TestOffences::operatorScripts_data()
 
     // "Anulează", "Sterge", "Înapoi" among several.
     const QString third = "POPESCU|LUARE DE MITĂ|D|mită la vamă||01.02.2020|01.02.2022||1|0";
+    // A click on the kind already chosen keeps the stored start date.
+    row("Detentie clicked again", 0, "#2|Command2|Option2|Command3", "", "", Browse, "8/8", 3,
+        third);
+    // An input method keeps the limit, cut between whole characters; a fine
+    // written out longer than its box is kept whole.
+    const QString letters(199, 'a');
+    row("input method at the limit, a grown fine", 0,
+        "Command1|Text1=~" + letters + Emoji + Emoji + "|Text3=1e10|Command3", "", "", Browse,
+        "9/9", NewOffence, "POPESCU|UZ DE FALS|A|" + letters + Emoji + "|10000000000||||0|0");
     row("cancel a change", 0, "#2|Command2|Text1=de aruncat|Command4", "", "", Browse, "3/8", 3,
         third);
     row("delete, Yes", 0, "?yes|#2|Command5", AskDelete, "", Browse, "1/7", 3, "");
@@ -281,6 +293,43 @@ void TestOffences::operatorScripts()
     QTEST(s.counter(), "counter");
     if (s.counter() == "0/0")
         QCOMPARE(s.text("Label27") + s.text("Label28"), QString());
+}
+
+void TestOffences::penaltyKeys_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("Tab onto Amendă") << 0 << "" << "Option1";
+    QTest::newRow("Tab onto Detentie") << 2 << "" << "Option2";
+    QTest::newRow("Tab onto Altă sanctiune") << 4 << "" << "Option3";
+    QTest::newRow("Space keeps the choice") << 2 << "Space" << "Option2";
+    QTest::newRow("Right") << 0 << "Right" << "Option2";
+    QTest::newRow("Down round the end") << 4 << "Down" << "Option1";
+    QTest::newRow("Left round the end") << 0 << "Left" << "Option3";
+    QTest::newRow("Up twice") << 4 << "Up Up" << "Option1";
+}
+
+// The keyboard reaches every penalty kind: Tab from the description enters the
+// group on the selected option, the arrows choose, the next Tab leaves.
+void TestOffences::penaltyKeys()
+{
+    QFETCH(int, row);
+    QFETCH(QString, keys);
+    QFETCH(QString, option);
+    ScreenSession s;
+    fill(s.reg);
+    QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
+    s.run(QString("#%1").arg(row));
+    UiDriver::focus(s.form(), "Text1");
+    for (int i = 0; i < 20 && !qobject_cast<QRadioButton *>(QApplication::focusWidget()); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
+        QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
+    QCOMPARE(QApplication::focusWidget()->objectName(), option);
+    QVERIFY(s.form()->findChild<QRadioButton *>(option)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!qobject_cast<QRadioButton *>(QApplication::focusWidget()));
 }
 
 void TestOffences::rereadOnReturn()

@@ -16,6 +16,7 @@ const QString BrowseEmpty = "Command1 Command6 Command11 Command13 DBGrid1";
 const QString Editing = "Command3 Command4 Command6";
 const QString NewCnp = "2791231123456";
 const QString P0 = "1800101123400", P1 = "1800101123401";
+const QString Emoji = "\U0001F600";
 
 const QString MissingCnp = "x Cheia primară. Obligatoriu trebuie specificat CNP-ul ! [OK]";
 const QString ShortCnp = "! Cheia primară. Codul Numeric Personal (CNP) trebuie să contină 13 "
@@ -105,6 +106,14 @@ void TestPersons::operatorScripts_data()
     // Sex and sector are in the pending row although the names check failed after them.
     QTest::newRow("no name") << 3 << "Command1|Text1=" + NewCnp + "|Combo1=F|Command3"
                              << NoName << "Text4" << Editing << "1/3" << "F" << NewCnp << "";
+    QTest::newRow("an empty cell pasted as the name")
+        << 3 << "Command1|Text1=" + NewCnp + "|Text4=^\r\n|Command3" << NoName << "Text4"
+        << Editing << "1/3" << "M" << NewCnp << "";
+    QTest::newRow("CNP written out longer than a CNP")
+        << 3 << "Command1|Text1=9e14|Text4"
+        << "! Cheia primară. Valoarea 900000000000000 are 15 caractere, dar câmpul poate "
+           "avea cel mult 13. Corectați ce ați introdus. [OK]"
+        << "Text1" << Editing << "1/3" << "" << NewCnp << "";
 
     // Storing, from the woman in sector 2, so that what "Adaugă" presets shows.
     const QString add = "Next|Command1|Text1=" + NewCnp + "|Text8=zed |";
@@ -115,6 +124,13 @@ void TestPersons::operatorScripts_data()
     QTest::newRow("add in sector 4, a woman")
         << 3 << add + "Text13=bucuresti|Combo1=F|Combo2=4|Command3" << "" << "" << Browse
         << "4/4" << "F" << NewCnp << "||ZED|BUCURESTI|F|4";
+    // Capitals that grow are kept whole; pasted cells lose their line break and
+    // are cut to the limit between whole characters.
+    QTest::newRow("grown, pasted")
+        << 3 << add + "Text4=Großmann-Schönberger|Text6=^abcdefghijklmnopqrs" + Emoji + Emoji
+                   + "|Text8=^zed\r\n|Command3"
+        << "" << "" << Browse << "4/4" << "M" << NewCnp
+        << "GROSSMANN-SCHÖNBERGER|ABCDEFGHIJKLMNOPQRS" + Emoji + "|ZED||M|1";
     // Any failure but a repeated CNP keeps the pending row for another try.
     QTest::newRow("engine refuses, then accepts")
         << 3 << "!INSERT|" + add + "Command3|!|Command3" << "" << "" << Browse << "4/4"
