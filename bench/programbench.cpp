@@ -143,6 +143,7 @@ int ProgramBench::run(const QString &out)
     measureEditing();
     std::fprintf(stderr, "  offences, accomplices, articles\n");
     measureUpperScreens();
+    std::fprintf(stderr, "  find and sort\n");
     closeFrom(ScreenKind::Persons);
     std::fprintf(stderr, "  memory\n");
     measureMemory();

@@ -3,6 +3,8 @@
 #include "app/form1.h"
 #include "app/romanian.h"
 #include "app/screenchain.h"
+#include "data/database.h"
+#include "data/personsearch.h"
 #include "data/registerfile.h"
 #include "reports/dailycopy.h"
 #include "screens/common/messages.h"
@@ -51,9 +53,36 @@ bool convertPlain(const QString &fileName, const QString &title)
     return false;
 }
 
-} // namespace
+// A register made before finding and sorting gains what they need once; on a
+// million persons that takes about a minute, so the operator sees it going.
+// Should it fail, the register still serves, only finding does not.
+void gainSearch(const QString &fileName)
+{
+    DataError error;
+    auto db = Database::open(fileName, &error);
+    if (!db)
+        return;
+    PersonSearch search(db->connection());
+    if (search.isInstalled())
+        return;
+    QProgressDialog progress(
+        QStringLiteral("Registrul este pregătit pentru căutare și ordonare..."), QString(), 0, 1);
+    progress.setWindowTitle(QStringLiteral("Evidenta zavonilor"));
+    progress.setMinimumDuration(1000);
+    progress.setWindowModality(Qt::ApplicationModal);
+    if (!search.install(
+            [&progress](int done, int total) {
+                progress.setMaximum(total);
+                progress.setValue(done);
+            },
+            &error))
+        Messages::ok(nullptr,
+                     QStringLiteral("Registrul nu a putut fi pregătit pentru căutare.\n%1")
+                         .arg(error.describe()),
+                     QStringLiteral("Evidenta zavonilor"), Messages::Icon::Critical);
+}
 
-bool prepareRegister(const QString &fileName)
+bool checkRegister(const QString &fileName)
 {
     const RegisterFile::Check check = RegisterFile::inspect(fileName);
     const QString title = QStringLiteral("Evidenta zavonilor");
@@ -93,6 +122,16 @@ bool prepareRegister(const QString &fileName)
                 .arg(fileName);
         return Messages::askYes(nullptr, question, title, Messages::Icon::Question);
     }
+    return true;
+}
+
+} // namespace
+
+bool prepareRegister(const QString &fileName)
+{
+    if (!checkRegister(fileName))
+        return false;
+    gainSearch(fileName);
     return true;
 }
 

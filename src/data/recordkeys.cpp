@@ -33,6 +33,7 @@ bool RecordKeys::fail(const DataError &error)
 
 void RecordKeys::clear()
 {
+    m_order.reset();
     m_head.clear();
     m_tail.clear();
     m_added.clear();
@@ -100,6 +101,8 @@ bool RecordKeys::readGaps()
 
 int RecordKeys::count() const
 {
+    if (m_order)
+        return int(m_order->size());
     return int(m_head.size() + m_middleCount + m_tail.size() + m_added.size());
 }
 
@@ -247,6 +250,8 @@ qint64 RecordKeys::keyAt(int rank)
 {
     if (rank < 0 || rank >= count())
         return Vanished;
+    if (m_order)
+        return m_order->at(rank);
     if (rank < m_head.size())
         return m_head.at(rank);
     qint64 r = rank - m_head.size();
@@ -264,8 +269,17 @@ qint64 RecordKeys::keyAt(int rank)
     return m_added.at(int(r - m_tail.size()));
 }
 
+void RecordKeys::setOrder(const QList<qint64> &keys)
+{
+    m_order = keys;
+}
+
 void RecordKeys::append(qint64 key)
 {
+    if (m_order) {
+        m_order->append(key);
+        return;
+    }
     m_added << key;
     m_addedSet.insert(key);
 }
@@ -321,6 +335,10 @@ void RecordKeys::refillTail()
 
 void RecordKeys::remove(int rank, qint64 key)
 {
+    if (m_order) {
+        m_order->removeAt(rank);
+        return;
+    }
     if (rank < m_head.size()) {
         m_head.removeAt(rank);
         return;

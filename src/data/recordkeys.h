@@ -47,6 +47,9 @@ public:
     // key is what keyAt gave for the rank, Vanished included.
     void remove(int rank, qint64 key);
     void append(qint64 key);
+    // The set in an order of the operator's (a sorted column): every key of
+    // it, in that order, replaces the engine's order until the next load.
+    void setOrder(const QList<qint64> &keys);
 
 private:
     struct Chunk
@@ -89,6 +92,9 @@ private:
     QList<qint64> m_deletedMiddle; // sorted
     QList<qint64> m_added;
     QSet<qint64> m_addedSet;
+
+    // The whole set, when it is in the operator's order.
+    std::optional<QList<qint64>> m_order;
 
     int m_pinned = -1;
     std::optional<qint64> m_pinnedKey;

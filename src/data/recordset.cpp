@@ -1,5 +1,7 @@
 #include "recordset.h"
 
+#include "personsearch.h"
+
 #include "database.h"
 
 namespace {
@@ -100,6 +102,9 @@ bool Recordset::requery()
         if (!m_error.isError())
             m_error = DataError::make(EngineError::UnknownObject, m_source);
     }
+    QList<qint64> ordered;
+    if (ok && m_keyOrder && m_keyOrder(this, &ordered))
+        m_keys.setOrder(ordered);
     if (recordCount() > 0)
         m_current = 0;
     m_keys.pin(m_current);
@@ -153,6 +158,21 @@ QVariant Recordset::valueAt(int row, int column)
         prefetch(row);
     const QVariantList *values = this->row(key);
     return values ? values->at(column) : QVariant();
+}
+
+QList<qint64> Recordset::keysByColumn(int column, bool descending)
+{
+    QList<std::pair<QString, qint64>> rows;
+    for (int r = 0; r < recordCount(); ++r)
+        rows.append({PersonSearch::sortKeyText(valueAt(r, column).toString()), m_keys.keyAt(r)});
+    std::stable_sort(rows.begin(), rows.end(), [descending](const auto &a, const auto &b) {
+        return descending ? PersonSearch::sortsBefore(b.first, a.first)
+                          : PersonSearch::sortsBefore(a.first, b.first);
+    });
+    QList<qint64> keys;
+    for (const auto &row : std::as_const(rows))
+        keys << row.second;
+    return keys;
 }
 
 QStringList Recordset::fieldNames() const

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QVariant>
 
+#include <functional>
+
 #include <memory>
 
 class Database;
@@ -40,6 +42,14 @@ public:
     bool open(const QString &recordSource, OpenMode mode = OpenMode::Browse);
     QString recordSource() const { return m_source; }
     bool requery();
+
+    // Lists the set in an order of the operator's: asked at each requery for
+    // every key of the set in that order. None, or a failed answer, keeps the
+    // engine's order. A row added joins the end until the next requery.
+    using KeyOrder = std::function<bool(Recordset *set, QList<qint64> *keys)>;
+    void setKeyOrder(KeyOrder order) { m_keyOrder = std::move(order); }
+    // For a short set, read row by row: its keys by a column in Romanian order.
+    QList<qint64> keysByColumn(int column, bool descending);
 
     int recordCount() const { return m_keys.count(); }
     int absolutePosition() const { return m_current; }
@@ -103,6 +113,7 @@ private:
     DataError m_error;
 
     RecordKeys m_keys;
+    KeyOrder m_keyOrder;
 
     int m_current = -1;
     int m_afterDelete = -1; // where moves continue from once the current row is deleted

@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "dataerror.h"
+#include "personsearch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -219,6 +220,10 @@ bool create(const QString &fileName, QString *problem)
             ok = q.exec(statement);
         }
         ok = ok && db.commit();
+        // A new register can be searched and sorted from the start, so no start
+        // ever has to add that to it.
+        DataError error;
+        ok = ok && PersonSearch(db).install({}, &error);
         if (!ok && problem)
             *problem = QStringLiteral("Registrul %1 nu a putut fi creat: %2")
                            .arg(displayName(fileName),

@@ -4,8 +4,11 @@
 #include "data/database.h"
 #include "rules/fieldrules.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -43,6 +46,7 @@ void setBoxText(QWidget *box, const QString &text)
 DataControl::DataControl(QWidget *parent)
     : QWidget(parent)
     , m_caption(new QLabel(QStringLiteral("Data1"), this))
+    , m_position(new QLineEdit(this))
     , m_recordset(new Recordset(nullptr, this))
 {
     auto *layout = new QHBoxLayout(this);
@@ -86,6 +90,116 @@ DataControl::DataControl(QWidget *parent)
     connect(m_arrows[3], &QToolButton::clicked, this, [this] { move(&Recordset::moveLast); });
     connect(m_recordset, &Recordset::changed, this, &DataControl::onChanged);
     connect(m_recordset, &Recordset::aboutToUpdate, this, &DataControl::writeBoxes);
+
+    // Held down, the previous and next arrows go on moving.
+    m_arrows[1]->setAutoRepeat(true);
+    m_arrows[2]->setAutoRepeat(true);
+    addKey(QStringLiteral("Prima înregistrare"), Qt::CTRL | Qt::Key_Home,
+           [this] { move(&Recordset::moveFirst); });
+    addKey(QStringLiteral("Înregistrarea precedentă"), Qt::CTRL | Qt::Key_Up,
+           [this] { move(&Recordset::movePrevious); });
+    addKey(QStringLiteral("Înregistrarea următoare"), Qt::CTRL | Qt::Key_Down,
+           [this] { move(&Recordset::moveNext); });
+    addKey(QStringLiteral("Ultima înregistrare"), Qt::CTRL | Qt::Key_End,
+           [this] { move(&Recordset::moveLast); });
+    addKey(QStringLiteral("Pagina precedentă"), Qt::Key_PageUp, [this] { moveBy(-m_pageRows); });
+    addKey(QStringLiteral("Pagina următoare"), Qt::Key_PageDown, [this] { moveBy(m_pageRows); });
+    addKey(QStringLiteral("Salt la înregistrarea..."), Qt::CTRL | Qt::Key_G,
+           [this] { editPosition(); });
+
+    m_position->setObjectName(QStringLiteral("Data1Position"));
+    m_position->setAccessibleName(QStringLiteral("Numărul înregistrării"));
+    m_position->setAlignment(Qt::AlignCenter);
+    m_position->hide();
+    m_position->installEventFilter(this);
+    m_caption->installEventFilter(this);
+    // A screen reader names the box by the counter it stands over.
+    m_caption->setBuddy(m_position);
+    m_caption->setToolTip(QStringLiteral("Clic sau Ctrl+G: salt la o înregistrare"));
+}
+
+void DataControl::addKey(const QString &text, const QKeySequence &key,
+                         const std::function<void()> &action)
+{
+    auto *command = new QAction(text, this);
+    command->setShortcut(key);
+    command->setShortcutContext(Qt::WindowShortcut);
+    connect(command, &QAction::triggered, this, [this, action] {
+        if (browsing())
+            action();
+    });
+    addAction(command);
+}
+
+// In edit mode the screen disables the bar, and its commands go with it.
+void DataControl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        for (QAction *command : actions())
+            command->setEnabled(isEnabled());
+    }
+    QWidget::changeEvent(event);
+}
+
+bool DataControl::browsing() const
+{
+    return isEnabled() && isVisible() && m_recordset->editMode() == Recordset::EditMode::None;
+}
+
+void DataControl::moveBy(int rows)
+{
+    const int count = m_recordset->recordCount();
+    if (count > 0)
+        m_recordset->moveTo(qBound(0, m_recordset->absolutePosition() + rows, count - 1));
+}
+
+void DataControl::editPosition()
+{
+    if (!browsing() || m_recordset->recordCount() == 0)
+        return;
+    m_position->setGeometry(m_caption->geometry());
+    m_position->setText(QString::number(m_recordset->absolutePosition() + 1));
+    m_position->show();
+    m_position->setFocus(Qt::ShortcutFocusReason);
+    m_position->selectAll();
+}
+
+void DataControl::endPositionEdit(bool accept)
+{
+    if (m_position->isHidden())
+        return;
+    bool number = false;
+    const int row = m_position->text().trimmed().toInt(&number) - 1;
+    m_position->hide();
+    if (!accept)
+        return;
+    if (number && row >= 0 && row < m_recordset->recordCount())
+        m_recordset->moveTo(row);
+    else
+        QApplication::beep();
+}
+
+bool DataControl::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_caption && event->type() == QEvent::MouseButtonPress) {
+        editPosition();
+        return true;
+    }
+    if (watched != m_position)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        endPositionEdit(false);
+    } else if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        // The box's keys are its own while it is open: Esc closes it, not the screen.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                endPositionEdit(key != Qt::Key_Escape);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 DataControl::~DataControl()

@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class Database;
 class QLabel;
+class QLineEdit;
 class QToolButton;
 
 // The navigation bar of a data screen: four arrows around the record counter,
@@ -46,6 +48,19 @@ public:
     // The record counter: position plus one, "/", count; 0/0 when empty.
     QString counterText() const;
 
+    // Lets the operator type a record number over the counter (a click on it
+    // does the same); Enter moves there as an arrow would, anything else is
+    // refused and the counter stays.
+    void editPosition();
+    // Page Up and Page Down move by the rows the grid shows whole.
+    void setPageRows(int rows) { m_pageRows = qMax(1, rows); }
+    // The moves and the jump above are the bar's actions(), with their keys,
+    // for a screen's menu to list.
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 signals:
     void reposition();
     // The bound boxes show another row or another state of it; the grid follows.
@@ -57,6 +72,11 @@ private:
     void showRow();
     void writeBoxes();
     void move(bool (Recordset::*op)());
+    void moveBy(int rows);
+    bool browsing() const;
+    void addKey(const QString &text, const QKeySequence &key,
+                const std::function<void()> &action);
+    void endPositionEdit(bool accept);
 
     struct Binding
     {
@@ -66,6 +86,8 @@ private:
     };
 
     QLabel *m_caption;
+    QLineEdit *m_position;
+    int m_pageRows = 1;
     QList<QToolButton *> m_arrows;
     QString m_recordSource;
     QString m_databaseName = QStringLiteral("Zavoni.mdb");

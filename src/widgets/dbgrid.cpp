@@ -283,6 +283,7 @@ void DBGrid::syncWindow()
     const bool shown = current >= m_model->top()
                        && current < m_model->top() + m_model->rowCount();
     m_model->setCapacity(fullRows());
+    m_control->setPageRows(fullRows());
     if (shown)
         followCurrentRow();
     else

@@ -6,6 +6,8 @@
 #include "data/sourcetexts.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -24,6 +26,8 @@ private slots:
     void windowOverALargeSet_data();
     void windowOverALargeSet();
     void columnsShareTheWidth();
+    void keysAndJumps_data();
+    void keysAndJumps();
 
 private:
     void step(const QString &step);
@@ -155,6 +159,64 @@ void TestDBGrid::columnsShareTheWidth()
     again.show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(grid->horizontalHeader()->sectionSize(0), 50);
+}
+
+void TestDBGrid::keysAndJumps_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("current"); // "page": the rows the grid shows whole
+    QTest::addColumn<int>("moves");       // the reposition events raised
+
+    // Steps: a key sequence; click=N (the counter clicked, N typed, Enter);
+    // goto=N (the same through Ctrl+G); esc=N (typed, then Esc); disabled.
+    QTest::newRow("Ctrl+End") << "Ctrl+End" << "1199" << 1;
+    QTest::newRow("Ctrl+Home") << "Ctrl+End|Ctrl+Home" << "0" << 2;
+    QTest::newRow("Ctrl+Down, Ctrl+Up") << "Ctrl+Down|Ctrl+Down|Ctrl+Up" << "1" << 3;
+    QTest::newRow("Page Down, Page Up") << "PgDown|PgDown|PgUp" << "page" << 3;
+    QTest::newRow("Page Up at the top") << "PgUp" << "0" << 1;
+    QTest::newRow("counter clicked") << "click=600" << "599" << 1;
+    QTest::newRow("Ctrl+G, last") << "goto=1200" << "1199" << 1;
+    QTest::newRow("past the end refused") << "Ctrl+Down|click=1201" << "1" << 1;
+    QTest::newRow("0 refused") << "goto=0" << "0" << 0;
+    QTest::newRow("not a number refused") << "click=abc" << "0" << 0;
+    QTest::newRow("Esc leaves it") << "esc=600" << "0" << 0;
+    QTest::newRow("none in edit mode") << "disabled|Ctrl+End|goto=5|click=5" << "0" << 0;
+}
+
+void TestDBGrid::keysAndJumps()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, current);
+    QFETCH(int, moves);
+
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QSignalSpy reposition(m_data, &DataControl::reposition);
+    auto *position = m_data->findChild<QLineEdit *>("Data1Position");
+    for (const QString &s : script.split('|')) {
+        const QString arg = s.section('=', 1);
+        if (s == "disabled") {
+            m_data->setEnabled(false);
+        } else if (s.contains('=')) {
+            if (s.startsWith("goto"))
+                QTest::keySequence(m_window.get(), QKeySequence("Ctrl+G"));
+            else
+                QTest::mouseClick(m_data->findChild<QLabel *>(), Qt::LeftButton);
+            if (!m_data->isEnabled()) {
+                QVERIFY(position->isHidden());
+                continue;
+            }
+            QVERIFY(position->hasFocus());
+            QTest::keyClicks(position, arg);
+            QTest::keyClick(position, s.startsWith("esc") ? Qt::Key_Escape : Qt::Key_Return);
+            QVERIFY(position->isHidden());
+        } else {
+            QTest::keySequence(m_window.get(), QKeySequence(s));
+        }
+    }
+    const int full = m_grid->viewport()->height() / m_grid->verticalHeader()->defaultSectionSize();
+    QCOMPARE(m_data->recordset()->absolutePosition(), current == "page" ? full : current.toInt());
+    QCOMPARE(reposition.count(), moves);
 }
 
 void TestDBGrid::step(const QString &step)

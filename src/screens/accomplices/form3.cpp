@@ -5,6 +5,7 @@
 #include "data/sourcetexts.h"
 #include "reports/registermenu.h"
 #include "rules/fieldrules.h"
+#include "screens/common/listcommands.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "widgets/datacontrol.h"
@@ -28,6 +29,10 @@ Form3::Form3(Navigator *navigator, QWidget *parent)
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
                             m_ui->Text15, m_ui->Text16},
                            m_ui->Combo1, m_ui->Combo2);
+    m_person.addCnpHint(false);
+    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Rows,
+                   {QStringLiteral("CNP"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
+                    QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     m_person.setLeaveRules({});
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form3::Data1_Reposition);

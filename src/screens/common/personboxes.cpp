@@ -5,6 +5,7 @@
 #include "widgetrules.h"
 
 #include "rules/fieldrules.h"
+#include "widgets/cnphint.h"
 
 #include <QLineEdit>
 
@@ -26,6 +27,17 @@ void PersonBoxes::setLeaveRules(const QList<QLineEdit *> &trimmedOnly)
         else if (box != m_boxes.at(Cnp) && box != m_boxes.at(BirthDate))
             WidgetRules::onLeave(box, FieldRules::trimUpper);
     }
+}
+
+void PersonBoxes::addCnpHint(bool againstShown)
+{
+    QLineEdit *cnp = m_boxes.at(Cnp);
+    auto *hint = new CnpHint(cnp->parentWidget());
+    const QRect box = cnp->geometry();
+    hint->move(box.right() + 3, box.center().y() - hint->height() / 2);
+    hint->watch(cnp, againstShown ? m_sexList : nullptr,
+                againstShown ? m_boxes.at(BirthDate) : nullptr);
+    hint->show();
 }
 
 void PersonBoxes::fillLists()

@@ -29,6 +29,9 @@ public:
     void fillLists();
     // "Adaugă": a new person starts as a man of sector 1.
     void presetLists();
+    // A mark right of the CNP box says whether it holds a valid CNP and, with
+    // againstShown, whether the sex and birth date shown agree with it.
+    void addCnpHint(bool againstShown);
     // Locked boxes and lists show the person but take no typing.
     void setLocked(bool locked);
 

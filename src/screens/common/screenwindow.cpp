@@ -87,6 +87,13 @@ QScrollArea *wrapControls(QWidget *window, QWidget *grid)
     const int top = barHeight(window);
     // A control changing parent gives up the focus; the screen's first focus stays.
     QWidget *focus = window->focusWidget();
+    // Reparented, the controls would follow in the order they were made; Tab
+    // keeps the form's order.
+    QList<QWidget *> chain;
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain << w;
+    }
     auto *content = new QWidget;
     content->setObjectName(QStringLiteral("designedControls"));
     const QList<QWidget *> controls = window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -108,6 +115,8 @@ QScrollArea *wrapControls(QWidget *window, QWidget *grid)
     area->setWidget(content);
     area->setGeometry(0, top, window->width(), window->height() - top);
     new Growth(window, area, grid);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
     if (focus)
         focus->setFocus();
     return area;

@@ -5,6 +5,7 @@
 #include "data/sourcetexts.h"
 #include "reports/registermenu.h"
 #include "rules/fieldrules.h"
+#include "screens/common/listcommands.h"
 #include "screens/common/messages.h"
 #include "screens/common/navigator.h"
 #include "widgets/datacontrol.h"
@@ -38,6 +39,10 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
                             m_ui->Text15, m_ui->Text16, m_ui->Text17, m_ui->Text18},
                            m_ui->Combo1, m_ui->Combo2);
+    m_person.addCnpHint(true);
+    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Register,
+                   {QStringLiteral("CNP_C"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
+                    QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     // The identity card number is kept as typed: its letters may be lower case.
     m_person.setLeaveRules({m_ui->Text3});
 

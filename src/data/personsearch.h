@@ -1,0 +1,94 @@
+#pragma once
+
+#include "dataerror.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Finding and ordering persons as an operator reads names: case, diacritics
+// and the old cedilla letters (ş ţ) do not matter for finding, and a sorted
+// list follows the Romanian alphabet (A Ă Â ... I Î ... S Ș T Ț ...). What the
+// register keeps for this is made of plain SQLite only (a full-text index
+// kept by triggers and indexes on expressions of built-in functions), so the
+// sqlite3 tool can still change the file and everything stays right.
+class PersonSearch
+{
+public:
+    enum class Direction { Forward, Backward };
+    // A list's order: by a sortable column, or the register's own (empty).
+    struct Order
+    {
+        QString column;
+        bool descending = false;
+        bool sorted() const { return !column.isEmpty(); }
+    };
+    // Where a search or a read of keys starts: a row and, in a sorted list,
+    // its sort key (sortKeyOf). Inclusive takes the row itself too.
+    struct Place
+    {
+        qint64 rowid = 0;
+        QString sortKey;
+        bool inclusive = false;
+    };
+
+    explicit PersonSearch(const QSqlDatabase &db);
+
+    // The grid columns of the persons and accomplices lists that sort.
+    static const QStringList &sortableColumns();
+    // The sort key of a column, in SQL: binary order of the key is Romanian
+    // order of the text, empty texts last. qualifier names the table if needed.
+    static QString sortKey(const QString &column, const QString &qualifier = {});
+    static QString orderBy(const Order &order, const QString &qualifier = {});
+    // The same key for a value read, for a short list sorted in memory.
+    static QString sortKeyText(const QString &text);
+    static bool sortsBefore(const QString &key, const QString &other);
+
+    // Folds as the full-text index does: lower case, diacritics dropped.
+    static QString fold(const QString &text);
+    // The words of what was typed, folded; each must begin a word of a row.
+    static QStringList terms(const QString &typed);
+    // For a short list read row by row (the accomplices of an offence).
+    static bool matches(const QStringList &values, const QStringList &terms);
+
+    // Whether the register has what finding and sorting need; a register made
+    // before them gains it through install(), which runs in one transaction.
+    bool isInstalled();
+    using Progress = std::function<void(int done, int total)>;
+    bool install(const Progress &progress, DataError *error);
+
+    // The nearest person matching the terms in the direction from the place,
+    // among those of the sex ("F", "M", or empty for all), in the order;
+    // nothing past the end (the caller wraps by searching with no place).
+    std::optional<qint64> find(const QStringList &terms, Direction direction,
+                               const std::optional<Place> &from, const QString &sex,
+                               const Order &order, DataError *error);
+    // Up to count rowids of a sorted list after the place (from its start
+    // without one), in the order.
+    bool sortedKeys(const Order &order, const QString &sex, const std::optional<Place> &from,
+                    int count, QList<qint64> *keys, DataError *error);
+    QString sortKeyOf(qint64 rowid, const QString &column, DataError *error);
+    // The person a CNP is the key of, and that person's place (from 0) in the
+    // list of the sex in the order.
+    std::optional<qint64> rowidOf(const QString &cnp, DataError *error);
+    std::optional<qint64> rank(qint64 rowid, const QString &sex, const Order &order,
+                               DataError *error);
+    // The same place in the whole register in its own order, reckoned from the
+    // rowid and the recorded gaps at once rather than counted: a guess, right
+    // unless rowids were skipped outside the program, which the caller checks.
+    std::optional<qint64> reckonedRank(qint64 rowid, DataError *error);
+    QString cnpOf(qint64 rowid, DataError *error);
+
+private:
+    bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
+             DataError *error);
+    std::optional<qint64> findInRegisterOrder(const QString &match, Direction direction,
+                                              const std::optional<Place> &from,
+                                              const QString &sex, DataError *error);
+
+    QSqlDatabase m_db;
+};
