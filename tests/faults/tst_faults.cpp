@@ -4,6 +4,7 @@
 #include "data/registerfile.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <linux/capability.h>
@@ -34,7 +35,10 @@ private slots:
     void registerPutBack();
 
 private:
-    enum Fault { Deleted, Replaced, ReadOnly, DiskFull, Locked, OtherDeletes, OtherChanges };
+    enum Fault {
+        Deleted, Replaced, ReadOnly, DiskFull, Locked, OtherDeletes, OtherChanges,
+        OtherProgramChanges
+    };
     void inject(Fault fault);
     void lift();
     QStringList row(ScreenKind kind);
@@ -208,9 +212,9 @@ void TestFaults::faultDuringSave_data()
     QTest::addColumn<int>("fault");
     const char *faults[] = {"file deleted", "file replaced", "file read-only", "disk full",
                             "other copy saving", "other copy deletes the row",
-                            "other copy changes the row"};
+                            "other copy changes the row", "another program changes the row"};
     for (const Subject &s : subjects()) {
-        for (int fault = Deleted; fault <= OtherChanges; ++fault)
+        for (int fault = Deleted; fault <= OtherProgramChanges; ++fault)
             QTest::addRow("%s, %s", s.name, faults[fault]) << int(s.kind) << fault;
     }
 }
@@ -244,6 +248,11 @@ void TestFaults::faultDuringSave()
             QVERIFY(change(theirs, s.second));
         }
         UiDriver::activate(screen);
+    } else if (fault == OtherProgramChanges) {
+        const QString sql = QString("UPDATE \"%1\" SET \"%2\" = '%3' WHERE rowid = %4")
+                                .arg(s.table, s.second.column, s.second.text)
+                                .arg(Rows[int(s.kind)]);
+        QCOMPARE(QProcess::execute(OTHER_WRITER, {m_register->path(), sql}), 0);
     } else if (fault != ReadOnly) {
         inject(Fault(fault));
     }
@@ -253,7 +262,7 @@ void TestFaults::faultDuringSave()
 
     // A row the other copy changed or deleted meanwhile is not written, and
     // every screen says so.
-    const bool meanwhile = fault == OtherDeletes || fault == OtherChanges;
+    const bool meanwhile = fault >= OtherDeletes;
     QVERIFY(editing(screen));
     QCOMPARE(m_session->text(s.first.box), s.first.text);
     QCOMPARE(m_messages->count(), int(meanwhile || !s.failure.isEmpty()));
@@ -270,7 +279,7 @@ void TestFaults::faultDuringSave()
     const bool recovers = fault == DiskFull || fault == Locked;
     UiDriver::click(screen, recovers ? "Command3" : "Command4");
     QVERIFY(!editing(screen));
-    if (fault == OtherChanges)
+    if (fault == OtherChanges || fault == OtherProgramChanges)
         QCOMPARE(row(s.kind), with(before, s.second));
     else if (fault != OtherDeletes)
         QCOMPARE(row(s.kind), recovers ? with(before, s.first) : before);
