@@ -5,6 +5,7 @@
 
 #include "data/catalogue.h"
 #include "data/database.h"
+#include "data/personsearch.h"
 #include "data/recordset.h"
 
 #include <QDir>
@@ -34,11 +35,17 @@ QString text(const QVariant &value)
 class Rows
 {
 public:
-    bool open(Database *db, const QString &source)
+    bool open(Database *db, const QString &source, const PersonSearch::Order &order)
     {
         const Catalogue::Object *object = Catalogue::find(source);
         if (!object) {
             m_set = std::make_unique<Recordset>(db);
+            if (order.sorted()) {
+                m_set->setKeyOrder([order](Recordset *set, QList<qint64> *keys) {
+                    *keys = set->keysByColumn(set->fieldIndex(order.column), order.descending);
+                    return true;
+                });
+            }
             if (!m_set->open(source))
                 return fail(m_set->lastError());
             m_names = m_set->fieldNames();
@@ -57,8 +64,12 @@ public:
             || !m_query->next())
             return fail(DataError::fromSql(m_query->lastError()));
         m_count = m_query->value(0).toLongLong();
+        const QString direction = order.descending ? QStringLiteral(" DESC") : QString();
+        QString orderBy = object->keyColumn + direction;
+        if (order.sorted())
+            orderBy.prepend(PersonSearch::sortKey(order.column) + direction + QStringLiteral(", "));
         if (!m_query->exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                               .arg(columns.join(QLatin1Char(',')), from, object->keyColumn)))
+                               .arg(columns.join(QLatin1Char(',')), from, orderBy)))
             return fail(DataError::fromSql(m_query->lastError()));
         return true;
     }
@@ -67,24 +78,32 @@ public:
     qint64 count() const { return m_count; }
     QString problem() const { return m_problem; }
 
-    bool next(QStringList *fields)
+    // Appends the next row as a line of the file.
+    bool next(QByteArray *out)
     {
-        fields->clear();
         if (m_query) {
             if (!m_query->next()) {
                 const QSqlError error = m_query->lastError();
                 return error.isValid() ? fail(DataError::fromSql(error)) : false;
             }
             for (int c = 0; c < m_names.size(); ++c)
-                *fields << m_query->value(c).toString();
-            return true;
+                appendField(out, c, m_query->value(c).toString());
+        } else {
+            if (m_row >= m_set->recordCount())
+                return m_set->lastError().isError() ? fail(m_set->lastError()) : false;
+            for (int c = 0; c < m_names.size(); ++c)
+                appendField(out, c, text(m_set->valueAt(m_row, c)));
+            ++m_row;
         }
-        if (m_row >= m_set->recordCount())
-            return m_set->lastError().isError() ? fail(m_set->lastError()) : false;
-        for (int c = 0; c < m_names.size(); ++c)
-            *fields << text(m_set->valueAt(m_row, c));
-        ++m_row;
+        *out += "\r\n";
         return true;
+    }
+
+    static void appendField(QByteArray *out, int column, const QString &value)
+    {
+        if (column)
+            *out += ',';
+        *out += field(value);
     }
 
 private:
@@ -108,17 +127,6 @@ struct Part
     std::unique_ptr<QSaveFile> file;
 };
 
-QByteArray line(const QStringList &fields)
-{
-    QByteArray out;
-    for (int i = 0; i < fields.size(); ++i) {
-        if (i)
-            out += ',';
-        out += field(fields.at(i));
-    }
-    return out + "\r\n";
-}
-
 Outcome failed(const QString &problem)
 {
     return {Outcome::Failed, 0, problem};
@@ -127,11 +135,11 @@ Outcome failed(const QString &problem)
 // Opens the source and a temporary file beside the target, restricted before
 // anything is written into it.
 Outcome open(Database *db, const QString &registerFile, const QString &source,
-             const QString &target, Part *part)
+             const PersonSearch::Order &order, const QString &target, Part *part)
 {
     if (OwnerFiles::replacesRegister(target, registerFile))
         return failed(QStringLiteral("Fișierul ales este chiar registrul."));
-    if (!part->rows.open(db, source))
+    if (!part->rows.open(db, source, order))
         return failed(part->rows.problem());
     part->file = std::make_unique<QSaveFile>(target);
     if (!part->file->open(QIODevice::WriteOnly) || !OwnerFiles::restrict(part->file.get()))
@@ -143,11 +151,12 @@ Outcome write(Part *part, qint64 *done, Progress *progress)
 {
     Rows &rows = part->rows;
     QSaveFile &file = *part->file;
-    QByteArray buffer = "\xEF\xBB\xBF" + line(rows.names());
-    QStringList fields;
+    QByteArray buffer = "\xEF\xBB\xBF";
+    for (int c = 0; c < rows.names().size(); ++c)
+        Rows::appendField(&buffer, c, rows.names().at(c));
+    buffer += "\r\n";
     qint64 written = 0;
-    while (rows.next(&fields)) {
-        buffer += line(fields);
+    while (rows.next(&buffer)) {
         ++written;
         if (buffer.size() >= FlushSize) {
             if (progress->cancelled())
@@ -202,14 +211,14 @@ QByteArray field(const QString &text)
 }
 
 Outcome writeSource(const QString &registerFile, const QString &recordSource,
-                    const QString &target, Progress *progress)
+                    const PersonSearch::Order &order, const QString &target, Progress *progress)
 {
     DataError error;
     auto db = Database::open(registerFile, &error);
     if (!db)
         return failed(error.describe());
     std::vector<Part> parts(1);
-    const Outcome o = open(db.get(), registerFile, recordSource, target, &parts.front());
+    const Outcome o = open(db.get(), registerFile, recordSource, order, target, &parts.front());
     if (o.kind != Outcome::Done)
         return o;
     return writeAll(parts, progress);
@@ -230,7 +239,7 @@ Outcome writeRegister(const QString &registerFile, const QString &folder, Progre
                               Catalogue::Links, Catalogue::Articles};
     for (int i = 0; i < 5; ++i) {
         const QString target = QDir(folder).filePath(tables[i] + QStringLiteral(".csv"));
-        const Outcome o = open(db.get(), registerFile, tables[i], target, &parts[i]);
+        const Outcome o = open(db.get(), registerFile, tables[i], {}, target, &parts[i]);
         if (o.kind != Outcome::Done)
             return o;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/personsearch.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,9 +25,11 @@ struct Outcome
 QByteArray field(const QString &text);
 
 // Every field of every row a record source selects (a table, a stored query or
-// a screen's SELECT), in the order the screen lists them.
+// a screen's SELECT), in the order the screen lists them: its own, or the
+// column order the operator chose.
 Outcome writeSource(const QString &registerFile, const QString &recordSource,
-                    const QString &target, Progress *progress);
+                    const PersonSearch::Order &order, const QString &target,
+                    Progress *progress);
 // The five tables into folder, one file each named after its table.
 Outcome writeRegister(const QString &registerFile, const QString &folder, Progress *progress);
 

@@ -41,7 +41,7 @@ QString documentsFolder()
 }
 
 void exportList(QWidget *parent, const QString &registerFile, const QString &recordSource,
-                const QString &suggestedName)
+                const PersonSearch::Order &order, const QString &suggestedName)
 {
     const QString target = QFileDialog::getSaveFileName(
         parent, QStringLiteral("Exportă lista"),
@@ -51,7 +51,7 @@ void exportList(QWidget *parent, const QString &registerFile, const QString &rec
         return;
     CsvExport::Outcome outcome;
     BackgroundWork::run(parent, QStringLiteral("Se exportă lista..."), [&](Progress *p) {
-        outcome = CsvExport::writeSource(registerFile, recordSource, target, p);
+        outcome = CsvExport::writeSource(registerFile, recordSource, order, target, p);
     });
     tell(parent, outcome, target);
 }

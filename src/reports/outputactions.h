@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/personsearch.h"
+
 #include <QString>
 
 class QWidget;
@@ -13,7 +15,7 @@ namespace OutputActions {
 QString documentsFolder();
 
 void exportList(QWidget *parent, const QString &registerFile, const QString &recordSource,
-                const QString &suggestedName);
+                const PersonSearch::Order &order, const QString &suggestedName);
 void exportRegister(QWidget *parent, const QString &registerFile);
 void backUp(QWidget *parent, const QString &registerFile);
 

@@ -29,14 +29,17 @@ void addRegisterCommands(QWidget *window, const QString &registerFile)
 }
 
 void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
-                     const std::function<QString()> &personCnp)
+                     const std::function<QString()> &personCnp,
+                     const std::function<PersonSearch::Order()> &order)
 {
     QMenu *menu = ScreenMenu::menu(window, QStringLiteral("&Listă"));
     menu->setObjectName(QStringLiteral("ListMenu"));
     menu->addAction(QStringLiteral("&Exportă lista în CSV..."), window,
-                    [window, data, fileStem] {
+                    [window, data, fileStem, order] {
                         OutputActions::exportList(window, data->databaseName(),
-                                                  data->recordSource(), fileStem);
+                                                  data->recordSource(),
+                                                  order ? order() : PersonSearch::Order(),
+                                                  fileStem);
                     })
         ->setObjectName(QStringLiteral("ExportListAction"));
     if (!personCnp)

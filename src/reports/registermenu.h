@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/personsearch.h"
+
 #include <QString>
 
 #include <functional>
@@ -15,9 +17,11 @@ namespace RegisterMenu {
 void addRegisterCommands(QWidget *window, const QString &registerFile);
 
 // "Listă" of a data screen: its list as CSV, as its navigation bar selects it
-// when asked (offered under fileStem), and, given the CNP of the person a
-// screen is about, that person's dossier (Ctrl+P).
+// and in the order the screen shows it when asked (offered under fileStem),
+// and, given the CNP of the person a screen is about, that person's dossier
+// (Ctrl+P).
 void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
-                     const std::function<QString()> &personCnp = {});
+                     const std::function<QString()> &personCnp = {},
+                     const std::function<PersonSearch::Order()> &order = {});
 
 } // namespace RegisterMenu

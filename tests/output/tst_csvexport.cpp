@@ -78,7 +78,7 @@ void TestCsvExport::roundTrip()
     const QString target = QDir(reg.folder()).filePath("persoane.csv");
     Progress progress;
     const CsvExport::Outcome o =
-        CsvExport::writeSource(reg.path(), SourceTexts::Persons, target, &progress);
+        CsvExport::writeSource(reg.path(), SourceTexts::Persons, {}, target, &progress);
     QCOMPARE(o.kind, CsvExport::Outcome::Done);
     QCOMPARE(o.rows, 2);
     QCOMPARE(QFile::permissions(target),
@@ -101,35 +101,57 @@ void TestCsvExport::roundTrip()
 void TestCsvExport::sources_data()
 {
     QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("sortedBy");
+    QTest::addColumn<bool>("descending");
     QTest::addColumn<QStringList>("firstColumn");
     QTest::addColumn<int>("fields");
+    const QString persons = SourceTexts::Persons;
+    const QString accomplices = SourceTexts::AccomplicesOfOffence + "2";
     // Offence codes start at 1 in a fresh register; the fixture makes 1 and 2.
-    QTest::newRow("women") << SourceTexts::PersonsWomen << QStringList{"2800101123456"} << 20;
+    QTest::newRow("women") << SourceTexts::PersonsWomen << "" << false
+                           << QStringList{"2800101123456"} << 20;
+    QTest::newRow("persons by name") << persons << "Nume" << false
+                                     << QStringList{"2800101123456", "1800101123456",
+                                                    "1900101123456"} << 20;
+    QTest::newRow("persons by name, reversed") << persons << "Nume" << true
+                                               << QStringList{"1900101123456", "1800101123456",
+                                                              "2800101123456"} << 20;
+    QTest::newRow("men by name, reversed") << SourceTexts::PersonsMen << "Nume" << true
+                                           << QStringList{"1900101123456", "1800101123456"}
+                                           << 20;
     QTest::newRow("offences of a person")
-        << SourceTexts::OffencesOfPerson + SourceTexts::quotedKey("1800101123456")
+        << SourceTexts::OffencesOfPerson + SourceTexts::quotedKey("1800101123456") << "" << false
         << QStringList{"1", "2"} << 11;
     QTest::newRow("accomplices of an offence")
-        << SourceTexts::AccomplicesOfOffence + "2" << QStringList{"1700101123456"} << 19;
+        << accomplices << "" << false << QStringList{"1700101123456", "1600101123456"} << 19;
+    QTest::newRow("accomplices by name") << accomplices << "Nume" << false
+                                         << QStringList{"1600101123456", "1700101123456"} << 19;
     QTest::newRow("articles of an offence")
-        << SourceTexts::ArticlesOfOffence + "1" << QStringList{"1", "1"} << 5;
+        << SourceTexts::ArticlesOfOffence + "1" << "" << false << QStringList{"1", "1"} << 5;
 }
 
+// A list leaves in the order the screen shows it: its own or the one chosen.
 void TestCsvExport::sources()
 {
     QFETCH(QString, source);
+    QFETCH(QString, sortedBy);
+    QFETCH(bool, descending);
     QFETCH(QStringList, firstColumn);
     QFETCH(int, fields);
     TestRegister reg;
     reg.addPerson("1800101123456", "POPESCU", "M");
     reg.addPerson("2800101123456", "IONESCU", "F");
+    reg.addPerson("1900101123456", "ȘERBAN", "M");
     const qint64 first = reg.addOffence("1800101123456", "Luare de mită", "A");
     const qint64 second = reg.addOffence("1800101123456", "Dare de mită", "S");
     reg.addAccomplice("1700101123456", "VASILE", "M", second);
+    reg.addAccomplice("1600101123456", "ANTON", "M", second);
     reg.addArticle(first, "Gazeta", "Primul");
     reg.addArticle(first, "Ziarul", "Al doilea");
     const QString target = QDir(reg.folder()).filePath("lista.csv");
     Progress progress;
-    QCOMPARE(CsvExport::writeSource(reg.path(), source, target, &progress).kind,
+    QCOMPARE(CsvExport::writeSource(reg.path(), source, {sortedBy, descending}, target,
+                                     &progress).kind,
              CsvExport::Outcome::Done);
     bool bom = false;
     QList<QStringList> rows = readCsv(target, &bom);
@@ -182,7 +204,7 @@ void TestCsvExport::nothingLeftBehind()
         progress.cancel();
     const QString path = target.isEmpty() ? reg.path() : QDir(reg.folder()).filePath(target);
     const CsvExport::Outcome o =
-        CsvExport::writeSource(reg.path(), SourceTexts::Persons, path, &progress);
+        CsvExport::writeSource(reg.path(), SourceTexts::Persons, {}, path, &progress);
     QCOMPARE(o.kind, cancel ? CsvExport::Outcome::Cancelled : CsvExport::Outcome::Failed);
     QCOMPARE(QDir(reg.folder()).entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(reg.count("TBL_Zavoni"), 1);

@@ -23,16 +23,18 @@ Form3::Form3(Navigator *navigator, QWidget *parent)
     m_ui->setupUi(this);
     setScreenTitle(QStringLiteral("Complici"));
     setUpData(m_ui->Data1, m_ui->DBGrid1, m_ui->Command1, m_ui->Command4, m_ui->Command6);
-    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("complici"));
+    RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("complici"), {},
+                                  [this] { return m_list->order(); });
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
                             m_ui->Text15, m_ui->Text16},
                            m_ui->Combo1, m_ui->Combo2);
     m_person.addCnpHint(false);
-    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Rows,
-                   {QStringLiteral("CNP"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
-                    QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
+    m_list = new ListCommands(
+        this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Rows,
+        {QStringLiteral("CNP"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
+         QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     m_person.setLeaveRules({});
 
     connect(m_ui->Data1, &DataControl::reposition, this, &Form3::Data1_Reposition);

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class ListCommands;
 class QPushButton;
 struct DataError;
 
@@ -45,6 +46,7 @@ private:
 
     std::unique_ptr<Ui::Form3> m_ui;
     PersonBoxes m_person;
+    ListCommands *m_list = nullptr;
     std::unique_ptr<Recordset> m_linkRecordset;
     bool m_isAdding = false;
 };

@@ -34,6 +34,7 @@ public:
     ~ListCommands() override;
 
     FindBar *bar() const { return m_bar; }
+    const PersonSearch::Order &order() const { return m_order; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -33,16 +33,17 @@ Form2::Form2(Navigator *navigator, QWidget *parent)
     RegisterMenu::addListCommands(this, m_ui->Data1, QStringLiteral("persoane"), [this] {
         return recordset()->eof() ? QString()
                                   : recordset()->value(QStringLiteral("CNP_C")).toString();
-    });
+    }, [this] { return m_list->order(); });
     m_person = PersonBoxes({m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
                             m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9, m_ui->Text10,
                             m_ui->Text11, m_ui->Text12, m_ui->Text13, m_ui->Text14,
                             m_ui->Text15, m_ui->Text16, m_ui->Text17, m_ui->Text18},
                            m_ui->Combo1, m_ui->Combo2);
     m_person.addCnpHint(true);
-    new ListCommands(this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Register,
-                   {QStringLiteral("CNP_C"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
-                    QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
+    m_list = new ListCommands(
+        this, m_ui->Data1, m_ui->DBGrid1, ListCommands::Scope::Register,
+        {QStringLiteral("CNP_C"), QStringLiteral("Nume"), QStringLiteral("Prenume"),
+         QStringLiteral("Porecla1"), QStringLiteral("Porecla2")});
     // The identity card number is kept as typed: its letters may be lower case.
     m_person.setLeaveRules({m_ui->Text3});
 

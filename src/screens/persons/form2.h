@@ -9,6 +9,7 @@ namespace Ui {
 class Form2;
 }
 
+class ListCommands;
 class QPushButton;
 
 // The persons register: the list of recorded persons with their identity and
@@ -47,4 +48,5 @@ private:
 
     std::unique_ptr<Ui::Form2> m_ui;
     PersonBoxes m_person;
+    ListCommands *m_list = nullptr;
 };
