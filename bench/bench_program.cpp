@@ -1,11 +1,10 @@
-// zavoni_bench_program FILE N [--runs R] [--out RESULTS.tsv]
-//     The whole program over the register FILE of N persons: its start, and
-//     the operator's steps through the real screens, each beside its floor.
+// zavoni_bench_program [--runs R] FILE N [FILE N ...]
+//     The whole program over each register FILE of N persons: its start, and
+//     the operator's steps through the real screens, each beside its floor;
+//     prints the Markdown report, the sizes side by side.
 // zavoni_bench_program --memory
 //     Child mode: the program with the persons screen open over Zavoni.mdb in
 //     the current folder; prints its peak resident memory.
-// zavoni_bench_program --report RESULTS.tsv...
-//     Prints the Markdown report of earlier runs, their sizes side by side.
 
 #include "benchsupport.h"
 #include "programbench.h"
@@ -35,16 +34,14 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QSt
 
 int usage()
 {
-    std::fprintf(stderr, "usage: zavoni_bench_program FILE N [--runs R] [--out FILE]\n"
-                         "       zavoni_bench_program --report FILE...\n");
+    std::fprintf(stderr, "usage: zavoni_bench_program [--runs R] FILE N [FILE N ...]\n");
     return 2;
 }
 
 } // namespace
 
-// Times the delivery of paint events, to tell the painting of a step from
-// the rest of its work. The repaint manager sends them one widget after the
-// other; a paint within a paint (a widget rendered into another) counts once.
+// Times the delivery of paint events: a step that paints nothing is an error.
+// A paint within a paint (a widget rendered into another) counts once.
 class PaintTimingApplication : public QApplication
 {
 public:
@@ -82,37 +79,23 @@ int main(int argc, char *argv[])
                                                   | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
-    const QStringList args = app.arguments();
-    if (args.size() >= 3 && args.at(1) == QLatin1String("--report")) {
-        QList<Results::Size> sizes;
-        for (int i = 2; i < args.size(); ++i) {
-            Results::Size size;
-            if (!Results::read(args.at(i), &size)) {
-                std::fprintf(stderr, "%s: not a result file\n", qPrintable(args.at(i)));
-                return 1;
-            }
-            sizes << size;
-        }
-        std::printf("%s", qPrintable(Results::markdown(sizes)));
-        return 0;
-    }
-
-    bool ok = args.size() >= 3;
-    const qint64 persons = ok ? args.at(2).toLongLong(&ok) : 0;
+    QStringList args = app.arguments().mid(1);
     int runs = 21;
-    QString out;
-    for (int i = 3; ok && i < args.size(); i += 2) {
-        if (i + 1 >= args.size())
-            ok = false;
-        else if (args.at(i) == QLatin1String("--runs"))
-            runs = args.at(i + 1).toInt(&ok);
-        else if (args.at(i) == QLatin1String("--out"))
-            out = args.at(i + 1);
-        else
-            ok = false;
+    bool ok = true;
+    if (args.value(0) == QLatin1String("--runs")) {
+        runs = args.value(1).toInt(&ok);
+        args = args.mid(2);
     }
-    if (!ok || persons <= 0 || runs < 1)
+    if (!ok || runs < 1 || args.isEmpty() || args.size() % 2 != 0)
         return usage();
-    ProgramBench bench(app, args.at(1), persons, runs);
-    return bench.run(out);
+    QList<Results::Size> sizes;
+    for (int i = 0; i < args.size(); i += 2) {
+        const qint64 persons = args.at(i + 1).toLongLong(&ok);
+        if (!ok || persons <= 0)
+            return usage();
+        ProgramBench bench(app, args.at(i), persons, runs);
+        sizes << bench.run();
+    }
+    std::printf("%s", qPrintable(Results::markdown(sizes)));
+    return 0;
 }

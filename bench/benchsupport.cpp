@@ -93,16 +93,10 @@ extern char **environ;
 
 namespace Processes {
 
-Measurement::Series measure(const QString &program, int runs, const QStringList &arguments)
+Measurement::Series measure(const QString &program, int runs)
 {
-    const QByteArray path = QFile::encodeName(program);
-    QList<QByteArray> args{path};
-    for (const QString &a : arguments)
-        args << a.toLocal8Bit();
-    std::vector<char *> argv;
-    for (QByteArray &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    QByteArray path = QFile::encodeName(program);
+    char *argv[] = {path.data(), nullptr};
 
     Measurement::Series series;
     for (int i = -1; i < runs; ++i) {
@@ -111,7 +105,7 @@ Measurement::Series measure(const QString &program, int runs, const QStringList 
         pid_t pid = 0;
         int status = 0;
         rusage usage{};
-        if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0
+        if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv, environ) != 0
             || wait4(pid, &status, 0, &usage) != pid)
             BenchSupport::die(QStringLiteral("cannot run ") + program);
         const double wall = Measurement::wallMs() - start;

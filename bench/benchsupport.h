@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -61,8 +60,7 @@ namespace Processes {
 
 // Times `runs` starts of the program in the current folder after one untimed start;
 // the processor time is the child's user and system time.
-Measurement::Series measure(const QString &program, int runs,
-                            const QStringList &arguments = {});
+Measurement::Series measure(const QString &program, int runs);
 
 // The path of a program built beside this one.
 QString sibling(const QString &name);

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "common/screensession.h"
 #include "data/catalogue.h"
+#include "data/personsearch.h"
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 #include "data/recordset.h"
@@ -19,7 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPixmap>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSqlDatabase>
@@ -102,9 +102,6 @@ ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 pe
     m_reference = std::make_unique<SqliteDb>(RegisterName);
 
     m_results.persons = persons;
-    m_results.runs = runs;
-    m_results.fileMb = QFileInfo(m_fileName).size() / 1048576.0;
-    m_results.sqliteVersion = SqliteDb::version();
 }
 
 ProgramBench::~ProgramBench()
@@ -123,35 +120,28 @@ ProgramBench::~ProgramBench()
     Messages::setHandler({});
 }
 
-int ProgramBench::run(const QString &out)
+Results::Size ProgramBench::run()
 {
+    std::fprintf(stderr, "%lld persons\n", m_persons);
     readExpected();
-    std::fprintf(stderr, "  start-up\n");
     measureStartup();
 
     m_chain = std::make_unique<ScreenChain>();
     m_form1 = std::make_unique<Form1>(m_chain.get());
     if (!UiDriver::activate(m_form1.get()))
         die(QStringLiteral("the start window cannot be made active"));
-    std::fprintf(stderr, "  persons screen\n");
     measureOpenPersons();
     checkSettings();
     measureMoves();
-    std::fprintf(stderr, "  filters\n");
     measureFilters();
-    std::fprintf(stderr, "  editing\n");
     measureEditing();
-    std::fprintf(stderr, "  offences, accomplices, articles\n");
     measureUpperScreens();
-    std::fprintf(stderr, "  find and sort\n");
+    measureFinding();
+    measureSorted();
+    measureOutput();
     closeFrom(ScreenKind::Persons);
-    std::fprintf(stderr, "  memory\n");
     measureMemory();
-
-    if (!out.isEmpty() && !Results::write(out, m_results))
-        die(out + QStringLiteral(": cannot write"));
-    std::printf("%s", qPrintable(Results::markdown({m_results})));
-    return 0;
+    return m_results;
 }
 
 void ProgramBench::readExpected()
@@ -195,6 +185,18 @@ void ProgramBench::readExpected()
     e.articles = ref.integer("SELECT count(*) FROM TBL_Articole WHERE Cod_infractiune = ?",
                              {e.firstOffence});
     e.anyAccomplice = ref.text("SELECT CNP FROM TBL_Complici LIMIT 1");
+
+    // What the list sorted by name must show first and last, in Romanian order.
+    const QStringList names = ref.texts("SELECT DISTINCT Nume FROM TBL_Zavoni");
+    e.firstName = e.lastName = names.value(0);
+    for (const QString &name : names) {
+        if (PersonSearch::sortsBefore(PersonSearch::sortKeyText(name),
+                                      PersonSearch::sortKeyText(e.firstName)))
+            e.firstName = name;
+        if (PersonSearch::sortsBefore(PersonSearch::sortKeyText(e.lastName),
+                                      PersonSearch::sortKeyText(name)))
+            e.lastName = name;
+    }
 }
 
 // The floor is only a floor if it waits for the disk and caches as the
@@ -224,16 +226,9 @@ void ProgramBench::measureStartup()
 {
     const Series program = Processes::measure(Processes::sibling("zavoni_bench_start"), m_runs);
     const Series floor = Processes::measure(Processes::sibling("zavoni_bench_startfloor"), m_runs);
-    add(QStringLiteral("startup"), Results::Kind::Startup,
-        QStringLiteral("Process start until the start window `Form1` is painted"), program, floor,
-        {});
-    // What the start costs without its one step that reads the whole register.
-    const Series withoutSweep = Processes::measure(Processes::sibling("zavoni_bench_start"),
-                                                   m_runs, {QStringLiteral("--without-sweep")});
-    add(QStringLiteral("startup_without_sweep"), Results::Kind::Diagnostic,
-        QStringLiteral("Diagnostic, not the program: the same start without its sweep of "
-                       "orphan accomplices"),
-        withoutSweep, floor, {});
+    add(QStringLiteral("startup"), {200, 1000000, 0}, m_runs,
+        QStringLiteral("Process start until the start window `Form1` is painted"), program,
+        floor);
 }
 
 void ProgramBench::measureMemory()
@@ -365,7 +360,6 @@ void ProgramBench::show(QWidget *window)
 {
     if (!window)
         die(QStringLiteral("no screen to show"));
-    m_painted = window;
     const double before = paintedMs();
     QCoreApplication::processEvents();
     expect(paintedMs() > before, QStringLiteral("the step painted nothing"));
@@ -385,27 +379,17 @@ SqliteDb &ProgramBench::engine()
     return *m_floor;
 }
 
-void ProgramBench::saveShot(const QString &key)
-{
-    const QString shots = qEnvironmentVariable("ZAVONI_BENCH_SHOTS");
-    if (!shots.isEmpty())
-        m_painted->grab().save(QDir(shots).filePath(key + QStringLiteral(".png")));
-}
-
-void ProgramBench::add(const QString &key, Results::Kind kind, const QString &label,
-                       const Series &program, const Series &floor,
-                       const std::vector<double> &paint)
+void ProgramBench::add(const QString &key, const Results::Target &target, int runs,
+                       const QString &label, const Series &program, const Series &floor)
 {
     Results::Operation op;
-    op.key = key;
-    op.kind = kind;
     op.label = label;
+    op.target = target;
+    op.runs = runs;
     op.wall = program.wallStats();
     op.cpu = program.cpuStats();
-    op.paintCpu = paint.empty() ? -1 : Measurement::stats(paint).median;
     op.floorWall = floor.wallStats();
-    op.floorCpu = floor.cpuStats();
     m_results.operations << op;
-    std::fprintf(stderr, "    %-40s %8.2f ms (floor %.2f)\n", qPrintable(key), op.wall.median,
-                 op.floorWall.median);
+    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", qPrintable(key),
+                 op.wall.median, op.cpu.median, op.floorWall.median);
 }

@@ -29,9 +29,8 @@ public:
     ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs);
     ~ProgramBench();
 
-    // Measures every step; writes the results to `out` when given and prints
-    // this size's report.
-    int run(const QString &out);
+    // Measures every step and the memory.
+    Results::Size run();
 
     // Child mode of the memory measurement: the program's own start, then the
     // persons screen open.
@@ -48,6 +47,7 @@ private:
         QString middleCnp, nextCnp, middleName;
         qint64 offences = 0, firstOffence = 0, accomplices = 0, articles = 0;
         QString anyAccomplice;
+        QString firstName, lastName; // the first and last surnames in Romanian order
     };
 
     void readExpected();
@@ -71,11 +71,13 @@ private:
         std::function<void(QWidget *)> check;
         std::function<void(SqliteDb &)> floor;
     };
-    void timeEdits(const Edit (&edits)[3], Measurement::Series (&program)[3],
-                   std::vector<double> (&paint)[3]);
+    void timeEdits(const Edit (&edits)[3], Measurement::Series (&program)[3]);
     void timeEditFloors(const Edit (&edits)[3], Measurement::Series (&floor)[3]);
     void expectDeleted();
     void measureUpperScreens();
+    void measureFinding();
+    void measureSorted();
+    void measureOutput();
     void measureMemory();
 
     QWidget *screen(ScreenKind kind) const;
@@ -84,23 +86,27 @@ private:
     QWidget *personsShowing(const QString &source);
     QWidget *personsAtMiddle();
     QWidget *offencesOfMiddle();
+    QWidget *personsFromFirst(bool sorted);
+    void clickHeading(QWidget *persons);
+    void openFindStrip(QWidget *persons);
+    void typeNumber(QWidget *persons, qint64 record);
+    void addOffender();
     void clickAndShow(QWidget *window, const char *button);
     // Ends a step as the operator sees it end: the event loop has run and the
     // window has repainted what changed, as the program repaints it.
     void show(QWidget *window);
-    void addChildren(const QString &cnp);
-    void saveShot(const QString &key);
+    void addChildren(const QString &cnp, int offences = 3);
     SqliteDb &freshEngine();
     SqliteDb &engine();
 
-    // One step of the operator's: its action on the real widgets, timed with the paint
-    // events within it, beside its floor, the same data work through the engine's C
-    // interface. With ZAVONI_BENCH_SHOTS naming a folder, the painted window is saved
-    // there as KEY.png, to look at what was measured.
+    // One step of the operator's: its action on the real widgets, timed, beside its
+    // floor, the same data work through the engine's C interface (none when floor is
+    // empty). runs: 0 for the benchmark's number.
     struct Step
     {
         const char *key;
-        Results::Kind kind;
+        Results::Target target;
+        int runs;
         QString label;
         std::function<void()> prepare, action, check;
         std::function<void()> floorPrepare;
@@ -124,9 +130,8 @@ private:
     };
     void measure(const Step &step);
     void measureOpening(const Opening &opening);
-    void add(const QString &key, Results::Kind kind, const QString &label,
-             const Measurement::Series &program, const Measurement::Series &floor,
-             const std::vector<double> &paint);
+    void add(const QString &key, const Results::Target &target, int runs, const QString &label,
+             const Measurement::Series &program, const Measurement::Series &floor);
 
     QApplication &m_app;
     QString m_fileName;
@@ -139,7 +144,6 @@ private:
     std::unique_ptr<SqliteDb> m_reference; // expectations and set-up, never timed
     std::unique_ptr<SqliteDb> m_floor;
     Expected m_expected;
-    QWidget *m_painted = nullptr; // the window the last step painted
     QWidget *m_from = nullptr;    // the window an opening clicks
     int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
     Results::Size m_results;

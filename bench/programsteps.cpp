@@ -18,7 +18,6 @@
 
 using namespace BenchSupport;
 using Measurement::Series;
-using Results::Kind;
 
 namespace {
 
@@ -68,38 +67,30 @@ QString counter(qint64 position, qint64 count)
 
 void ProgramBench::measure(const Step &step)
 {
-    const QString key = QLatin1String(step.key);
-    std::vector<double> paint;
-    double painted = 0;
-    const Series program = Measurement::measure(
-        m_runs, step.prepare,
-        [&] {
-            const double before = paintedMs();
-            step.action();
-            painted = paintedMs() - before;
-        },
-        [&] {
-            step.check();
-            paint.push_back(painted);
-            saveShot(key);
-        });
+    const int runs = step.runs > 0 ? step.runs : m_runs;
+    const Series program = Measurement::measure(runs, step.prepare, step.action, step.check);
     // The floor counts and reads what the step shows; counts of -1 are not asked.
-    qint64 count = -1;
-    int rows = 0;
-    const Series floor = Measurement::measure(
-        m_runs, step.floorPrepare, [&] { step.floor(&count, &rows); },
-        [&] {
-            const auto [wantCount, wantRows] = step.floorExpected();
-            expect(count == wantCount && rows == wantRows, key + QStringLiteral(" floor"));
-        });
-    add(key, step.kind, step.label, program, floor, paint);
+    Series floor;
+    if (step.floor) {
+        qint64 count = -1;
+        int rows = 0;
+        floor = Measurement::measure(
+            runs, step.floorPrepare ? step.floorPrepare : [] {},
+            [&] { step.floor(&count, &rows); },
+            [&] {
+                const auto [wantCount, wantRows] = step.floorExpected();
+                expect(count == wantCount && rows == wantRows,
+                       QLatin1String(step.key) + QStringLiteral(" floor"));
+            });
+    }
+    add(QLatin1String(step.key), step.target, runs, step.label, program, floor);
 }
 
 // A screen opened by a click: its first row, its counter, its header, its first page; the
 // floor opens a connection of its own, as the screen's record set starts afresh.
 void ProgramBench::measureOpening(const Opening &o)
 {
-    measure({o.key, Kind::Interactive, o.label,
+    measure({o.key, {}, 0, o.label,
              [&] { m_from = o.prepare(); },
              [&] {
                  UiDriver::click(m_from, QLatin1String(o.button));
@@ -170,7 +161,7 @@ void ProgramBench::measureMoves()
     const auto pageRows = [&] { return std::pair<qint64, int>(-1, m_personsPage); };
     const auto persons = [&] { return screen(ScreenKind::Persons); };
     const Step steps[] = {
-        {"move_last", Kind::Interactive,
+        {"move_last", {}, 0,
          QStringLiteral("Last arrow of `Data1`: the last person, counter N/N, the last page"),
          [&] { reopenPersons(); }, [&] { clickAndShow(data(persons()), "Last"); },
          [&] {
@@ -183,7 +174,7 @@ void ProgramBench::measureMoves()
          [&](qint64 *, int *rows) { *rows = engine().rows(PersonsLastPage, {m_personsPage}); },
          pageRows},
         // How the operator reaches the middle of the list: by dragging the grid's scroll bar.
-        {"scroll_middle", Kind::Extra,
+        {"scroll_middle", {}, 0,
          QStringLiteral("Grid scroll bar dragged to the middle: that page painted"),
          [&] { reopenPersons(); },
          [&] {
@@ -200,7 +191,7 @@ void ProgramBench::measureMoves()
              *rows = engine().rows(PersonsPageAt, {m_personsPage, middle});
          },
          pageRows},
-        {"next_middle", Kind::Interactive,
+        {"next_middle", {}, 0,
          QStringLiteral("Next arrow from the person in the middle"),
          [&] {
              reopenPersons();
@@ -254,7 +245,7 @@ void ProgramBench::measureFilters()
     };
     for (const auto &filter : filters) {
         const auto persons = [&] { return screen(ScreenKind::Persons); };
-        measure({filter.key, Kind::Interactive, filter.label,
+        measure({filter.key, {}, 0, filter.label,
                  [&] { personsShowing(filter.from); },
                  [&] { clickAndShow(persons(), filter.button); },
                  [&] {
@@ -279,13 +270,13 @@ void ProgramBench::measureFilters()
     }
 }
 
-// Three offences with two articles and an accomplice each, so that a
-// deletion removes what deleting a typical person removes.
-void ProgramBench::addChildren(const QString &cnp)
+// Offences with two articles and an accomplice each: three make a deletion
+// remove what deleting a typical person removes.
+void ProgramBench::addChildren(const QString &cnp, int offences)
 {
     SqliteDb &ref = *m_reference;
     ref.exec("BEGIN");
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < offences; ++i) {
         ref.exec("INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, Descriere, "
                  "Suspendare, Ispasit) VALUES (?, 'FALS', 'A', '500', 'A falsificat acte', 0, 0)",
                  {cnp});
@@ -344,12 +335,10 @@ void ProgramBench::measureEditing()
          [&](SqliteDb &f) { f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid}); }},
     };
     Series program[3], floor[3];
-    std::vector<double> paint[3];
-    timeEdits(edits, program, paint);
+    timeEdits(edits, program);
     timeEditFloors(edits, floor);
     for (int k = 0; k < 3; ++k)
-        add(QLatin1String(edits[k].key), Kind::Interactive, edits[k].label, program[k],
-            floor[k], paint[k]);
+        add(QLatin1String(edits[k].key), {}, m_runs, edits[k].label, program[k], floor[k]);
 }
 
 void ProgramBench::expectDeleted()
@@ -360,18 +349,14 @@ void ProgramBench::expectDeleted()
 }
 
 // Each run adds the person, gives him offences, changes him and deletes him again.
-void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3],
-                             std::vector<double> (&paint)[3])
+void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3])
 {
     Measurement::Stopwatch watch;
-    double painted = 0;
     // A timed segment of an operation: a click and what it shows.
     const auto segment = [&](QWidget *window, const char *button) {
-        const double before = paintedMs();
         watch.start();
         clickAndShow(window, button);
         watch.stop();
-        painted += paintedMs() - before;
     };
     for (int i = -1; i < m_runs; ++i) {
         QWidget *persons = personsShowing(SourceTexts::Persons);
@@ -385,10 +370,6 @@ void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3],
                 segment(persons, edits[k].save);
             edits[k].check(persons);
             watch.record(i < 0 ? nullptr : &program[k]);
-            if (i >= 0)
-                paint[k].push_back(painted);
-            painted = 0;
-            saveShot(QLatin1String(edits[k].key));
             if (k == 0)
                 addChildren(BenchCnp);
         }

@@ -5,28 +5,27 @@
 #include <QList>
 #include <QString>
 
-// What one run of the whole-program benchmark found over one register, kept
-// in a small tab-separated file so that the registers of several sizes can be
-// set side by side in one report.
+// What the whole-program benchmark found over each register, and the one
+// Markdown report that sets the sizes side by side.
 namespace Results {
 
-enum class Kind {
-    Startup,     // process start until the start window is painted
-    Interactive, // an operator's step on an open screen
-    Extra,       // measured beyond the list, judged the same way
-    Diagnostic   // the start without one of its steps: what a fix would give
+// A step's target: under `ms` at `persons`, and within `ratio` times its floor
+// when a ratio is set.
+struct Target
+{
+    double ms = 50;
+    qint64 persons = 1000000;
+    double ratio = 3;
 };
 
 struct Operation
 {
-    QString key;
-    Kind kind = Kind::Interactive;
     QString label;
+    Target target;
     Measurement::Stats wall;
     Measurement::Stats cpu;
-    double paintCpu = -1; // the same window painted again with nothing changed
-    Measurement::Stats floorWall;
-    Measurement::Stats floorCpu;
+    Measurement::Stats floorWall; // a median of 0: the step has no floor
+    int runs = 0;
 };
 
 // One reading of the program's memory, in kB.
@@ -50,24 +49,12 @@ struct Memory
 struct Size
 {
     qint64 persons = 0;
-    int runs = 0;
-    double fileMb = 0;
-    QString sqliteVersion;
     QList<Operation> operations;
     Memory memory;
 };
 
-bool write(const QString &fileName, const Size &size);
-bool read(const QString &fileName, Size *size);
-
-// The Markdown report: the sizes side by side, then each size in detail.
 QString markdown(const QList<Size> &sizes);
 
-// The size the targets are set for, and the targets.
-constexpr qint64 TargetPersons = 1000000;
-constexpr double TargetMs = 50.0;
-constexpr double TargetRatio = 3.0;
-constexpr double TargetStartupMs = 200.0;
 constexpr double TargetBytesPerPerson = 16.0;
 
 } // namespace Results

@@ -134,6 +134,15 @@ QString SqliteDb::text(const char *sql, const QVariantList &params)
     return s.next() ? QString::fromUtf8(s.textAt(0)) : QString();
 }
 
+QStringList SqliteDb::texts(const char *sql, const QVariantList &params)
+{
+    Statement s(*this, sql, params);
+    QStringList all;
+    while (s.next())
+        all << QString::fromUtf8(s.textAt(0));
+    return all;
+}
+
 int SqliteDb::rows(const char *sql, const QVariantList &params)
 {
     Statement s(*this, sql, params);

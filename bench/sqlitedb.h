@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 struct sqlite3;
@@ -61,6 +62,8 @@ public:
     // The first column of the first row, or -1 when there is none.
     qint64 integer(const char *sql, const QVariantList &params = {});
     QString text(const char *sql, const QVariantList &params = {});
+    // The first column of every row.
+    QStringList texts(const char *sql, const QVariantList &params = {});
     // Steps through every row, taking each column as text as a grid would;
     // returns how many rows there were.
     int rows(const char *sql, const QVariantList &params = {});

@@ -1,0 +1,260 @@
+// The persons list found in, jumped in and sorted, as the operator sees it:
+// the counter, the current row's boxes and the grid's page. The sorted steps
+// check only what is shown, never how the list came to be in order.
+
+#include "benchsupport.h"
+#include "programbench.h"
+#include "sqlitedb.h"
+
+#include "app/screenchain.h"
+#include "common/screensession.h"
+#include "data/personsearch.h"
+#include "data/recordset.h"
+#include "data/sourcetexts.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace BenchSupport;
+
+namespace {
+
+const char *const PersonFrom =
+    "SELECT CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "
+    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "
+    "Scara, Apartament FROM TBL_Zavoni WHERE rowid >= (SELECT rowid FROM TBL_Zavoni "
+    "WHERE CNP_C = ?) ORDER BY rowid LIMIT ?";
+const QString NotFound = QStringLiteral("Nu a fost găsit");
+
+constexpr qint64 AtTen = 10000000; // the persons the find and sort targets are set for
+
+// The position the counter shows, from 1; 0 when it shows none.
+qint64 shownPosition(QWidget *persons, qint64 count)
+{
+    const QString caption = data(persons)->caption();
+    return caption.endsWith(QStringLiteral("/%1").arg(count))
+               ? caption.section(QLatin1Char('/'), 0, 0).toLongLong()
+               : 0;
+}
+
+bool inOrder(const QString &before, const QString &after)
+{
+    return !PersonSearch::sortsBefore(PersonSearch::sortKeyText(after),
+                                      PersonSearch::sortKeyText(before));
+}
+
+// The current row is the one the counter names, and the grid shows it.
+void expectCurrentShown(QWidget *persons, qint64 count, qint64 position, const QString &what)
+{
+    DBGrid *view = grid(persons);
+    expect(shownPosition(persons, count) == position && recordShown(view, int(position - 1))
+               && shownText(view, int(position - 1)) == boxText(persons, "Text4"),
+           what + QStringLiteral(": ") + data(persons)->caption());
+}
+
+// The whole text arrives in one event, as an input method commits it: one search.
+void typeAtOnce(QWidget *persons, const QString &text)
+{
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(persons->findChild<QLineEdit *>(QStringLiteral("FindText")), &commit);
+}
+
+} // namespace
+
+// The persons list at its first row, in the register's order or sorted by name.
+QWidget *ProgramBench::personsFromFirst(bool sorted)
+{
+    QWidget *persons = personsShowing(SourceTexts::Persons);
+    if (grid(persons)->horizontalHeader()->isSortIndicatorShown() != sorted) {
+        if (!sorted)
+            persons = reopenPersons();
+        if (!persons->isActiveWindow() && !UiDriver::activate(persons))
+            die(QStringLiteral("the persons screen cannot be made active"));
+        if (sorted)
+            clickHeading(persons);
+        QCoreApplication::processEvents();
+    }
+    if (!persons->isActiveWindow() && !UiDriver::activate(persons))
+        die(QStringLiteral("the persons screen cannot be made active"));
+    Recordset *rs = data(persons)->recordset();
+    if (rs->absolutePosition() != 0 || firstShown(grid(persons)) != 0) {
+        rs->moveFirst();
+        grid(persons)->verticalScrollBar()->setValue(0);
+        QCoreApplication::processEvents();
+    }
+    return persons;
+}
+
+// A click on the heading of `Nume`, the grid's first column.
+void ProgramBench::clickHeading(QWidget *persons)
+{
+    QHeaderView *heading = grid(persons)->horizontalHeader();
+    QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
+                      QPoint(heading->sectionViewportPosition(0) + 5, 5));
+}
+
+// Ctrl+F, then the box emptied, which clears the note of the last search.
+void ProgramBench::openFindStrip(QWidget *persons)
+{
+    QTest::keySequence(persons, QKeySequence(Qt::CTRL | Qt::Key_F));
+    auto *box = persons->findChild<QLineEdit *>(QStringLiteral("FindText"));
+    expect(box && box->isVisible(), QStringLiteral("the find strip opened"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCoreApplication::processEvents();
+}
+
+// Ctrl+G and the number typed over the counter; Enter is the step.
+void ProgramBench::typeNumber(QWidget *persons, qint64 record)
+{
+    QTest::keySequence(persons, QKeySequence(Qt::CTRL | Qt::Key_G));
+    auto *box = persons->findChild<QLineEdit *>(QStringLiteral("Data1Position"));
+    expect(box && box->isVisible(), QStringLiteral("the record number box opened"));
+    QTest::keyClicks(box, QString::number(record));
+}
+
+void ProgramBench::measureFinding()
+{
+    const Expected &e = m_expected;
+    const qint64 n = m_persons;
+    const auto persons = [&] { return screen(ScreenKind::Persons); };
+    const auto enter = [&] {
+        QTest::keyClick(persons()->findChild<QLineEdit *>(QStringLiteral("Data1Position")),
+                        Qt::Key_Return);
+        show(persons());
+    };
+    const auto middleFound = [&] {
+        expect(boxText(persons(), "Text1") == e.middleCnp, QStringLiteral("the person found"));
+        expectCurrentShown(persons(), n, e.middle + 1, QStringLiteral("found"));
+    };
+    const auto middlePage = [&](qint64 *, int *rows) {
+        *rows = engine().rows(PersonFrom, {e.middleCnp, m_personsPage});
+    };
+    const auto pageRows = [&] { return std::pair<qint64, int>(-1, m_personsPage); };
+    const Step steps[] = {
+        {"find_middle", {16, AtTen, 0}, 0,
+         QStringLiteral("Find strip: the CNP of the person in the middle typed, "
+                        "register's order"),
+         [&] { openFindStrip(personsFromFirst(false)); },
+         [&] {
+             typeAtOnce(persons(), e.middleCnp);
+             show(persons());
+         },
+         middleFound, {}, middlePage, pageRows},
+        {"find_none", {300, AtTen, 0}, 0,
+         QStringLiteral("Find strip: a name no person has, the whole list searched"),
+         [&] { openFindStrip(personsFromFirst(false)); },
+         [&] {
+             typeAtOnce(persons(), QStringLiteral("Zăvoianu"));
+             show(persons());
+         },
+         [&] {
+             expect(persons()->findChild<QLabel *>(QStringLiteral("FindNote"))->text()
+                            == NotFound
+                        && boxText(persons(), "Text1") == e.firstCnp,
+                    QStringLiteral("nothing found, the first row stays"));
+         },
+         {}, {}, {}},
+        {"jump_middle", {16, AtTen, 0}, 0,
+         QStringLiteral("Ctrl+G, the number of the person in the middle, Enter"),
+         [&] { typeNumber(personsFromFirst(false), e.middle + 1); }, enter, middleFound, {},
+         [&](qint64 *, int *rows) {
+             *rows = engine().rows("SELECT * FROM TBL_Zavoni ORDER BY rowid LIMIT ? OFFSET ?",
+                                   {m_personsPage, e.middle});
+         },
+         pageRows},
+        {"sort_name", {150, AtTen, 0}, 5,
+         QStringLiteral("Click on the heading of `Nume`: the sorted list's first page"),
+         [&] { personsFromFirst(false); },
+         [&] {
+             clickHeading(persons());
+             show(persons());
+         },
+         [&] {
+             expect(grid(persons())->horizontalHeader()->isSortIndicatorShown()
+                        && boxText(persons(), "Text4") == e.firstName
+                        && firstShown(grid(persons())) == 0,
+                    QStringLiteral("sorted from ") + e.firstName);
+             expectCurrentShown(persons(), n, 1, QStringLiteral("sorted"));
+         },
+         {}, {}, {}},
+        {"find_sorted", {50, AtTen, 0}, 0,
+         QStringLiteral("Find strip: the same CNP typed, the list sorted by `Nume`"),
+         [&] { openFindStrip(personsFromFirst(true)); },
+         [&] {
+             typeAtOnce(persons(), e.middleCnp);
+             show(persons());
+         },
+         [&] {
+             expect(boxText(persons(), "Text1") == e.middleCnp, QStringLiteral("found"));
+             expectCurrentShown(persons(), n, shownPosition(persons(), n),
+                                QStringLiteral("found in the sorted list"));
+         },
+         {}, {}, {}},
+    };
+    for (const Step &step : steps)
+        measure(step);
+}
+
+void ProgramBench::measureSorted()
+{
+    const Expected &e = m_expected;
+    const qint64 n = m_persons;
+    const auto persons = [&] { return screen(ScreenKind::Persons); };
+    const auto first = [&] { personsFromFirst(true); };
+    // A row further down the sorted list: its name sorts after the first's.
+    const auto movedTo = [&](qint64 position) {
+        expectCurrentShown(persons(), n, position, QStringLiteral("sorted, moved"));
+        expect(inOrder(e.firstName, boxText(persons(), "Text4")), QStringLiteral("in order"));
+    };
+    const Step steps[] = {
+        {"sorted_next", {16, AtTen, 0}, 0, QStringLiteral("Sorted by `Nume`: next arrow"), first,
+         [&] { clickAndShow(data(persons()), "Next"); }, [&] { movedTo(2); }, {}, {}, {}},
+        {"sorted_page", {16, AtTen, 0}, 0, QStringLiteral("Sorted by `Nume`: Page Down"), first,
+         [&] {
+             QTest::keyClick(data(persons()), Qt::Key_PageDown);
+             show(persons());
+         },
+         [&] { movedTo(qMax<qint64>(2, shownPosition(persons(), n))); }, {}, {}, {}},
+        {"sorted_last", {16, AtTen, 0}, 0, QStringLiteral("Sorted by `Nume`: last arrow"), first,
+         [&] { clickAndShow(data(persons()), "Last"); },
+         [&] {
+             movedTo(n);
+             expect(boxText(persons(), "Text4") == e.lastName, QStringLiteral("last name"));
+         },
+         {}, {}, {}},
+        {"sorted_jump", {100, AtTen, 0}, 0,
+         QStringLiteral("Sorted by `Nume`: Ctrl+G, the number of the middle, Enter"),
+         [&] { typeNumber(personsFromFirst(true), e.middle + 1); },
+         [&] {
+             QTest::keyClick(persons()->findChild<QLineEdit *>(QStringLiteral("Data1Position")),
+                             Qt::Key_Return);
+             show(persons());
+         },
+         [&] { movedTo(e.middle + 1); }, {}, {}, {}},
+        {"sorted_drag", {100, AtTen, 0}, 0,
+         QStringLiteral("Sorted by `Nume`: the grid's scroll bar dragged to the middle"), first,
+         [&] {
+             grid(persons())->verticalScrollBar()->setValue(int(e.middle));
+             show(persons());
+         },
+         [&] {
+             DBGrid *view = grid(persons());
+             const QString here = shownText(view, int(e.middle));
+             expect(firstShown(view) == e.middle && !here.isEmpty() && inOrder(e.firstName, here)
+                        && inOrder(here, shownText(view, int(e.middle + 1))),
+                    QStringLiteral("the sorted list's middle page"));
+         },
+         {}, {}, {}},
+    };
+    for (const Step &step : steps)
+        measure(step);
+}
