@@ -128,8 +128,8 @@ void ProgramBench::measureOutput()
          [&] { QFile::remove(csv); },
          [&] {
              Progress progress;
-             exported = CsvExport::writeSource(RegisterName, data(persons)->recordSource(), csv,
-                                               &progress);
+             exported = CsvExport::writeSource(RegisterName, data(persons)->recordSource(), {},
+                                               csv, &progress);
          },
          [&] {
              expect(exported.kind == CsvExport::Outcome::Done && exported.rows == m_persons
