@@ -337,13 +337,12 @@ std::optional<qint64> PersonSearch::find(const QStringList &terms, Direction dir
         }
         return next ? std::optional(next->rowid) : std::nullopt;
     }
-    // The matches are gathered once and the sorted list is walked from the
-    // place until one of them comes.
+    // The sorted list is walked from the place until a match comes; the
+    // matches are gathered once by each part of the walk that is reached.
+    const QString matching = QStringLiteral("+rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?)")
+                                 .arg(Catalogue::quoted(FullText));
     QVariantList params;
-    const QString sql = sortedWalk(walk, sex, from,
-                                   QStringLiteral("+rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?)")
-                                       .arg(Catalogue::quoted(FullText)),
-                                   {match}, 1, &params)
+    const QString sql = sortedWalk(walk, sex, from, matching, {match}, 1, &params)
                         + QStringLiteral(" LIMIT 1");
     QList<qint64> keys;
     if (!run(sql, params, &keys, error) || keys.isEmpty())
