@@ -180,11 +180,14 @@ std::optional<int> SortedKeys::rankOf(qint64 key)
                                        [this](const OrderSource::Place &p, const Landmark &l) {
                                            return m_source->precedes(p, l.place);
                                        });
-    if (next != m_landmarks.cbegin() && (next != m_landmarks.cend() || m_landmarksPlaced)) {
+    const qint64 nextRank = next != m_landmarks.cend() ? next->rank : m_count;
+    // Landmarks ended early by a row deleted meanwhile leave a long way to count.
+    if (next != m_landmarks.cbegin() && (next != m_landmarks.cend() || m_landmarksPlaced)
+        && nextRank - (next - 1)->rank <= 2 * LandmarkStep) {
         const Landmark &from = *(next - 1);
         if (from.place.key == key)
             return int(from.rank);
-        const qint64 span = (next != m_landmarks.cend() ? next->rank : m_count) - from.rank;
+        const qint64 span = nextRank - from.rank;
         QList<qint64> found;
         if (!m_source->read(from.place, false, 0, int(span), m_added, &found, &error)) {
             fail(error);
