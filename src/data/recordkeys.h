@@ -78,7 +78,6 @@ public:
     static void removeFromChunks(QList<Chunk> *chunks, qint64 rank);
 
 private:
-
     bool fail(const DataError &error);
     bool readKeys(const KeyRange &range, QList<qint64> *keys);
     bool readGaps();
