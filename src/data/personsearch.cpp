@@ -13,6 +13,8 @@ const QStringList Indexed = {QStringLiteral("CNP_C"), QStringLiteral("Nume"),
                              QStringLiteral("Porecla2")};
 // Rows put into the full-text index a statement while a register gains it.
 constexpr qint64 FillChunk = 50000;
+// Matches a find in a sorted list puts in order itself, their places read.
+constexpr int FewMatches = 1000;
 
 QString columns(const QString &prefix)
 {
@@ -20,11 +22,6 @@ QString columns(const QString &prefix)
     for (const QString &c : Indexed)
         list << prefix + Catalogue::quoted(c);
     return list.join(QStringLiteral(", "));
-}
-
-QString sortIndexName(const QString &column)
-{
-    return QStringLiteral("IX_Zavoni_ordine_%1").arg(column);
 }
 
 // The register's copy of the names in the full-text index follows every
@@ -56,7 +53,7 @@ QStringList sortIndexStatements()
     QStringList s;
     for (const QString &column : PersonSearch::sortableColumns())
         s << QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON %2(%3, \"sex\")")
-                 .arg(sortIndexName(column), Catalogue::quoted(Catalogue::Persons),
+                 .arg(PersonSearch::sortIndex(column), Catalogue::quoted(Catalogue::Persons),
                       PersonSearch::sortKey(column));
     return s;
 }
@@ -69,21 +66,16 @@ QString matchText(const QStringList &terms)
     return quoted.join(QStringLiteral(" AND "));
 }
 
-// Rows after (or, inclusive, at) the place in an ascending or descending
-// walk of the sort key then the rowid. Written with the key alone first so
-// that SQLite seeks in the key's index.
-QString placeCondition(const QString &key, bool ascending, bool inclusive)
-{
-    const QString beyond = ascending ? QStringLiteral(">") : QStringLiteral("<");
-    return QStringLiteral("%1 %2= ? AND (%1 %2 ? OR rowid %2%3 ?)")
-        .arg(key, beyond, inclusive ? QStringLiteral("=") : QString());
-}
-
 } // namespace
 
 PersonSearch::PersonSearch(const QSqlDatabase &db)
     : m_db(db)
 {
+}
+
+QString PersonSearch::sortIndex(const QString &column)
+{
+    return QStringLiteral("IX_Zavoni_ordine_%1").arg(column);
 }
 
 const QStringList &PersonSearch::sortableColumns()
@@ -144,16 +136,6 @@ bool PersonSearch::sortsBefore(const QString &key, const QString &other)
     return key < other;
 }
 
-QString PersonSearch::orderBy(const Order &order, const QString &qualifier)
-{
-    const QString dir = order.descending ? QStringLiteral(" DESC") : QString();
-    const QString rowid = (qualifier.isEmpty() ? QString() : qualifier + QLatin1Char('.'))
-                          + QStringLiteral("rowid") + dir;
-    if (!order.sorted())
-        return rowid;
-    return sortKey(order.column, qualifier) + dir + QStringLiteral(", ") + rowid;
-}
-
 QString PersonSearch::fold(const QString &text)
 {
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
@@ -202,7 +184,7 @@ bool PersonSearch::isInstalled()
                              "'TR_Zavoni_cautare_schimbat', ?, ?, ?, ?, ?)"));
     q.addBindValue(FullText);
     for (const QString &column : sortableColumns())
-        q.addBindValue(sortIndexName(column));
+        q.addBindValue(PersonSearch::sortIndex(column));
     return q.exec() && q.next() && q.value(0).toInt() == 4 + sortableColumns().size();
 }
 
@@ -301,6 +283,34 @@ std::optional<qint64> PersonSearch::findInRegisterOrder(const QString &match,
     return keys.first();
 }
 
+bool PersonSearch::matchPlaces(const QString &match, const QString &sex, const Order &order,
+                               int limit, QList<Place> *places, DataError *error)
+{
+    QString sql = QStringLiteral("SELECT z.rowid, %1, z.\"sex\" FROM %2 f CROSS JOIN %3 z "
+                                 "ON z.rowid = f.rowid WHERE %2 MATCH ?")
+                      .arg(sortKey(order.column, QStringLiteral("z")),
+                           Catalogue::quoted(FullText), Catalogue::quoted(Catalogue::Persons));
+    QVariantList params{match};
+    if (!sex.isEmpty()) {
+        sql += QStringLiteral(" AND +z.\"sex\" = ?");
+        params << sex;
+    }
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(sql + QStringLiteral(" LIMIT ?"));
+    for (const QVariant &p : std::as_const(params))
+        q.addBindValue(p);
+    q.addBindValue(limit);
+    if (!q.exec()) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
+        return false;
+    }
+    while (q.next())
+        places->append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2)});
+    return true;
+}
+
 std::optional<qint64> PersonSearch::find(const QStringList &terms, Direction direction,
                                          const std::optional<Place> &from, const QString &sex,
                                          const Order &order, DataError *error)
@@ -310,69 +320,34 @@ std::optional<qint64> PersonSearch::find(const QStringList &terms, Direction dir
     const QString match = matchText(terms);
     if (!order.sorted())
         return findInRegisterOrder(match, direction, from, sex, error);
-    // Asking first whether anything matches keeps a search with no hit from
-    // walking the whole sorted list.
-    if (!findInRegisterOrder(match, Direction::Forward, std::nullopt, sex, error))
+    // A few matches are put in order themselves: walking the list to the
+    // next of them could pass most of it. Many are met soon on the walk.
+    QList<Place> matches;
+    if (!matchPlaces(match, sex, order, FewMatches + 1, &matches, error) || matches.isEmpty())
         return std::nullopt;
     const bool ascending = order.descending != (direction == Direction::Forward);
     const Order walk{order.column, !ascending};
-    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ")
-                      .arg(Catalogue::quoted(Catalogue::Persons));
+    if (matches.size() <= FewMatches) {
+        std::optional<Place> next;
+        for (const Place &m : std::as_const(matches)) {
+            const bool beyond = !from || precedes(walk, *from, m)
+                                || (from->inclusive && m.rowid == from->rowid);
+            if (beyond && (!next || precedes(walk, m, *next)))
+                next = m;
+        }
+        return next ? std::optional(next->rowid) : std::nullopt;
+    }
+    // The sorted list is walked from the place until a match comes; the
+    // matches are gathered once by each part of the walk that is reached.
+    const QString matching = QStringLiteral("+rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?)")
+                                 .arg(Catalogue::quoted(FullText));
     QVariantList params;
-    if (from) {
-        sql += placeCondition(sortKey(order.column), ascending, from->inclusive)
-               + QStringLiteral(" AND ");
-        params << from->sortKey << from->sortKey << from->rowid;
-    }
-    if (!sex.isEmpty()) {
-        sql += QStringLiteral("+\"sex\" = ? AND ");
-        params << sex;
-    }
-    // The matches are gathered once and the sorted list is walked from the
-    // place until one of them comes.
-    sql += QStringLiteral("+rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?) "
-                          "ORDER BY %2 LIMIT 1")
-               .arg(Catalogue::quoted(FullText), orderBy(walk));
-    params << match;
+    const QString sql = sortedWalk(walk, sex, from, matching, {match}, 1, &params)
+                        + QStringLiteral(" LIMIT 1");
     QList<qint64> keys;
     if (!run(sql, params, &keys, error) || keys.isEmpty())
         return std::nullopt;
     return keys.first();
-}
-
-bool PersonSearch::sortedKeys(const Order &order, const QString &sex,
-                              const std::optional<Place> &from, int count, QList<qint64> *keys,
-                              DataError *error)
-{
-    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE 1")
-                      .arg(Catalogue::quoted(Catalogue::Persons));
-    QVariantList params;
-    if (from) {
-        sql += QStringLiteral(" AND ")
-               + placeCondition(sortKey(order.column), !order.descending, from->inclusive);
-        params << from->sortKey << from->sortKey << from->rowid;
-    }
-    // Unary plus: the sex index would make SQLite sort the whole sex.
-    if (!sex.isEmpty()) {
-        sql += QStringLiteral(" AND +\"sex\" = ?");
-        params << sex;
-    }
-    sql += QStringLiteral(" ORDER BY %1 LIMIT %2").arg(orderBy(order)).arg(count);
-    return run(sql, params, keys, error);
-}
-
-QString PersonSearch::sortKeyOf(qint64 rowid, const QString &column, DataError *error)
-{
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                  .arg(sortKey(column), Catalogue::quoted(Catalogue::Persons)));
-    q.addBindValue(rowid);
-    if (!q.exec()) {
-        if (error)
-            *error = DataError::fromSql(q.lastError());
-        return {};
-    }
-    return q.next() ? q.value(0).toString() : QString();
 }
 
 std::optional<qint64> PersonSearch::rowidOf(const QString &cnp, DataError *error)
@@ -386,21 +361,12 @@ std::optional<qint64> PersonSearch::rowidOf(const QString &cnp, DataError *error
     return keys.first();
 }
 
-// Counted: SQLite keeps no ranks, so this walks the index up to the row.
-std::optional<qint64> PersonSearch::rank(qint64 rowid, const QString &sex, const Order &order,
-                                         DataError *error)
+// Counted: SQLite keeps no ranks, so this walks the rowids up to the row.
+std::optional<qint64> PersonSearch::rank(qint64 rowid, const QString &sex, DataError *error)
 {
-    QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE ")
+    QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE rowid < ?")
                       .arg(Catalogue::quoted(Catalogue::Persons));
-    QVariantList params;
-    if (order.sorted()) {
-        const QString key = sortKeyOf(rowid, order.column, error);
-        sql += placeCondition(sortKey(order.column), order.descending, false);
-        params << key << key << rowid;
-    } else {
-        sql += QStringLiteral("rowid < ?");
-        params << rowid;
-    }
+    QVariantList params{rowid};
     if (!sex.isEmpty()) {
         sql += QStringLiteral(" AND \"sex\" = ?");
         params << sex;

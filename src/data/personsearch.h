@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -28,11 +29,12 @@ public:
         bool sorted() const { return !column.isEmpty(); }
     };
     // Where a search or a read of keys starts: a row and, in a sorted list,
-    // its sort key (sortKeyOf). Inclusive takes the row itself too.
+    // what it sorts by (placeOf). Inclusive takes the row itself too.
     struct Place
     {
         qint64 rowid = 0;
         QString sortKey;
+        QVariant sex;
         bool inclusive = false;
     };
 
@@ -43,7 +45,8 @@ public:
     // The sort key of a column, in SQL: binary order of the key is Romanian
     // order of the text, empty texts last. qualifier names the table if needed.
     static QString sortKey(const QString &column, const QString &qualifier = {});
-    static QString orderBy(const Order &order, const QString &qualifier = {});
+    // The index of a column's sort key, the sex beside it.
+    static QString sortIndex(const QString &column);
     // The same key for a value read, for a short list sorted in memory.
     static QString sortKeyText(const QString &text);
     static bool sortsBefore(const QString &key, const QString &other);
@@ -68,15 +71,23 @@ public:
                                const std::optional<Place> &from, const QString &sex,
                                const Order &order, DataError *error);
     // Up to count rowids of a sorted list after the place (from its start
-    // without one), in the order.
+    // without one), in the order, past the first skip of them, leaving out
+    // those of except. A list sorts by its column, then the sex, then the rowid,
+    // which is the order of the column's index: a place is found by a seek.
     bool sortedKeys(const Order &order, const QString &sex, const std::optional<Place> &from,
-                    int count, QList<qint64> *keys, DataError *error);
-    QString sortKeyOf(qint64 rowid, const QString &column, DataError *error);
+                    qint64 skip, int count, const QList<qint64> &except, QList<qint64> *keys,
+                    DataError *error);
+    // Whether the place comes before the other in the order.
+    static bool precedes(const Order &order, const Place &place, const Place &other);
+    // What the person sorts by in the order; none once the person is gone.
+    std::optional<Place> placeOf(qint64 rowid, const Order &order, DataError *error);
+    // How many persons of a sorted list come before the place: counted.
+    std::optional<qint64> countBefore(const Order &order, const QString &sex, const Place &place,
+                                      const QList<qint64> &except, DataError *error);
     // The person a CNP is the key of, and that person's place (from 0) in the
-    // list of the sex in the order.
+    // list of the sex in the register's order.
     std::optional<qint64> rowidOf(const QString &cnp, DataError *error);
-    std::optional<qint64> rank(qint64 rowid, const QString &sex, const Order &order,
-                               DataError *error);
+    std::optional<qint64> rank(qint64 rowid, const QString &sex, DataError *error);
     // The same place in the whole register in its own order, reckoned from the
     // rowid and the recorded gaps at once rather than counted: a guess, right
     // unless rowids were skipped outside the program, which the caller checks.
@@ -86,6 +97,13 @@ public:
 private:
     bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
              DataError *error);
+    // The rowids of a sorted list after the place, as one statement.
+    QString sortedWalk(const Order &order, const QString &sex, const std::optional<Place> &from,
+                       const QString &also, const QVariantList &alsoParams, qint64 limit,
+                       QVariantList *params) const;
+    // Up to limit persons matching, with their places in the order.
+    bool matchPlaces(const QString &match, const QString &sex, const Order &order, int limit,
+                     QList<Place> *places, DataError *error);
     std::optional<qint64> findInRegisterOrder(const QString &match, Direction direction,
                                               const std::optional<Place> &from,
                                               const QString &sex, DataError *error);

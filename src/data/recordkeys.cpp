@@ -1,6 +1,7 @@
 #include "recordkeys.h"
 
 #include "engine.h"
+#include "sortedkeys.h"
 
 #include <algorithm>
 
@@ -24,6 +25,8 @@ RecordKeys::RecordKeys(ErrorSink onError)
 {
 }
 
+RecordKeys::~RecordKeys() = default;
+
 bool RecordKeys::fail(const DataError &error)
 {
     if (m_onError)
@@ -34,6 +37,7 @@ bool RecordKeys::fail(const DataError &error)
 void RecordKeys::clear()
 {
     m_order.reset();
+    m_sorted.reset();
     m_head.clear();
     m_tail.clear();
     m_added.clear();
@@ -101,6 +105,8 @@ bool RecordKeys::readGaps()
 
 int RecordKeys::count() const
 {
+    if (m_sorted)
+        return m_sorted->count();
     if (m_order)
         return int(m_order->size());
     return int(m_head.size() + m_middleCount + m_tail.size() + m_added.size());
@@ -190,26 +196,46 @@ bool RecordKeys::readChunkBetween(int before, int after, qint64 start, qint64 en
     return true;
 }
 
-int RecordKeys::dropFarChunks(int kept)
+int RecordKeys::chunkAfter(const QList<Chunk> &chunks, qint64 rank)
 {
-    while (m_chunks.size() > MiddleChunks) {
-        const qint64 toFirst = m_chunks.at(kept).start - m_chunks.first().start;
-        const qint64 toLast = m_chunks.last().start - m_chunks.at(kept).start;
+    int after = 0;
+    while (after < chunks.size() && chunks.at(after).start <= rank)
+        ++after;
+    return after;
+}
+
+int RecordKeys::dropFarChunks(QList<Chunk> *chunks, int kept)
+{
+    while (chunks->size() > MiddleChunks) {
+        const qint64 toFirst = chunks->at(kept).start - chunks->first().start;
+        const qint64 toLast = chunks->last().start - chunks->at(kept).start;
         if (toFirst >= toLast) {
-            m_chunks.removeFirst();
+            chunks->removeFirst();
             --kept;
         } else {
-            m_chunks.removeLast();
+            chunks->removeLast();
         }
     }
     return kept;
 }
 
+void RecordKeys::removeFromChunks(QList<Chunk> *chunks, qint64 rank)
+{
+    for (qsizetype i = chunks->size() - 1; i >= 0; --i) {
+        Chunk &c = (*chunks)[i];
+        if (c.start > rank) {
+            --c.start;
+        } else if (rank < c.end()) {
+            c.keys.removeAt(rank - c.start);
+            if (c.keys.isEmpty())
+                chunks->removeAt(i);
+        }
+    }
+}
+
 int RecordKeys::loadChunk(qint64 rank)
 {
-    int after = 0;
-    while (after < m_chunks.size() && m_chunks.at(after).start <= rank)
-        ++after;
+    const int after = chunkAfter(m_chunks, rank);
     const int before = after - 1;
     const qint64 lo = before >= 0 ? m_chunks.at(before).end() : 0;
     const qint64 hi = after < m_chunks.size() ? m_chunks.at(after).start : m_middleCount;
@@ -224,7 +250,7 @@ int RecordKeys::loadChunk(qint64 rank)
     if (!ok)
         return -1;
     m_chunks.insert(after, chunk);
-    return dropFarChunks(after);
+    return dropFarChunks(&m_chunks, after);
 }
 
 qint64 RecordKeys::middleKey(qint64 rank)
@@ -252,12 +278,18 @@ qint64 RecordKeys::keyAt(int rank)
         return Vanished;
     if (m_order)
         return m_order->at(rank);
+    if (rank == m_pinned && m_pinnedKey)
+        return *m_pinnedKey;
+    if (m_sorted) {
+        const qint64 key = m_sorted->keyAt(rank);
+        if (rank == m_pinned)
+            m_pinnedKey = key;
+        return key;
+    }
     if (rank < m_head.size())
         return m_head.at(rank);
     qint64 r = rank - m_head.size();
     if (r < m_middleCount) {
-        if (rank == m_pinned && m_pinnedKey)
-            return *m_pinnedKey;
         const qint64 key = middleKey(r);
         if (rank == m_pinned)
             m_pinnedKey = key;
@@ -274,8 +306,27 @@ void RecordKeys::setOrder(const QList<qint64> &keys)
     m_order = keys;
 }
 
+void RecordKeys::setOrder(std::unique_ptr<OrderSource> source)
+{
+    m_sorted = std::make_unique<SortedKeys>(std::move(source), count(), m_onError);
+}
+
+bool RecordKeys::placeLandmarks(int budgetMs)
+{
+    return m_sorted && m_sorted->placeLandmarks(budgetMs);
+}
+
+std::optional<int> RecordKeys::rankOf(qint64 key)
+{
+    return m_sorted ? m_sorted->rankOf(key) : std::nullopt;
+}
+
 void RecordKeys::append(qint64 key)
 {
+    if (m_sorted) {
+        m_sorted->append(key);
+        return;
+    }
     if (m_order) {
         m_order->append(key);
         return;
@@ -293,16 +344,7 @@ void RecordKeys::removeMiddleRank(qint64 rank, qint64 key)
                                                 gone),
                                gone);
     }
-    for (qsizetype i = m_chunks.size() - 1; i >= 0; --i) {
-        Chunk &c = m_chunks[i];
-        if (c.start > rank) {
-            --c.start;
-        } else if (rank < c.end()) {
-            c.keys.removeAt(rank - c.start);
-            if (c.keys.isEmpty())
-                m_chunks.removeAt(i);
-        }
-    }
+    removeFromChunks(&m_chunks, rank);
     --m_middleCount;
 }
 
@@ -335,6 +377,10 @@ void RecordKeys::refillTail()
 
 void RecordKeys::remove(int rank, qint64 key)
 {
+    if (m_sorted) {
+        m_sorted->remove(rank);
+        return;
+    }
     if (m_order) {
         m_order->removeAt(rank);
         return;

@@ -9,9 +9,12 @@
 
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 
 class Engine;
+class OrderSource;
+class SortedKeys;
 struct KeyRange;
 
 // The keys of a record set by rank. A set of a million rows knows its count,
@@ -29,6 +32,7 @@ public:
     using ErrorSink = std::function<void(const DataError &error)>;
 
     explicit RecordKeys(ErrorSink onError);
+    ~RecordKeys();
 
     // The engine is the owner's; none while the set has no source.
     void setEngine(Engine *engine) { m_engine = engine; }
@@ -50,15 +54,30 @@ public:
     // The set in an order of the operator's (a sorted column): every key of
     // it, in that order, replaces the engine's order until the next load.
     void setOrder(const QList<qint64> &keys);
+    // The set in the source's order, read from it as needed, until the next
+    // load; a set of millions costs no more than one of thousands.
+    void setOrder(std::unique_ptr<OrderSource> source);
+    // In the source's order: what a far jump and rankOf() read near, placed
+    // for about budgetMs at a time; false once there is no more to place.
+    bool placeLandmarks(int budgetMs);
+    // Where a key of the set stands in the source's order; none without one.
+    std::optional<int> rankOf(qint64 key);
 
-private:
+    // Keys read by rank, from start.
     struct Chunk
     {
         qint64 start = 0;
         QList<qint64> keys;
         qint64 end() const { return start + keys.size(); }
     };
+    // Where a chunk with the rank goes among chunks sorted by rank.
+    static int chunkAfter(const QList<Chunk> &chunks, qint64 rank);
+    // Keeps the chunks nearest the one kept; returns where it went.
+    static int dropFarChunks(QList<Chunk> *chunks, int kept);
+    // The rows after the rank move up one.
+    static void removeFromChunks(QList<Chunk> *chunks, qint64 rank);
 
+private:
     bool fail(const DataError &error);
     bool readKeys(const KeyRange &range, QList<qint64> *keys);
     bool readGaps();
@@ -67,7 +86,6 @@ private:
     bool readDenseChunk(qint64 start, qint64 end, QList<qint64> *keys);
     bool readChunkBetween(int before, int after, qint64 start, qint64 end, QList<qint64> *keys);
     qint64 denseKey(qint64 rank) const;
-    int dropFarChunks(int kept);
     void removeMiddleRank(qint64 rank, qint64 key);
     void refillTail();
 
@@ -93,8 +111,9 @@ private:
     QList<qint64> m_added;
     QSet<qint64> m_addedSet;
 
-    // The whole set, when it is in the operator's order.
+    // The whole set, when it is in the operator's order; or read as needed.
     std::optional<QList<qint64>> m_order;
+    std::unique_ptr<SortedKeys> m_sorted;
 
     int m_pinned = -1;
     std::optional<qint64> m_pinnedKey;

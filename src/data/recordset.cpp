@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int CacheLimit = 4096;
+// Each slice of the landmarks keeps the window answering keys meanwhile.
+constexpr int LandmarkSliceMs = 5;
 
 } // namespace
 
@@ -15,6 +17,10 @@ Recordset::Recordset(Database *db, QObject *parent)
     , m_db(db)
     , m_keys([this](const DataError &error) { m_error = error; })
 {
+    connect(&m_landmarks, &QTimer::timeout, this, [this] {
+        if (!m_keys.placeLandmarks(LandmarkSliceMs))
+            m_landmarks.stop();
+    });
 }
 
 Recordset::~Recordset() = default;
@@ -82,6 +88,7 @@ bool Recordset::open(const QString &recordSource, OpenMode mode)
 
 void Recordset::clearSet()
 {
+    m_landmarks.stop();
     m_keys.clear();
     m_current = -1;
     m_afterDelete = -1;
@@ -103,8 +110,15 @@ bool Recordset::requery()
             m_error = DataError::make(EngineError::UnknownObject, m_source);
     }
     QList<qint64> ordered;
-    if (ok && m_keyOrder && m_keyOrder(this, &ordered))
+    if (ok && m_keyOrder && m_keyOrder(this, &ordered)) {
         m_keys.setOrder(ordered);
+    } else if (ok && m_sortedOrder) {
+        if (std::unique_ptr<OrderSource> source = m_sortedOrder()) {
+            m_keys.setOrder(std::move(source));
+            // After the first page is shown.
+            m_landmarks.start(0);
+        }
+    }
     if (recordCount() > 0)
         m_current = 0;
     m_keys.pin(m_current);

@@ -2,11 +2,13 @@
 
 #include "dataerror.h"
 #include "engine.h"
+#include "ordersource.h"
 #include "recordkeys.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <QVariant>
 
 #include <functional>
@@ -48,6 +50,13 @@ public:
     // engine's order. A row added joins the end until the next requery.
     using KeyOrder = std::function<bool(Recordset *set, QList<qint64> *keys)>;
     void setKeyOrder(KeyOrder order) { m_keyOrder = std::move(order); }
+    // For a set too long to read whole: asked at each requery for the source
+    // of its keys in the order, read from it as they are shown. None, or no
+    // source, keeps the engine's order. Takes the place of a KeyOrder.
+    using SortedOrder = std::function<std::unique_ptr<OrderSource>()>;
+    void setSortedOrder(SortedOrder order) { m_sortedOrder = std::move(order); }
+    // The row of a key in the sorted order; none in the engine's order.
+    std::optional<int> rowOf(qint64 key) { return m_keys.rankOf(key); }
     // For a short set, read row by row: its keys by a column in Romanian order.
     QList<qint64> keysByColumn(int column, bool descending);
 
@@ -114,6 +123,9 @@ private:
 
     RecordKeys m_keys;
     KeyOrder m_keyOrder;
+    SortedOrder m_sortedOrder;
+    // Places the sorted order's landmarks between the operator's steps.
+    QTimer m_landmarks;
 
     int m_current = -1;
     int m_afterDelete = -1; // where moves continue from once the current row is deleted

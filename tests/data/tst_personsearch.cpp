@@ -99,10 +99,7 @@ QStringList TestPersonSearch::walk(const QString &typed, const QString &sex, con
         if (!hit)
             break;
         found << name(*hit);
-        from = PersonSearch::Place{*hit,
-                                   order.sorted() ? m_search->sortKeyOf(*hit, order.column,
-                                                                        &error)
-                                                  : QString()};
+        from = m_search->placeOf(*hit, order, &error);
     }
     if (error.isError())
         found << error.describe();
@@ -174,12 +171,12 @@ void TestPersonSearch::sort()
     std::optional<PersonSearch::Place> from;
     DataError error;
     for (QList<qint64> keys; names.size() < 40; keys.clear()) {
-        QVERIFY(m_search->sortedKeys(byName, sex, from, 3, &keys, &error));
+        QVERIFY(m_search->sortedKeys(byName, sex, from, 0, 3, {}, &keys, &error));
         for (qint64 key : keys)
             names << name(key);
         if (keys.size() < 3)
             break;
-        from = PersonSearch::Place{keys.last(), m_search->sortKeyOf(keys.last(), "Nume", &error)};
+        from = m_search->placeOf(keys.last(), byName, &error);
     }
     QCOMPARE(names, order);
 

@@ -3,6 +3,7 @@
 #include "widgets/datacontrol.h"
 #include "data/catalogue.h"
 #include "data/database.h"
+#include "data/personorder.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 
@@ -23,6 +24,8 @@ private slots:
     void middleReachedInAnyOrder_data();
     void middleReachedInAnyOrder();
     void currentRowSurvivesAReadAgain();
+    void sortedReachedAnywhere_data();
+    void sortedReachedAnywhere();
     void referencesFollowTheKeys();
     void keptCountsFollowEveryChange();
     void failedWrites_data();
@@ -268,6 +271,73 @@ void TestRecordset::currentRowSurvivesAReadAgain()
     QCOMPARE(m_reg->value("SELECT group_concat(CNP_C) FROM TBL_Zavoni WHERE Nume = 'SCHIMBAT'")
                  .toString(),
              stored.at(current));
+}
+
+void TestRecordset::sortedReachedAnywhere_data()
+{
+    QTest::addColumn<QString>("sex");
+    QTest::addColumn<bool>("descending");
+    // A row deleted through the set on a landmark, and one added.
+    QTest::addColumn<bool>("changed");
+
+    QTest::newRow("by name") << "" << false << false;
+    QTest::newRow("reversed, changed through the set") << "" << true << true;
+    QTest::newRow("women, changed through the set") << "F" << false << true;
+}
+
+// Sorted by a name that many more persons of both sexes share than a chunk
+// or the rows between landmarks hold: every row reached at once, then again
+// once the landmarks are placed, and the row of a key found.
+void TestRecordset::sortedReachedAnywhere()
+{
+    QFETCH(QString, sex);
+    QFETCH(bool, descending);
+    QFETCH(bool, changed);
+    addPersons(0, 5000);
+    m_reg->exec("UPDATE TBL_Zavoni SET Nume = 'N' || (rowid % 3)");
+    const QString where = sex.isEmpty() ? "1" : "sex = '" + sex + "'";
+    const QString dir = descending ? " DESC" : "";
+    QStringList expected = m_reg->value(QString("SELECT group_concat(CNP_C, ',') FROM (SELECT "
+                                                "CNP_C FROM TBL_Zavoni WHERE %1 ORDER BY Nume%2, "
+                                                "sex%2, rowid%2)").arg(where, dir))
+                               .toString().split(',');
+    DataError error;
+    const std::unique_ptr<Database> db = Database::open(m_reg->path(), &error);
+    QVERIFY(db);
+    PersonSearch search(db->connection());
+    auto data = std::make_unique<DataControl>();
+    data->setRecordSource(sex.isEmpty() ? SourceTexts::Persons : SourceTexts::PersonsWomen);
+    Recordset *rs = data->recordset();
+    rs->setSortedOrder([&] {
+        return std::make_unique<PersonOrder>(&search, PersonSearch::Order{"Nume", descending}, sex);
+    });
+    const auto check = [&] {
+        const int n = expected.size();
+        QCOMPARE(rs->recordCount(), n);
+        for (int row : {n - 1, 0, n / 2, 1023, 1024, 1025, n - 1025, n - 1024, n - 1023, 2}) {
+            QCOMPARE(rs->valueAt(row, rs->fieldIndex("CNP_C")).toString(), expected.at(row));
+        }
+        for (int row : {n - 1, 1500, 1024, 3}) {
+            const qint64 key = m_reg->value("SELECT rowid FROM TBL_Zavoni WHERE CNP_C = ?",
+                                            {expected.at(row)}).toLongLong();
+            QCOMPARE(rs->rowOf(key), row);
+        }
+    };
+    for (int pass = 0; pass < 2 && !QTest::currentTestFailed(); ++pass) {
+        QVERIFY(data->refresh());
+        if (pass > 0)
+            QTest::qWait(100);
+        check();
+    }
+    if (!changed || QTest::currentTestFailed())
+        return;
+    QVERIFY(rs->moveTo(1024) && rs->deleteCurrent());
+    expected.removeAt(1024);
+    // Sorting first, it still joins the end.
+    QVERIFY(rs->addNew() && rs->setValue("CNP_C", "2999999999999") && rs->setValue("Nume", "A"));
+    QVERIFY(rs->setValue("sex", "F") && rs->update());
+    expected << "2999999999999";
+    check();
 }
 
 void TestRecordset::referencesFollowTheKeys()

@@ -1,6 +1,7 @@
 #include "listcommands.h"
 
 #include "data/database.h"
+#include "data/personorder.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/menubar.h"
@@ -82,6 +83,7 @@ void ListCommands::headingClicked(int section)
     heading->setSortIndicator(m_order.sorted() ? section : -1,
                               m_order.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     Recordset::KeyOrder order;
+    Recordset::SortedOrder sorted;
     const PersonSearch::Order by = m_order;
     if (by.sorted() && m_scope == Scope::Rows) {
         order = [by](Recordset *set, QList<qint64> *keys) {
@@ -89,14 +91,17 @@ void ListCommands::headingClicked(int section)
             return true;
         };
     } else if (by.sorted()) {
-        order = [this, by](Recordset *, QList<qint64> *keys) {
-            DataError error;
+        // The sex is the one in force at each Refresh, so a filter keeps the sort.
+        sorted = [this, by]() -> std::unique_ptr<OrderSource> {
             PersonSearch *people = search();
-            return people && people->sortedKeys(by, sexInForce(), std::nullopt, -1, keys, &error);
+            if (!people)
+                return nullptr;
+            return std::make_unique<PersonOrder>(people, by, sexInForce());
         };
     }
     // As a Refresh: the first row of the list in its new order is current.
     m_data->recordset()->setKeyOrder(order);
+    m_data->recordset()->setSortedOrder(sorted);
     m_data->refresh();
 }
 
@@ -194,10 +199,9 @@ std::optional<int> ListCommands::findInRegister(const QStringList &terms, FindBa
     std::optional<PersonSearch::Place> from;
     if (!rs->eof()) {
         if (const auto current = people->rowidOf(rs->value(m_columns.first()).toString(), &error))
-            from = PersonSearch::Place{
-                *current,
-                m_order.sorted() ? people->sortKeyOf(*current, m_order.column, &error) : QString(),
-                step == FindBar::Step::AsTyped};
+            from = people->placeOf(*current, m_order, &error);
+        if (from)
+            from->inclusive = step == FindBar::Step::AsTyped;
     }
     std::optional<qint64> hit = people->find(terms, direction, from, sex, m_order, &error);
     if (!hit && from) {
@@ -206,16 +210,21 @@ std::optional<int> ListCommands::findInRegister(const QStringList &terms, FindBa
     }
     if (!hit)
         return std::nullopt;
+    // The sorted set reads the match's place near a landmark of its own.
+    if (m_order.sorted()) {
+        const std::optional<int> row = rs->rowOf(*hit);
+        return row && *row < rs->recordCount() ? row : std::nullopt;
+    }
     // Counting the persons before the match walks the register; in its own
     // order the place is reckoned instead, and taken when the row there is it.
-    if (sex.isEmpty() && !m_order.sorted()) {
+    if (sex.isEmpty()) {
         const std::optional<qint64> guess = people->reckonedRank(*hit, &error);
         if (guess && *guess >= 0 && *guess < rs->recordCount()
             && rs->valueAt(int(*guess), rs->fieldIndex(m_columns.first())).toString()
                    == people->cnpOf(*hit, &error))
             return int(*guess);
     }
-    const std::optional<qint64> rank = people->rank(*hit, sex, m_order, &error);
+    const std::optional<qint64> rank = people->rank(*hit, sex, &error);
     if (!rank || *rank >= rs->recordCount())
         return std::nullopt;
     return int(*rank);
