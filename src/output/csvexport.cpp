@@ -66,8 +66,10 @@ public:
         m_count = m_query->value(0).toLongLong();
         const QString direction = order.descending ? QStringLiteral(" DESC") : QString();
         QString orderBy = object->keyColumn + direction;
+        // As the screen lists a sorted list: equal names by sex, then as entered.
         if (order.sorted())
-            orderBy.prepend(PersonSearch::sortKey(order.column) + direction + QStringLiteral(", "));
+            orderBy.prepend(QStringLiteral("%1%2, \"sex\"%2, ")
+                                .arg(PersonSearch::sortKey(order.column), direction));
         if (!m_query->exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                                .arg(columns.join(QLatin1Char(',')), from, orderBy)))
             return fail(DataError::fromSql(m_query->lastError()));
