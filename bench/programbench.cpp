@@ -212,7 +212,7 @@ void ProgramBench::checkSettings()
         found = true;
         for (const char *setting : {"cache_size", "synchronous", "foreign_keys", "journal_mode"}) {
             QSqlQuery q(db);
-            const QString mine = m_reference->setting(setting);
+            const QString mine = m_reference->text((QByteArray("PRAGMA ") + setting).constData());
             expect(q.exec(QStringLiteral("PRAGMA ") + QLatin1String(setting)) && q.next()
                        && q.value(0).toString() == mine,
                    QStringLiteral("the floor opens the register as the program does (%1)")
