@@ -314,7 +314,8 @@ private:
         std::snprintf(description, sizeof description, "%s (dosar nr. %d/%d)",
                       m_rng.pick(Descriptions), m_rng.between(1, 9999), m_rng.between(1990, 2024));
         int c = 1;
-        bindTexts(m_offence, &c, {person.cnp, type, penalty, fine, from, to, sanction, description});
+        bindTexts(m_offence, &c,
+                  {person.cnp, type, penalty, fine, from, to, sanction, description});
         m_offence.integer(9, suspended ? 1 : 0);
         m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
         m_offence.run();
