@@ -27,9 +27,7 @@ using namespace BenchSupport;
 namespace {
 
 const char *const PersonFrom =
-    "SELECT CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "
-    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "
-    "Scara, Apartament FROM TBL_Zavoni WHERE rowid >= (SELECT rowid FROM TBL_Zavoni "
+    "SELECT " PERSON_COLUMNS " FROM TBL_Zavoni WHERE rowid >= (SELECT rowid FROM TBL_Zavoni "
     "WHERE CNP_C = ?) ORDER BY rowid LIMIT ?";
 const QString NotFound = QStringLiteral("Nu a fost găsit");
 

@@ -78,23 +78,22 @@ QList<Results::Reading> probeMemory(const QString &folder)
 } // namespace
 
 ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs)
-    : m_app(app)
-    , m_fileName(QFileInfo(fileName).absoluteFilePath())
-    , m_persons(persons)
+    : m_persons(persons)
     , m_runs(runs)
     , m_folder(QDir::temp().filePath(QStringLiteral("zavoni-bench-XXXXXX")))
 {
-    if (!QFileInfo(m_fileName).isFile())
-        die(m_fileName + QStringLiteral(" not found"));
+    const QString absolute = QFileInfo(fileName).absoluteFilePath();
+    if (!QFileInfo(absolute).isFile())
+        die(absolute + QStringLiteral(" not found"));
     // The program looks for Zavoni.mdb in the current folder. A link keeps the
     // large register where it is; the engine follows it, so its journal lies
     // beside the register whichever name opened it.
-    if (!m_folder.isValid() || !QFile::link(m_fileName, m_folder.filePath(RegisterName)))
+    if (!m_folder.isValid() || !QFile::link(absolute, m_folder.filePath(RegisterName)))
         die(QStringLiteral("cannot link the register into a folder of its own"));
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
     answerDeletionsOnly();
-    Startup::setLanguage(m_app);
+    Startup::setLanguage(app);
     m_reference = std::make_unique<SqliteDb>(RegisterName);
     m_results.persons = persons;
 }

@@ -12,6 +12,12 @@
 #include <memory>
 #include <utility>
 
+// The persons' columns: the bound boxes show every one of the current row.
+#define PERSON_COLUMNS                                                                          \
+    "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "       \
+    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "  \
+    "Scara, Apartament"
+
 class SqliteDb;
 class Form1;
 class QApplication;
@@ -114,8 +120,6 @@ private:
     void add(const char *key, const Results::Target &target, int runs, const QString &label,
              const Measurement::Series &program, const Measurement::Series &floor);
 
-    QApplication &m_app;
-    QString m_fileName;
     qint64 m_persons;
     int m_runs;
     QTemporaryDir m_folder;

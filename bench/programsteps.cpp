@@ -24,12 +24,6 @@ namespace {
 
 const char *const KeptCount = "SELECT Numar FROM TBL_Numarare WHERE Sursa = ?";
 
-// The persons' columns: the bound boxes show every one of the current row.
-#define PERSON_COLUMNS                                                                          \
-    "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "       \
-    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "  \
-    "Scara, Apartament"
-
 const char *const PersonsFirstPage =
     "SELECT " PERSON_COLUMNS " FROM TBL_Zavoni ORDER BY rowid LIMIT ?";
 const char *const PersonsLastPage =

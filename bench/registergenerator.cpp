@@ -384,13 +384,8 @@ private:
     CnpSpace m_cnps;
     qint64 m_persons;
     qint64 m_pool;
-    std::vector<bool> m_poolWritten;
-    std::vector<bool> m_poolMale;
-    Statement m_person;
-    Statement m_offence;
-    Statement m_accomplice;
-    Statement m_link;
-    Statement m_article;
+    std::vector<bool> m_poolWritten, m_poolMale;
+    Statement m_person, m_offence, m_accomplice, m_link, m_article;
     SqliteDb &m_db;
 };
 
