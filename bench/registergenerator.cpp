@@ -410,6 +410,13 @@ QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &contain
     return creates;
 }
 
+bool fail(QString *problem, const QString &why)
+{
+    if (problem)
+        *problem = why;
+    return false;
+}
+
 // The program opens the persons list by its kept counts: a register whose
 // counts disagree with its rows would be measured showing the wrong numbers.
 bool countsAgree(SqliteDb &db, QString *problem)
@@ -429,12 +436,10 @@ bool countsAgree(SqliteDb &db, QString *problem)
         const qint64 counted = db.integer(check.count);
         const qint64 stored = db.integer((kept + check.source.toUtf8() + "'").constData());
         if (counted < 0 || counted != stored) {
-            if (problem)
-                *problem = QStringLiteral("%1: %2 kept, %3 counted")
-                               .arg(check.source)
-                               .arg(stored)
-                               .arg(counted);
-            return false;
+            return fail(problem, QStringLiteral("%1: %2 kept, %3 counted")
+                                     .arg(check.source)
+                                     .arg(stored)
+                                     .arg(counted));
         }
     }
     return true;
@@ -449,11 +454,8 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     if (!counts)
         counts = &local;
     *counts = Counts();
-    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity()) {
-        if (problem)
-            *problem = QStringLiteral("Numărul de persoane nu încape în spatiul CNP.");
-        return false;
-    }
+    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity())
+        return fail(problem, QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
     if (!RegisterFile::create(fileName, problem))
         return false;
 
@@ -485,24 +487,16 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
 bool check(const QString &fileName, qint64 persons, QString *problem)
 {
     const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
-    if (inspected.status != RegisterFile::Status::Ok) {
-        if (problem)
-            *problem = inspected.problem;
-        return false;
-    }
+    if (inspected.status != RegisterFile::Status::Ok)
+        return fail(problem, inspected.problem);
     SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
-    bool ok = countsAgree(db, problem);
-    if (ok && db.integer("SELECT count(*) FROM TBL_Zavoni") != persons) {
-        if (problem)
-            *problem = QStringLiteral("not a register of %1 persons").arg(persons);
-        ok = false;
-    }
-    if (ok && db.integer(GapsMissing) != 0) {
-        if (problem)
-            *problem = QStringLiteral("its deleted rowids are not recorded");
-        ok = false;
-    }
-    return ok;
+    if (!countsAgree(db, problem))
+        return false;
+    if (db.integer("SELECT count(*) FROM TBL_Zavoni") != persons)
+        return fail(problem, QStringLiteral("not a register of %1 persons").arg(persons));
+    if (db.integer(GapsMissing) != 0)
+        return fail(problem, QStringLiteral("its deleted rowids are not recorded"));
+    return true;
 }
 
 } // namespace RegisterGenerator
