@@ -54,7 +54,7 @@ public:
         ++m_depth;
         const double start = Measurement::wallMs();
         const bool done = QApplication::notify(receiver, event);
-        BenchSupport::addPainted(Measurement::wallMs() - start);
+        BenchSupport::paintedMs += Measurement::wallMs() - start;
         --m_depth;
         return done;
     }

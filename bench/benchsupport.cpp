@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,15 +17,17 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+extern char **environ;
+
 namespace Measurement {
 
-Stats stats(std::vector<double> values)
+double median(std::vector<double> values)
 {
     if (values.empty())
-        return {};
+        return 0;
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
-    return {n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2, values.back()};
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 namespace {
@@ -35,6 +37,11 @@ double clockMs(clockid_t clock)
     timespec ts;
     clock_gettime(clock, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+double ms(const timeval &t)
+{
+    return t.tv_sec * 1e3 + t.tv_usec / 1e3;
 }
 
 } // namespace
@@ -67,8 +74,7 @@ void Stopwatch::record(Series *series)
         series->wall.push_back(m_wall);
         series->cpu.push_back(m_cpu);
     }
-    m_wall = 0;
-    m_cpu = 0;
+    m_wall = m_cpu = 0;
 }
 
 Series measure(int runs, const std::function<void()> &prepare,
@@ -87,61 +93,34 @@ Series measure(int runs, const std::function<void()> &prepare,
     return series;
 }
 
-} // namespace Measurement
-
-extern char **environ;
-
-namespace Processes {
-
-Measurement::Series measure(const QString &program, int runs)
+Series measureProcess(const char *name, int runs)
 {
+    const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(name);
     QByteArray path = QFile::encodeName(program);
     char *argv[] = {path.data(), nullptr};
-
-    Measurement::Series series;
+    Series series;
     for (int i = -1; i < runs; ++i) {
-        // From just before the process is created until its exit code is known.
-        const double start = Measurement::wallMs();
+        const double start = wallMs();
         pid_t pid = 0;
         int status = 0;
         rusage usage{};
         if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv, environ) != 0
             || wait4(pid, &status, 0, &usage) != pid)
             BenchSupport::die(QStringLiteral("cannot run ") + program);
-        const double wall = Measurement::wallMs() - start;
+        const double wall = wallMs() - start;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             BenchSupport::die(QStringLiteral("%1 ended with %2").arg(program).arg(status));
-        if (i < 0)
-            continue;
-        series.wall.push_back(wall);
-        series.cpu.push_back((usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-                             + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3);
+        if (i >= 0) {
+            series.wall.push_back(wall);
+            series.cpu.push_back(ms(usage.ru_utime) + ms(usage.ru_stime));
+        }
     }
     return series;
 }
 
-QString sibling(const QString &name)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
-}
-
-} // namespace Processes
+} // namespace Measurement
 
 namespace BenchSupport {
-
-namespace {
-double painted = 0;
-}
-
-double paintedMs()
-{
-    return painted;
-}
-
-void addPainted(double ms)
-{
-    painted += ms;
-}
 
 void die(const QString &why)
 {
@@ -155,18 +134,17 @@ void expect(bool ok, const QString &what)
         die(QStringLiteral("wrong result: ") + what);
 }
 
-namespace {
-
-template<typename T>
-T *child(QWidget *screen, const char *name)
+qint64 kilobytesOf(const char *field)
 {
-    T *found = screen ? screen->findChild<T *>(QLatin1String(name)) : nullptr;
-    if (!found)
-        die(QStringLiteral("no ") + QLatin1String(name));
-    return found;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
 }
-
-} // namespace
 
 DataControl *data(QWidget *screen)
 {
@@ -183,9 +161,15 @@ QString boxText(QWidget *screen, const char *name)
     return child<QLineEdit>(screen, name)->text();
 }
 
-QString labelText(QWidget *screen, const char *name)
+int shownRows(QTableView *view)
 {
-    return child<QLabel>(screen, name)->text();
+    const int top = view->rowAt(0);
+    if (top < 0)
+        return 0;
+    int bottom = view->rowAt(view->viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = view->model()->rowCount() - 1;
+    return bottom - top + 1;
 }
 
 int firstShown(DBGrid *view)
@@ -202,29 +186,6 @@ bool recordShown(DBGrid *view, int record)
 QString shownText(DBGrid *view, int record)
 {
     return view->model()->index(record - view->topRecord(), 0).data().toString();
-}
-
-int shownRows(QTableView *view)
-{
-    const int top = view->rowAt(0);
-    if (top < 0)
-        return 0;
-    int bottom = view->rowAt(view->viewport()->height() - 1);
-    if (bottom < 0)
-        bottom = view->model()->rowCount() - 1;
-    return bottom - top + 1;
-}
-
-qint64 kilobytesOf(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
 }
 
 } // namespace BenchSupport

@@ -27,9 +27,7 @@ using namespace BenchSupport;
 namespace {
 
 const char *const PersonFrom =
-    "SELECT CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "
-    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "
-    "Scara, Apartament FROM TBL_Zavoni WHERE rowid >= (SELECT rowid FROM TBL_Zavoni "
+    "SELECT " PERSON_COLUMNS " FROM TBL_Zavoni WHERE rowid >= (SELECT rowid FROM TBL_Zavoni "
     "WHERE CNP_C = ?) ORDER BY rowid LIMIT ?";
 const QString NotFound = QStringLiteral("Nu a fost găsit");
 
@@ -64,10 +62,16 @@ void typeAtOnce(QWidget *persons, const QString &text)
 {
     QInputMethodEvent commit;
     commit.setCommitString(text);
-    QApplication::sendEvent(persons->findChild<QLineEdit *>(QStringLiteral("FindText")), &commit);
+    QApplication::sendEvent(child<QLineEdit>(persons, "FindText"), &commit);
 }
 
 } // namespace
+
+void ProgramBench::activatePersons()
+{
+    if (!persons()->isActiveWindow() && !UiDriver::activate(persons()))
+        die(QStringLiteral("the persons screen cannot be made active"));
+}
 
 // The persons list at its first row, in the register's order or sorted by name.
 QWidget *ProgramBench::personsFromFirst(bool sorted)
@@ -76,14 +80,12 @@ QWidget *ProgramBench::personsFromFirst(bool sorted)
     if (grid(persons)->horizontalHeader()->isSortIndicatorShown() != sorted) {
         if (!sorted)
             persons = reopenPersons();
-        if (!persons->isActiveWindow() && !UiDriver::activate(persons))
-            die(QStringLiteral("the persons screen cannot be made active"));
+        activatePersons();
         if (sorted)
-            clickHeading(persons);
+            clickHeading();
         QCoreApplication::processEvents();
     }
-    if (!persons->isActiveWindow() && !UiDriver::activate(persons))
-        die(QStringLiteral("the persons screen cannot be made active"));
+    activatePersons();
     Recordset *rs = data(persons)->recordset();
     if (rs->absolutePosition() != 0 || firstShown(grid(persons)) != 0) {
         rs->moveFirst();
@@ -94,88 +96,90 @@ QWidget *ProgramBench::personsFromFirst(bool sorted)
 }
 
 // A click on the heading of `Nume`, the grid's first column.
-void ProgramBench::clickHeading(QWidget *persons)
+void ProgramBench::clickHeading()
 {
-    QHeaderView *heading = grid(persons)->horizontalHeader();
+    QHeaderView *heading = grid(persons())->horizontalHeader();
     QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
                       QPoint(heading->sectionViewportPosition(0) + 5, 5));
 }
 
 // Ctrl+F, then the box emptied, which clears the note of the last search.
-void ProgramBench::openFindStrip(QWidget *persons)
+void ProgramBench::openFindStrip()
 {
-    QTest::keySequence(persons, QKeySequence(Qt::CTRL | Qt::Key_F));
-    auto *box = persons->findChild<QLineEdit *>(QStringLiteral("FindText"));
-    expect(box && box->isVisible(), QStringLiteral("the find strip opened"));
+    QTest::keySequence(persons(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    auto *box = child<QLineEdit>(persons(), "FindText");
+    expect(box->isVisible(), QStringLiteral("the find strip opened"));
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QCoreApplication::processEvents();
 }
 
 // Ctrl+G and the number typed over the counter; Enter is the step.
-void ProgramBench::typeNumber(QWidget *persons, qint64 record)
+void ProgramBench::typeNumber(qint64 record)
 {
-    QTest::keySequence(persons, QKeySequence(Qt::CTRL | Qt::Key_G));
-    auto *box = persons->findChild<QLineEdit *>(QStringLiteral("Data1Position"));
-    expect(box && box->isVisible(), QStringLiteral("the record number box opened"));
+    QTest::keySequence(persons(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    auto *box = child<QLineEdit>(persons(), "Data1Position");
+    expect(box->isVisible(), QStringLiteral("the record number box opened"));
     QTest::keyClicks(box, QString::number(record));
+}
+
+void ProgramBench::enterNumber()
+{
+    QTest::keyClick(child<QLineEdit>(persons(), "Data1Position"), Qt::Key_Return);
+    show(persons());
 }
 
 void ProgramBench::measureFinding()
 {
     const Expected &e = m_expected;
     const qint64 n = m_persons;
-    const auto persons = [&] { return screen(ScreenKind::Persons); };
-    const auto enter = [&] {
-        QTest::keyClick(persons()->findChild<QLineEdit *>(QStringLiteral("Data1Position")),
-                        Qt::Key_Return);
+    const auto find = [&](const QString &text) {
+        typeAtOnce(persons(), text);
         show(persons());
+    };
+    const auto fromFirst = [&] {
+        personsFromFirst(false);
+        openFindStrip();
     };
     const auto middleFound = [&] {
         expect(boxText(persons(), "Text1") == e.middleCnp, QStringLiteral("the person found"));
         expectCurrentShown(persons(), n, e.middle + 1, QStringLiteral("found"));
     };
-    const auto middlePage = [&](qint64 *, int *rows) {
-        *rows = engine().rows(PersonFrom, {e.middleCnp, m_personsPage});
-    };
-    const auto pageRows = [&] { return std::pair<qint64, int>(-1, m_personsPage); };
+    const auto pageRows = [&] { return Found(-1, m_personsPage); };
     const Step steps[] = {
         {"find_middle", {16, AtTen, 0}, 0,
          QStringLiteral("Find strip: the CNP of the person in the middle typed, "
                         "register's order"),
-         [&] { openFindStrip(personsFromFirst(false)); },
-         [&] {
-             typeAtOnce(persons(), e.middleCnp);
-             show(persons());
-         },
-         middleFound, {}, middlePage, pageRows},
+         fromFirst, [&] { find(e.middleCnp); }, middleFound,
+         [&] { return Found(-1, engine().rows(PersonFrom, {e.middleCnp, m_personsPage})); },
+         pageRows, {}},
         {"find_none", {300, AtTen, 0}, 0,
-         QStringLiteral("Find strip: a name no person has, the whole list searched"),
-         [&] { openFindStrip(personsFromFirst(false)); },
+         QStringLiteral("Find strip: a name no person has, the whole list searched"), fromFirst,
+         [&] { find(QStringLiteral("Zăvoianu")); },
          [&] {
-             typeAtOnce(persons(), QStringLiteral("Zăvoianu"));
-             show(persons());
-         },
-         [&] {
-             expect(persons()->findChild<QLabel *>(QStringLiteral("FindNote"))->text()
-                            == NotFound
+             expect(child<QLabel>(persons(), "FindNote")->text() == NotFound
                         && boxText(persons(), "Text1") == e.firstCnp,
                     QStringLiteral("nothing found, the first row stays"));
          },
          {}, {}, {}},
         {"jump_middle", {16, AtTen, 0}, 0,
          QStringLiteral("Ctrl+G, the number of the person in the middle, Enter"),
-         [&] { typeNumber(personsFromFirst(false), e.middle + 1); }, enter, middleFound, {},
-         [&](qint64 *, int *rows) {
-             *rows = engine().rows("SELECT * FROM TBL_Zavoni ORDER BY rowid LIMIT ? OFFSET ?",
-                                   {m_personsPage, e.middle});
+         [&] {
+             personsFromFirst(false);
+             typeNumber(e.middle + 1);
          },
-         pageRows},
+         [&] { enterNumber(); }, middleFound,
+         [&] {
+             return Found(-1, engine().rows("SELECT * FROM TBL_Zavoni ORDER BY rowid "
+                                            "LIMIT ? OFFSET ?",
+                                            {m_personsPage, e.middle}));
+         },
+         pageRows, {}},
         {"sort_name", {150, AtTen, 0}, 5,
          QStringLiteral("Click on the heading of `Nume`: the sorted list's first page"),
          [&] { personsFromFirst(false); },
          [&] {
-             clickHeading(persons());
+             clickHeading();
              show(persons());
          },
          [&] {
@@ -188,11 +192,11 @@ void ProgramBench::measureFinding()
          {}, {}, {}},
         {"find_sorted", {50, AtTen, 0}, 0,
          QStringLiteral("Find strip: the same CNP typed, the list sorted by `Nume`"),
-         [&] { openFindStrip(personsFromFirst(true)); },
          [&] {
-             typeAtOnce(persons(), e.middleCnp);
-             show(persons());
+             personsFromFirst(true);
+             openFindStrip();
          },
+         [&] { find(e.middleCnp); },
          [&] {
              expect(boxText(persons(), "Text1") == e.middleCnp, QStringLiteral("found"));
              expectCurrentShown(persons(), n, shownPosition(persons(), n),
@@ -208,7 +212,6 @@ void ProgramBench::measureSorted()
 {
     const Expected &e = m_expected;
     const qint64 n = m_persons;
-    const auto persons = [&] { return screen(ScreenKind::Persons); };
     const auto first = [&] { personsFromFirst(true); };
     // A row further down the sorted list: its name sorts after the first's.
     const auto movedTo = [&](qint64 position) {
@@ -233,13 +236,11 @@ void ProgramBench::measureSorted()
          {}, {}, {}},
         {"sorted_jump", {100, AtTen, 0}, 0,
          QStringLiteral("Sorted by `Nume`: Ctrl+G, the number of the middle, Enter"),
-         [&] { typeNumber(personsFromFirst(true), e.middle + 1); },
          [&] {
-             QTest::keyClick(persons()->findChild<QLineEdit *>(QStringLiteral("Data1Position")),
-                             Qt::Key_Return);
-             show(persons());
+             personsFromFirst(true);
+             typeNumber(e.middle + 1);
          },
-         [&] { movedTo(e.middle + 1); }, {}, {}, {}},
+         [&] { enterNumber(); }, [&] { movedTo(e.middle + 1); }, {}, {}, {}},
         {"sorted_drag", {100, AtTen, 0}, 0,
          QStringLiteral("Sorted by `Nume`: the grid's scroll bar dragged to the middle"), first,
          [&] {

@@ -69,15 +69,6 @@ protected:
 
 } // namespace
 
-// The person of the dossier: fifty offences, each with two articles and an accomplice.
-void ProgramBench::addOffender()
-{
-    m_reference->exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, Prenume, sex, sector) "
-                      "VALUES (?, 'ZĂVOIANU', 'ȘTEFAN', 'M', 1)",
-                      {BenchCnp});
-    addChildren(BenchCnp, DossierOffences);
-}
-
 void ProgramBench::measureOutput()
 {
     QWidget *persons = personsShowing(SourceTexts::Persons);
@@ -86,9 +77,9 @@ void ProgramBench::measureOutput()
     DossierContent content;
     CsvExport::Outcome exported;
     StatisticsWatch watch;
-    const auto dossierFloor = [&](qint64 *, int *rows) {
+    const auto dossierFloor = [&] {
         SqliteDb &f = engine();
-        *rows = f.rows("SELECT * FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp})
+        return Found(-1, f.rows("SELECT * FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp})
                 + f.rows("SELECT * FROM TBL_Infractiuni WHERE CNP_C = ?", {BenchCnp})
                 + f.rows("SELECT c.* FROM TBL_Infractiuni i JOIN TBL_Complicitate l "
                          "ON l.COD_INFRACTIUNE = i.COD_infractiune JOIN TBL_Complici c "
@@ -96,7 +87,7 @@ void ProgramBench::measureOutput()
                          {BenchCnp})
                 + f.rows("SELECT a.* FROM TBL_Infractiuni i JOIN TBL_Articole a "
                          "ON a.Cod_infractiune = i.COD_infractiune WHERE i.CNP_C = ?",
-                         {BenchCnp});
+                         {BenchCnp}));
     };
     const Step steps[] = {
         {"dossier_pdf", {0, 0, 0}, LongRuns,
@@ -121,8 +112,7 @@ void ProgramBench::measureOutput()
                         && file.readAll().count("/Type /Page\n") > 1,
                     QStringLiteral("a dossier of 50 offences on several pages"));
          },
-         {}, dossierFloor,
-         [] { return std::pair<qint64, int>(-1, 1 + DossierOffences * 4); }},
+         dossierFloor, [] { return Found(-1, 1 + DossierOffences * 4); }, {}},
         {"csv_persons", {20000, 1000000, 0}, LongRuns,
          QStringLiteral("\"Listă\", the persons list exported to CSV"),
          [&] { QFile::remove(csv); },
@@ -136,11 +126,8 @@ void ProgramBench::measureOutput()
                         && linesOf(csv) == m_persons + 1,
                     QStringLiteral("every person exported"));
          },
-         {},
-         [&](qint64 *, int *rows) {
-             *rows = engine().rows("SELECT * FROM TBL_Zavoni ORDER BY rowid");
-         },
-         [&] { return std::pair<qint64, int>(-1, int(m_persons)); }},
+         [&] { return Found(-1, engine().rows("SELECT * FROM TBL_Zavoni ORDER BY rowid")); },
+         [&] { return Found(-1, int(m_persons)); }, {}},
         {"statistics", {1000, 1000000, 0}, LongRuns,
          QStringLiteral("\"Statistici\" counted and its window painted"),
          [&] { watch.painted = false; },
@@ -153,17 +140,20 @@ void ProgramBench::measureOutput()
              expect(watch.painted && watch.total == QString::number(m_persons),
                     QStringLiteral("the figures' total of persons: ") + watch.total);
          },
-         {},
-         [&](qint64 *count, int *) {
+         [&] {
              SqliteDb &f = engine();
              f.rows("SELECT Infractiune, Pedeapsa, Ispasit, count(*) FROM TBL_Infractiuni "
                     "GROUP BY 1, 2, 3");
-             *count = f.integer("SELECT sum(n) FROM (SELECT count(*) AS n FROM TBL_Zavoni "
-                                "GROUP BY Judet)");
+             return Found(f.integer("SELECT sum(n) FROM (SELECT count(*) AS n FROM TBL_Zavoni "
+                                "GROUP BY Judet)"), 0);
          },
-         [&] { return std::pair<qint64, int>(m_persons, 0); }},
+         [&] { return Found(m_persons, 0); }, {}},
     };
-    addOffender();
+    // The person of the dossier: fifty offences, each with two articles and an accomplice.
+    m_reference->exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, Prenume, sex, sector) "
+                      "VALUES (?, 'ZĂVOIANU', 'ȘTEFAN', 'M', 1)",
+                      {BenchCnp});
+    addChildren(BenchCnp, DossierOffences);
     measure(steps[0]);
     m_reference->exec("DELETE FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
     expectDeleted();

@@ -10,21 +10,19 @@
 #include "common/screensession.h"
 #include "data/catalogue.h"
 #include "data/personsearch.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/messages.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-
 
 #include <cstdio>
 
@@ -32,6 +30,9 @@ using namespace BenchSupport;
 using Measurement::Series;
 
 namespace {
+
+// A register of this many persons gives the fixed base of the memory.
+constexpr qint64 BasePersons = 1000;
 
 // Every message box of a run is a failure but the deletion question, which
 // the operator answers Yes.
@@ -45,17 +46,13 @@ void answerDeletionsOnly()
     });
 }
 
-// The engine's page cache in kB, now and at its largest so far.
-Results::Reading readMemory()
+// Peak and resident memory, then the engine's page cache at its largest and now, in kB.
+void printMemory()
 {
     qint64 now = 0, highest = 0;
     SqliteDb::pageCacheKb(&now, &highest);
-    return {kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest, now};
-}
-
-void printReading(const Results::Reading &r)
-{
-    std::printf("%lld %lld %lld %lld\n", r.peak, r.resident, r.cachePeak, r.cacheNow);
+    std::printf("%lld %lld %lld %lld\n", kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest,
+                now);
 }
 
 // The two readings of a memory probe run in that folder.
@@ -81,26 +78,23 @@ QList<Results::Reading> probeMemory(const QString &folder)
 } // namespace
 
 ProgramBench::ProgramBench(QApplication &app, const QString &fileName, qint64 persons, int runs)
-    : m_app(app)
-    , m_fileName(QFileInfo(fileName).absoluteFilePath())
-    , m_persons(persons)
+    : m_persons(persons)
     , m_runs(runs)
     , m_folder(QDir::temp().filePath(QStringLiteral("zavoni-bench-XXXXXX")))
 {
-    if (!QFileInfo(m_fileName).isFile())
-        die(m_fileName + QStringLiteral(" not found"));
+    const QString absolute = QFileInfo(fileName).absoluteFilePath();
+    if (!QFileInfo(absolute).isFile())
+        die(absolute + QStringLiteral(" not found"));
     // The program looks for Zavoni.mdb in the current folder. A link keeps the
     // large register where it is; the engine follows it, so its journal lies
     // beside the register whichever name opened it.
-    if (!m_folder.isValid()
-        || !QFile::link(m_fileName, m_folder.filePath(RegisterName)))
+    if (!m_folder.isValid() || !QFile::link(absolute, m_folder.filePath(RegisterName)))
         die(QStringLiteral("cannot link the register into a folder of its own"));
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
     answerDeletionsOnly();
-    Startup::setLanguage(m_app);
+    Startup::setLanguage(app);
     m_reference = std::make_unique<SqliteDb>(RegisterName);
-
     m_results.persons = persons;
 }
 
@@ -124,7 +118,10 @@ Results::Size ProgramBench::run()
 {
     std::fprintf(stderr, "%lld persons\n", m_persons);
     readExpected();
-    measureStartup();
+    add("startup", {200, 1000000, 0}, m_runs,
+        QStringLiteral("Process start until the start window `Form1` is painted"),
+        Measurement::measureProcess("zavoni_bench_start", m_runs),
+        Measurement::measureProcess("zavoni_bench_startfloor", m_runs));
 
     m_chain = std::make_unique<ScreenChain>();
     m_form1 = std::make_unique<Form1>(m_chain.get());
@@ -212,7 +209,7 @@ void ProgramBench::checkSettings()
         found = true;
         for (const char *setting : {"cache_size", "synchronous", "foreign_keys", "journal_mode"}) {
             QSqlQuery q(db);
-            const QString mine = m_reference->setting(setting);
+            const QString mine = m_reference->text((QByteArray("PRAGMA ") + setting).constData());
             expect(q.exec(QStringLiteral("PRAGMA ") + QLatin1String(setting)) && q.next()
                        && q.value(0).toString() == mine,
                    QStringLiteral("the floor opens the register as the program does (%1)")
@@ -220,15 +217,6 @@ void ProgramBench::checkSettings()
         }
     }
     expect(found, QStringLiteral("the program's connection"));
-}
-
-void ProgramBench::measureStartup()
-{
-    const Series program = Processes::measure(Processes::sibling("zavoni_bench_start"), m_runs);
-    const Series floor = Processes::measure(Processes::sibling("zavoni_bench_startfloor"), m_runs);
-    add(QStringLiteral("startup"), {200, 1000000, 0}, m_runs,
-        QStringLiteral("Process start until the start window `Form1` is painted"), program,
-        floor);
 }
 
 void ProgramBench::measureMemory()
@@ -260,13 +248,13 @@ int ProgramBench::memoryProbe(int &argc, char **argv)
         UiDriver::click(data(persons), QStringLiteral("Last"));
         persons->grab();
         QCoreApplication::processEvents();
-        printReading(readMemory());
+        printMemory();
         // The operator drags the scroll bar to the middle of the list.
         DBGrid *view = grid(persons);
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
         persons->grab();
         QCoreApplication::processEvents();
-        printReading(readMemory());
+        printMemory();
         return 0;
     };
     return Startup::run(argc, argv, options);
@@ -360,16 +348,15 @@ void ProgramBench::show(QWidget *window)
 {
     if (!window)
         die(QStringLiteral("no screen to show"));
-    const double before = paintedMs();
+    const double before = paintedMs;
     QCoreApplication::processEvents();
-    expect(paintedMs() > before, QStringLiteral("the step painted nothing"));
+    expect(paintedMs > before, QStringLiteral("the step painted nothing"));
 }
 
 SqliteDb &ProgramBench::freshEngine()
 {
     m_floor.reset();
-    m_floor = std::make_unique<SqliteDb>(RegisterName);
-    return *m_floor;
+    return engine();
 }
 
 SqliteDb &ProgramBench::engine()
@@ -379,17 +366,13 @@ SqliteDb &ProgramBench::engine()
     return *m_floor;
 }
 
-void ProgramBench::add(const QString &key, const Results::Target &target, int runs,
+void ProgramBench::add(const char *key, const Results::Target &target, int runs,
                        const QString &label, const Series &program, const Series &floor)
 {
-    Results::Operation op;
-    op.label = label;
-    op.target = target;
-    op.runs = runs;
-    op.wall = program.wallStats();
-    op.cpu = program.cpuStats();
-    op.floorWall = floor.wallStats();
+    const Results::Operation op{label, target, runs, Measurement::median(program.wall),
+                                Measurement::median(program.cpu),
+                                Measurement::median(floor.wall)};
     m_results.operations << op;
-    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", qPrintable(key),
-                 op.wall.median, op.cpu.median, op.floorWall.median);
+    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", key, op.wall,
+                 op.cpu, op.floorWall);
 }

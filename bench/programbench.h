@@ -5,7 +5,6 @@
 
 #include "screens/common/navigator.h"
 
-#include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
 
@@ -13,10 +12,15 @@
 #include <memory>
 #include <utility>
 
+// The persons' columns: the bound boxes show every one of the current row.
+#define PERSON_COLUMNS                                                                          \
+    "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "       \
+    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "  \
+    "Scara, Apartament"
+
 class SqliteDb;
 class Form1;
 class QApplication;
-class QWidget;
 class ScreenChain;
 
 // The whole program measured as the operator meets it: a folder holding the
@@ -39,66 +43,16 @@ public:
 private:
     struct Expected
     {
-        QString firstCnp, lastCnp;
+        QString firstCnp, lastCnp, firstWoman, firstMan;
         qint64 women = 0, men = 0;
-        QString firstWoman, firstMan;
         qint64 middle = 0; // rank of the person in the middle
         qint64 middleRowid = 0;
-        QString middleCnp, nextCnp, middleName;
+        QString middleCnp, nextCnp, middleName, anyAccomplice;
         qint64 offences = 0, firstOffence = 0, accomplices = 0, articles = 0;
-        QString anyAccomplice;
         QString firstName, lastName; // the first and last surnames in Romanian order
     };
-
-    void readExpected();
-    void checkSettings();
-
-    void measureStartup();
-    void measureOpenPersons();
-    void measureMoves();
-    void measureFilters();
-    void measureEditing();
-    // An editing operation of the persons screen: the click that begins it, the boxes
-    // typed (untimed), the click that ends it; its floor stores the same fields, then
-    // reads the last page again, as the screen shows the last row after it.
-    struct Edit
-    {
-        const char *key;
-        QString label;
-        const char *begin;
-        QList<std::pair<QString, QString>> typed;
-        const char *save; // nullptr: the first click ends it
-        std::function<void(QWidget *)> check;
-        std::function<void(SqliteDb &)> floor;
-    };
-    void timeEdits(const Edit (&edits)[3], Measurement::Series (&program)[3]);
-    void timeEditFloors(const Edit (&edits)[3], Measurement::Series (&floor)[3]);
-    void expectDeleted();
-    void measureUpperScreens();
-    void measureFinding();
-    void measureSorted();
-    void measureOutput();
-    void measureMemory();
-
-    QWidget *screen(ScreenKind kind) const;
-    void closeFrom(ScreenKind kind);
-    QWidget *reopenPersons();
-    QWidget *personsShowing(const QString &source);
-    QWidget *personsAtMiddle();
-    QWidget *offencesOfMiddle();
-    QWidget *personsFromFirst(bool sorted);
-    void clickHeading(QWidget *persons);
-    void openFindStrip(QWidget *persons);
-    void typeNumber(QWidget *persons, qint64 record);
-    void addOffender();
-    void clickAndShow(QWidget *window, const char *button);
-    // Ends a step as the operator sees it end: the event loop has run and the
-    // window has repainted what changed, as the program repaints it.
-    void show(QWidget *window);
-    void addChildren(const QString &cnp, int offences = 3);
-    SqliteDb &freshEngine();
-    SqliteDb &engine();
-
+    // What a floor found: a count (-1: none asked) and the rows it read.
+    using Found = std::pair<qint64, int>;
     // One step of the operator's: its action on the real widgets, timed, beside its
     // floor, the same data work through the engine's C interface (none when floor is
     // empty). runs: 0 for the benchmark's number.
@@ -109,9 +63,8 @@ private:
         int runs;
         QString label;
         std::function<void()> prepare, action, check;
+        std::function<Found()> floor, floorExpected;
         std::function<void()> floorPrepare;
-        std::function<void(qint64 *count, int *rows)> floor;
-        std::function<std::pair<qint64, int>()> floorExpected;
     };
     // A screen opened by a click, its floor counting and reading its first page.
     struct Opening
@@ -122,19 +75,51 @@ private:
         const char *button;
         ScreenKind shown;
         qint64 count;
-        std::function<bool(QWidget *)> header;
         const char *countSql, *pageSql;
         QVariantList keys;
         bool persons; // the count's key is the kept count's, not the page's
-        int *page;
     };
-    void measure(const Step &step);
+
+    void readExpected();
+    void checkSettings();
     void measureOpening(const Opening &opening);
-    void add(const QString &key, const Results::Target &target, int runs, const QString &label,
+    void measureOpenPersons();
+    void measureMoves();
+    void measureFilters();
+    void measureEditing();
+    void measureUpperScreens();
+    void measureFinding();
+    void measureSorted();
+    void measureOutput();
+    void measureMemory();
+
+    QWidget *screen(ScreenKind kind) const;
+    QWidget *persons() const { return screen(ScreenKind::Persons); }
+    void closeFrom(ScreenKind kind);
+    QWidget *reopenPersons();
+    QWidget *personsShowing(const QString &source);
+    QWidget *personsAtMiddle();
+    QWidget *offencesOfMiddle();
+    QWidget *personsFromFirst(bool sorted);
+    void activatePersons();
+    void clickHeading();
+    void openFindStrip();
+    void typeNumber(qint64 record);
+    void enterNumber();
+    void clickAndShow(QWidget *window, const char *button);
+    // Ends a step as the operator sees it end: the event loop has run and the
+    // window has repainted what changed, as the program repaints it.
+    void show(QWidget *window);
+    // Offences with two articles and an accomplice each.
+    void addChildren(const QString &cnp, int offences = 3);
+    void expectDeleted();
+    SqliteDb &freshEngine();
+    SqliteDb &engine();
+
+    void measure(const Step &step);
+    void add(const char *key, const Results::Target &target, int runs, const QString &label,
              const Measurement::Series &program, const Measurement::Series &floor);
 
-    QApplication &m_app;
-    QString m_fileName;
     qint64 m_persons;
     int m_runs;
     QTemporaryDir m_folder;
@@ -144,7 +129,6 @@ private:
     std::unique_ptr<SqliteDb> m_reference; // expectations and set-up, never timed
     std::unique_ptr<SqliteDb> m_floor;
     Expected m_expected;
-    QWidget *m_from = nullptr;    // the window an opening clicks
-    int m_personsPage = 0, m_offencesPage = 0, m_accomplicesPage = 0, m_articlesPage = 0;
+    int m_personsPage = 0; // the rows of the persons grid's page
     Results::Size m_results;
 };

@@ -1,19 +1,20 @@
 // The operator's steps through the screens, each beside its floor.
 
 #include "benchsupport.h"
-#include "sqlitedb.h"
 #include "programbench.h"
+#include "sqlitedb.h"
 
 #include "app/form1.h"
 #include "app/screenchain.h"
 #include "common/screensession.h"
 #include "data/catalogue.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QScrollBar>
 
 using namespace BenchSupport;
@@ -22,12 +23,6 @@ using Measurement::Series;
 namespace {
 
 const char *const KeptCount = "SELECT Numar FROM TBL_Numarare WHERE Sursa = ?";
-
-// The persons' columns: the bound boxes show every one of the current row.
-#define PERSON_COLUMNS                                                                          \
-    "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "       \
-    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "  \
-    "Scara, Apartament"
 
 const char *const PersonsFirstPage =
     "SELECT " PERSON_COLUMNS " FROM TBL_Zavoni ORDER BY rowid LIMIT ?";
@@ -69,47 +64,49 @@ void ProgramBench::measure(const Step &step)
 {
     const int runs = step.runs > 0 ? step.runs : m_runs;
     const Series program = Measurement::measure(runs, step.prepare, step.action, step.check);
-    // The floor counts and reads what the step shows; counts of -1 are not asked.
     Series floor;
+    Found found;
     if (step.floor) {
-        qint64 count = -1;
-        int rows = 0;
         floor = Measurement::measure(
-            runs, step.floorPrepare ? step.floorPrepare : [] {},
-            [&] { step.floor(&count, &rows); },
+            runs, step.floorPrepare ? step.floorPrepare : [] {}, [&] { found = step.floor(); },
             [&] {
-                const auto [wantCount, wantRows] = step.floorExpected();
-                expect(count == wantCount && rows == wantRows,
+                expect(found == step.floorExpected(),
                        QLatin1String(step.key) + QStringLiteral(" floor"));
             });
     }
-    add(QLatin1String(step.key), step.target, runs, step.label, program, floor);
+    add(step.key, step.target, runs, step.label, program, floor);
 }
 
 // A screen opened by a click: its first row, its counter, its header, its first page; the
 // floor opens a connection of its own, as the screen's record set starts afresh.
 void ProgramBench::measureOpening(const Opening &o)
 {
-    measure({o.key, {}, 0, o.label,
-             [&] { m_from = o.prepare(); },
+    QWidget *from = nullptr;
+    int page = 0;
+    measure({o.key, {}, 0, o.label, [&] { from = o.prepare(); },
              [&] {
-                 UiDriver::click(m_from, QLatin1String(o.button));
+                 UiDriver::click(from, QLatin1String(o.button));
                  show(screen(o.shown));
              },
              [&] {
                  QWidget *shown = screen(o.shown);
                  expect(data(shown)->caption() == counter(1, o.count), data(shown)->caption());
-                 expect(o.header(shown), QStringLiteral("header"));
+                 expect(o.persons ? boxText(shown, "Text1") == m_expected.firstCnp
+                                  : child<QLabel>(shown, "Label11")->text()
+                                        == m_expected.middleCnp,
+                        QStringLiteral("header"));
                  expect(firstShown(grid(shown)) == 0, QStringLiteral("first page"));
-                 *o.page = shownRows(grid(shown));
+                 page = shownRows(grid(shown));
              },
-             [&] { m_floor.reset(); },
-             [&](qint64 *count, int *rows) {
+             [&] {
                  SqliteDb &f = freshEngine();
-                 *count = f.integer(o.countSql, o.keys);
-                 *rows = f.rows(o.pageSql, o.keys.mid(o.persons ? 1 : 0) + QVariantList{*o.page});
+                 const qint64 count = f.integer(o.countSql, o.keys);
+                 const QVariantList pageKeys = o.keys.mid(o.persons ? 1 : 0) << page;
+                 return Found(count, f.rows(o.pageSql, pageKeys));
              },
-             [&] { return std::pair<qint64, int>(o.count, *o.page); }});
+             [&] { return Found(o.count, page); }, [&] { m_floor.reset(); }});
+    if (o.persons)
+        m_personsPage = page;
 }
 
 void ProgramBench::measureOpenPersons()
@@ -121,28 +118,26 @@ void ProgramBench::measureOpenPersons()
                         closeFrom(ScreenKind::Persons);
                         return static_cast<QWidget *>(m_form1.get());
                     },
-                    "Command1", ScreenKind::Persons, m_persons,
-                    [&](QWidget *w) { return boxText(w, "Text1") == m_expected.firstCnp; },
-                    KeptCount, PersonsFirstPage, {Catalogue::Persons}, true, &m_personsPage});
+                    "Command1", ScreenKind::Persons, m_persons, KeptCount, PersonsFirstPage,
+                    {Catalogue::Persons}, true});
 }
 
 void ProgramBench::measureUpperScreens()
 {
     const Expected &e = m_expected;
-    const auto header = [&](QWidget *w) { return labelText(w, "Label11") == e.middleCnp; };
     const auto offences = [&] { return offencesOfMiddle(); };
     const Opening openings[] = {
         {"open_offences",
          QStringLiteral("\"Infractiuni comise\" for the person in the middle: `Form5` filled"),
          [&] { return personsAtMiddle(); }, "Command9", ScreenKind::Offences, e.offences,
-         header, OffencesCount, OffencesFirstPage, {e.middleCnp}, false, &m_offencesPage},
+         OffencesCount, OffencesFirstPage, {e.middleCnp}, false},
         {"open_accomplices",
          QStringLiteral("\"Complici\" of that person's first offence: `Form3` filled"), offences,
-         "Command7", ScreenKind::Accomplices, e.accomplices, header, AccomplicesCount,
-         AccomplicesFirstPage, {e.firstOffence}, false, &m_accomplicesPage},
+         "Command7", ScreenKind::Accomplices, e.accomplices, AccomplicesCount,
+         AccomplicesFirstPage, {e.firstOffence}, false},
         {"open_articles", QStringLiteral("\"Articole\" of the same offence: `Form4` filled"),
-         offences, "Command8", ScreenKind::Articles, e.articles, header, ArticlesCount,
-         ArticlesFirstPage, {e.firstOffence}, false, &m_articlesPage},
+         offences, "Command8", ScreenKind::Articles, e.articles, ArticlesCount,
+         ArticlesFirstPage, {e.firstOffence}, false},
     };
     for (const Opening &o : openings)
         measureOpening(o);
@@ -158,8 +153,7 @@ void ProgramBench::measureMoves()
         f.integer(KeptCount, {Catalogue::Persons});
         f.rows(PersonsFirstPage, {m_personsPage});
     };
-    const auto pageRows = [&] { return std::pair<qint64, int>(-1, m_personsPage); };
-    const auto persons = [&] { return screen(ScreenKind::Persons); };
+    const auto pageRows = [&] { return Found(-1, m_personsPage); };
     const Step steps[] = {
         {"move_last", {}, 0,
          QStringLiteral("Last arrow of `Data1`: the last person, counter N/N, the last page"),
@@ -170,9 +164,8 @@ void ProgramBench::measureMoves()
              expect(boxText(persons(), "Text1") == m_expected.lastCnp, QStringLiteral("last"));
              expect(recordShown(grid(persons()), int(m_persons - 1)), QStringLiteral("page"));
          },
-         openedFloor,
-         [&](qint64 *, int *rows) { *rows = engine().rows(PersonsLastPage, {m_personsPage}); },
-         pageRows},
+         [&] { return Found(-1, engine().rows(PersonsLastPage, {m_personsPage})); }, pageRows,
+         openedFloor},
         // How the operator reaches the middle of the list: by dragging the grid's scroll bar.
         {"scroll_middle", {}, 0,
          QStringLiteral("Grid scroll bar dragged to the middle: that page painted"),
@@ -186,13 +179,9 @@ void ProgramBench::measureMoves()
              expect(shownText(grid(persons()), int(middle)) == m_expected.middleName,
                     QStringLiteral("middle row's name"));
          },
-         openedFloor,
-         [&](qint64 *, int *rows) {
-             *rows = engine().rows(PersonsPageAt, {m_personsPage, middle});
-         },
-         pageRows},
-        {"next_middle", {}, 0,
-         QStringLiteral("Next arrow from the person in the middle"),
+         [&] { return Found(-1, engine().rows(PersonsPageAt, {m_personsPage, middle})); },
+         pageRows, openedFloor},
+        {"next_middle", {}, 0, QStringLiteral("Next arrow from the person in the middle"),
          [&] {
              reopenPersons();
              data(persons())->recordset()->moveTo(int(middle));
@@ -206,14 +195,12 @@ void ProgramBench::measureMoves()
              expect(boxText(persons(), "Text1") == m_expected.nextCnp, QStringLiteral("next"));
              expect(recordShown(grid(persons()), int(middle + 1)), QStringLiteral("shown"));
          },
+         [&] { return Found(-1, engine().rows(PersonAfter, {m_expected.middleRowid})); },
+         [] { return Found(-1, 1); },
          [&] {
              openedFloor();
              engine().rows(PersonsPageAt, {1, middle});
-         },
-         [&](qint64 *, int *rows) {
-             *rows = engine().rows(PersonAfter, {m_expected.middleRowid});
-         },
-         [] { return std::pair<qint64, int>(-1, 1); }},
+         }},
     };
     for (const Step &step : steps)
         measure(step);
@@ -244,9 +231,7 @@ void ProgramBench::measureFilters()
          QStringLiteral("All persons again (`Command12`, from the women's filter)")},
     };
     for (const auto &filter : filters) {
-        const auto persons = [&] { return screen(ScreenKind::Persons); };
-        measure({filter.key, {}, 0, filter.label,
-                 [&] { personsShowing(filter.from); },
+        measure({filter.key, {}, 0, filter.label, [&] { personsShowing(filter.from); },
                  [&] { clickAndShow(persons(), filter.button); },
                  [&] {
                      expect(data(persons())->recordSource() == filter.source, filter.source);
@@ -255,23 +240,22 @@ void ProgramBench::measureFilters()
                      expect(boxText(persons(), "Text1") == filter.first, QStringLiteral("row 1"));
                      expect(firstShown(grid(persons())) == 0, QStringLiteral("first page"));
                  },
-                 [] {},
-                 [&](qint64 *count, int *rows) {
+                 [&] {
                      SqliteDb &f = engine();
-                     *count = f.integer(KeptCount, {filter.kept});
-                     *rows = filter.sex.isEmpty()
-                                 ? f.rows(PersonsFirstPage, {m_personsPage})
-                                 : f.rows(PersonsOfSexFirstPage, {filter.sex, m_personsPage});
+                     const qint64 count = f.integer(KeptCount, {filter.kept});
+                     return Found(count, filter.sex.isEmpty()
+                                             ? f.rows(PersonsFirstPage, {m_personsPage})
+                                             : f.rows(PersonsOfSexFirstPage,
+                                                      {filter.sex, m_personsPage}));
                  },
                  [&] {
-                     return std::pair<qint64, int>(filter.count,
-                                                   int(qMin<qint64>(m_personsPage, filter.count)));
-                 }});
+                     return Found(filter.count, int(qMin<qint64>(m_personsPage, filter.count)));
+                 },
+                 {}});
     }
 }
 
-// Offences with two articles and an accomplice each: three make a deletion
-// remove what deleting a typical person removes.
+// Three offences make a deletion remove what deleting a typical person removes.
 void ProgramBench::addChildren(const QString &cnp, int offences)
 {
     SqliteDb &ref = *m_reference;
@@ -292,22 +276,42 @@ void ProgramBench::addChildren(const QString &cnp, int offences)
     ref.exec("COMMIT");
 }
 
+void ProgramBench::expectDeleted()
+{
+    expect(m_reference->integer(OffencesCount, {BenchCnp}) == 0
+               && m_reference->integer(KeptCount, {Catalogue::Persons}) == m_persons,
+           QStringLiteral("person and offences deleted"));
+}
+
+// Each run adds the person, gives him offences, changes him and deletes him again, first on
+// the persons screen, then through the floor.
 void ProgramBench::measureEditing()
 {
-    SqliteDb &ref = *m_reference;
     const QString added = counter(m_persons + 1, m_persons + 1);
     const auto stored = [&] {
-        return ref.text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
+        return m_reference->text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
     };
     qint64 rowid = 0; // the floor's added person
-    const Edit edits[] = {
+    // The click that begins an edit, the boxes typed (untimed), the click that ends it (none:
+    // the first ends it); its floor stores the same fields, then reads the last page again,
+    // as the screen shows the last row after it.
+    const struct
+    {
+        const char *key;
+        QString label;
+        const char *begin;
+        QList<std::pair<QString, QString>> typed;
+        const char *save;
+        std::function<void()> check;
+        std::function<void(SqliteDb &)> floor;
+    } edits[] = {
         {"add_save",
          QStringLiteral("\"Adaugă\" + \"Salvează\" of a person (CNP and name typed, untimed)"),
          "Command1", {{QStringLiteral("Text1"), BenchCnp}, {QStringLiteral("Text4"), AddedName}},
          "Command3",
-         [&](QWidget *persons) {
-             expect(data(persons)->caption() == added, data(persons)->caption());
-             expect(boxText(persons, "Text1") == BenchCnp, QStringLiteral("added person shown"));
+         [&] {
+             expect(data(persons())->caption() == added, data(persons())->caption());
+             expect(boxText(persons(), "Text1") == BenchCnp, QStringLiteral("added person shown"));
              expect(stored() == AddedName, QStringLiteral("added person stored"));
          },
          [&](SqliteDb &f) {
@@ -317,8 +321,8 @@ void ProgramBench::measureEditing()
          }},
         {"modify_save", QStringLiteral("\"Modifică\" + \"Salvează\" (name typed, untimed)"),
          "Command2", {{QStringLiteral("Text4"), ChangedName}}, "Command3",
-         [&](QWidget *persons) {
-             expect(data(persons)->caption() == added, data(persons)->caption());
+         [&] {
+             expect(data(persons())->caption() == added, data(persons())->caption());
              expect(stored() == ChangedName, QStringLiteral("change stored"));
          },
          [&](SqliteDb &f) {
@@ -328,69 +332,50 @@ void ProgramBench::measureEditing()
         {"delete_yes",
          QStringLiteral("\"Sterge\" answered Yes (3 offences, 6 articles, 3 links go with it)"),
          "Command5", {}, nullptr,
-         [&](QWidget *persons) {
-             expect(data(persons)->caption() == counter(m_persons, m_persons),
-                    data(persons)->caption());
+         [&] {
+             expect(data(persons())->caption() == counter(m_persons, m_persons),
+                    data(persons())->caption());
          },
          [&](SqliteDb &f) { f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid}); }},
     };
-    Series program[3], floor[3];
-    timeEdits(edits, program);
-    timeEditFloors(edits, floor);
-    for (int k = 0; k < 3; ++k)
-        add(QLatin1String(edits[k].key), {}, m_runs, edits[k].label, program[k], floor[k]);
-}
-
-void ProgramBench::expectDeleted()
-{
-    expect(m_reference->integer(OffencesCount, {BenchCnp}) == 0
-               && m_reference->integer(KeptCount, {Catalogue::Persons}) == m_persons,
-           QStringLiteral("person and offences deleted"));
-}
-
-// Each run adds the person, gives him offences, changes him and deletes him again.
-void ProgramBench::timeEdits(const Edit (&edits)[3], Series (&program)[3])
-{
     Measurement::Stopwatch watch;
-    // A timed segment of an operation: a click and what it shows.
-    const auto segment = [&](QWidget *window, const char *button) {
+    const auto timeEach = [&](Series(&series)[3], const std::function<void(int)> &edit) {
+        for (int i = -1; i < m_runs; ++i) {
+            for (int k = 0; k < 3; ++k) {
+                edit(k);
+                watch.record(i < 0 ? nullptr : &series[k]);
+                if (k == 0)
+                    addChildren(BenchCnp);
+            }
+            expectDeleted();
+        }
+    };
+    // A timed segment of an edit: a click and what it shows.
+    const auto segment = [&](const char *button) {
         watch.start();
-        clickAndShow(window, button);
+        clickAndShow(persons(), button);
         watch.stop();
     };
-    for (int i = -1; i < m_runs; ++i) {
-        QWidget *persons = personsShowing(SourceTexts::Persons);
-        if (!persons->isActiveWindow() && !UiDriver::activate(persons))
-            die(QStringLiteral("the persons screen cannot be made active"));
-        for (int k = 0; k < 3; ++k) {
-            segment(persons, edits[k].begin);
-            for (const auto &[box, text] : edits[k].typed)
-                UiDriver::type(persons, box, text);
-            if (edits[k].save)
-                segment(persons, edits[k].save);
-            edits[k].check(persons);
-            watch.record(i < 0 ? nullptr : &program[k]);
-            if (k == 0)
-                addChildren(BenchCnp);
+    Series program[3], floor[3];
+    timeEach(program, [&](int k) {
+        if (k == 0) {
+            personsShowing(SourceTexts::Persons);
+            activatePersons();
         }
-        expectDeleted();
-    }
-}
-
-void ProgramBench::timeEditFloors(const Edit (&edits)[3], Series (&floor)[3])
-{
-    Measurement::Stopwatch watch;
-    for (int i = -1; i < m_runs; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            SqliteDb &f = engine();
-            watch.start();
-            edits[k].floor(f);
-            f.rows(PersonsLastPage, {m_personsPage});
-            watch.stop();
-            watch.record(i < 0 ? nullptr : &floor[k]);
-            if (k == 0)
-                addChildren(BenchCnp);
-        }
-        expectDeleted();
-    }
+        segment(edits[k].begin);
+        for (const auto &[box, text] : edits[k].typed)
+            UiDriver::type(persons(), box, text);
+        if (edits[k].save)
+            segment(edits[k].save);
+        edits[k].check();
+    });
+    timeEach(floor, [&](int k) {
+        SqliteDb &f = engine();
+        watch.start();
+        edits[k].floor(f);
+        f.rows(PersonsLastPage, {m_personsPage});
+        watch.stop();
+    });
+    for (int k = 0; k < 3; ++k)
+        add(edits[k].key, {}, m_runs, edits[k].label, program[k], floor[k]);
 }

@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QList>
 
-
 #include <cstdio>
+#include <initializer_list>
 #include <numeric>
 #include <vector>
 
@@ -23,10 +23,7 @@ namespace {
 class Rng
 {
 public:
-    explicit Rng(quint64 seed)
-        : m_state(seed)
-    {
-    }
+    explicit Rng(quint64 seed) : m_state(seed) {}
 
     quint64 next()
     {
@@ -39,10 +36,7 @@ public:
     int between(int low, int high) { return low + below(high - low + 1); }
     bool percent(int p) { return below(100) < p; }
     template<typename T, std::size_t N>
-    const T &pick(const T (&list)[N])
-    {
-        return list[below(int(N))];
-    }
+    const T &pick(const T (&list)[N]) { return list[below(int(N))]; }
 
 private:
     quint64 m_state;
@@ -50,52 +44,34 @@ private:
 
 // Texts as the screens store them: names and places upper case (the boxes
 // turn them so on leaving), descriptions and articles as typed.
-const char *const Surnames[] = {
-    "POPESCU", "IONESCU", "POPA", "RADU", "DUMITRESCU", "STOICA", "STAN", "GHEORGHE", "MATEI",
-    "CONSTANTIN", "MUREȘAN", "ȘTEFĂNESCU", "ȚĂRANU", "LUNGU", "NEAGU", "DINU", "MOLDOVAN",
-    "ENACHE", "BĂLAN", "CĂLIN", "DRĂGHICI"};
-const char *const MaleNames[] = {
-    "ION", "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI", "ANDREI", "ȘTEFAN", "NICOLAE", "DUMITRU",
-    "ALEXANDRU", "ADRIAN", "FLORIN"};
-const char *const FemaleNames[] = {
-    "MARIA", "ELENA", "IOANA", "ANA", "MIHAELA", "ANDREEA", "CRISTINA", "DANIELA", "GABRIELA",
-    "ALINA", "RALUCA", "ȘTEFANIA"};
-const char *const Nicknames[] = {
-    "BARONUL", "ȘEFU", "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL", "NAȘUL", "PRINȚUL",
-    "ȘOIMUL", "LUPUL"};
-const char *const Offices[] = {
-    "DIRECTOR", "PRIMAR", "CONSILIER", "ȘEF SERVICIU", "INSPECTOR", "DEPUTAT", "SENATOR",
-    "PREFECT"};
-const char *const Professions[] = {
-    "INGINER", "ECONOMIST", "JURIST", "MEDIC", "PROFESOR", "AVOCAT", "CONTABIL"};
-const char *const CardSeries[] = {
-    "RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT"};
-
-struct Place
-{
-    const char *county;
-    const char *locality;
-};
-const Place Places[] = {
-    {"CLUJ", "CLUJ-NAPOCA"}, {"IAȘI", "IAȘI"},         {"TIMIȘ", "TIMIȘOARA"},
-    {"CONSTANȚA", "CONSTANȚA"}, {"BRAȘOV", "BRAȘOV"},  {"PRAHOVA", "PLOIEȘTI"},
-    {"BIHOR", "ORADEA"},     {"BRĂILA", "BRĂILA"},     {"GALAȚI", "GALAȚI"},
-    {"ARGEȘ", "PITEȘTI"},    {"SIBIU", "SIBIU"},       {"BACĂU", "BACĂU"},
-    {"SUCEAVA", "SUCEAVA"},  {"DOLJ", "CRAIOVA"},      {"MUREȘ", "TÂRGU MUREȘ"},
-    {"ARAD", "ARAD"},        {"VRANCEA", "FOCȘANI"},   {"BUZĂU", "BUZĂU"},
-    {"ALBA", "ALBA IULIA"},  {"ILFOV", "VOLUNTARI"}};
+const char *const Surnames[] = {"POPESCU", "IONESCU", "POPA", "RADU", "DUMITRESCU", "STOICA",
+    "STAN", "GHEORGHE", "MATEI", "CONSTANTIN", "MUREȘAN", "ȘTEFĂNESCU", "ȚĂRANU", "LUNGU", "NEAGU",
+    "DINU", "MOLDOVAN", "ENACHE", "BĂLAN", "CĂLIN", "DRĂGHICI"};
+const char *const MaleNames[] = {"ION", "GHEORGHE", "VASILE", "CONSTANTIN", "MIHAI", "ANDREI",
+    "ȘTEFAN", "NICOLAE", "DUMITRU", "ALEXANDRU", "ADRIAN", "FLORIN"};
+const char *const FemaleNames[] = {"MARIA", "ELENA", "IOANA", "ANA", "MIHAELA", "ANDREEA",
+    "CRISTINA", "DANIELA", "GABRIELA", "ALINA", "RALUCA", "ȘTEFANIA"};
+const char *const Nicknames[] = {"BARONUL", "ȘEFU", "PROFESORUL", "BĂIATUL DEȘTEPT", "CONTABILUL",
+    "NAȘUL", "PRINȚUL", "ȘOIMUL", "LUPUL"};
+const char *const Offices[] = {"DIRECTOR", "PRIMAR", "CONSILIER", "ȘEF SERVICIU", "INSPECTOR",
+    "DEPUTAT", "SENATOR", "PREFECT"};
+const char *const Professions[] = {"INGINER", "ECONOMIST", "JURIST", "MEDIC", "PROFESOR", "AVOCAT",
+    "CONTABIL"};
+const char *const CardSeries[] = {"RX", "RT", "RD", "RR", "DP", "DR", "DT", "DX", "KX", "KT"};
+// County and locality.
+const char *const Places[][2] = {{"CLUJ", "CLUJ-NAPOCA"}, {"IAȘI", "IAȘI"}, {"TIMIȘ", "TIMIȘOARA"},
+    {"CONSTANȚA", "CONSTANȚA"}, {"BRAȘOV", "BRAȘOV"}, {"PRAHOVA", "PLOIEȘTI"}, {"BIHOR", "ORADEA"},
+    {"BRĂILA", "BRĂILA"}, {"GALAȚI", "GALAȚI"}, {"ARGEȘ", "PITEȘTI"}, {"SIBIU", "SIBIU"},
+    {"BACĂU", "BACĂU"}, {"SUCEAVA", "SUCEAVA"}, {"DOLJ", "CRAIOVA"}, {"MUREȘ", "TÂRGU MUREȘ"},
+    {"ARAD", "ARAD"}, {"VRANCEA", "FOCȘANI"}, {"BUZĂU", "BUZĂU"}, {"ALBA", "ALBA IULIA"},
+    {"ILFOV", "VOLUNTARI"}};
 const char *const Bucharest = "BUCURESTI";
-const char *const Streets[] = {
-    "STR. VICTORIEI", "BD. UNIRII", "STR. MIHAI EMINESCU", "CALEA MOȘILOR",
-    "STR. ȘTEFAN CEL MARE", "BD. DACIA", "STR. LIBERTĂȚII", "ȘOS. GIURGIULUI"};
-
-const char *const OffenceTypes[] = {
-    "UZ DE FALS",         "FALS",                  "DARE DE MITĂ",
-    "LUARE DE MITĂ",      "CALOMNIE",              "MĂRTURIE MINCINOASĂ",
-    "ASCUNDEREA DOVEZILOR", "ABUZ ÎN FUNCTIE",     "ÎNSELĂCIUNE",
-    "DAUNE MATERIALE",    "DAUNE MORALE",          "FURT",
-    "DETURNARE DE FONDURI", "SUSTRAGERE INFORMATII", "CRIMĂ",
-    "TENTATIVĂ DE CRIMĂ", "TULBURAREA LINISTII PUBLICE"};
+const char *const Streets[] = {"STR. VICTORIEI", "BD. UNIRII", "STR. MIHAI EMINESCU",
+    "CALEA MOȘILOR", "STR. ȘTEFAN CEL MARE", "BD. DACIA", "STR. LIBERTĂȚII", "ȘOS. GIURGIULUI"};
+const char *const OffenceTypes[] = {"UZ DE FALS", "FALS", "DARE DE MITĂ", "LUARE DE MITĂ",
+    "CALOMNIE", "MĂRTURIE MINCINOASĂ", "ASCUNDEREA DOVEZILOR", "ABUZ ÎN FUNCTIE", "ÎNSELĂCIUNE",
+    "DAUNE MATERIALE", "DAUNE MORALE", "FURT", "DETURNARE DE FONDURI", "SUSTRAGERE INFORMATII",
+    "CRIMĂ", "TENTATIVĂ DE CRIMĂ", "TULBURAREA LINISTII PUBLICE"};
 const char *const Descriptions[] = {
     "A primit bani de la un furnizor pentru atribuirea unui contract public",
     "A falsificat actele de recepție ale unei lucrări neefectuate",
@@ -103,12 +79,11 @@ const char *const Descriptions[] = {
     "A declarat în fals la judecătorie în favoarea unui asociat",
     "A deturnat fonduri europene destinate reabilitării unei școli",
     "A distrus documente contabile înaintea unui control financiar"};
-const char *const Sanctions[] = {
-    "Muncă neremunerată în folosul comunității",
+const char *const Sanctions[] = {"Muncă neremunerată în folosul comunității",
     "Interzicerea dreptului de a ocupa o funcție publică pe 5 ani", "Destituire din funcție",
     "Confiscarea specială a sumelor obținute"};
-const char *const Publications[] = {
-    "ADEVĂRUL", "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ", "JURNALUL NAȚIONAL", "GÂNDUL"};
+const char *const Publications[] = {"ADEVĂRUL", "EVENIMENTUL ZILEI", "ROMÂNIA LIBERĂ",
+    "JURNALUL NAȚIONAL", "GÂNDUL"};
 const char *const Headlines[] = {
     "Ancheta în cazul %s continuă: procurorii cer pedeapsa maximă pentru %s.",
     "Dezvăluiri: cum a ajuns %s să fie cercetat pentru %s.",
@@ -124,40 +99,19 @@ constexpr int OffenceDays = 12784;    // to 2024
 
 struct Identity
 {
-    char cnp[16];
-    char series[4];
-    char number[8];
-    const char *surname;
-    char initial[4];
-    const char *firstName;
-    const char *nickname1;
-    const char *nickname2;
-    char birthDate[12];
-    const char *office;
-    const char *profession;
-    const char *sex;
-    const char *county;
-    const char *locality;
+    char cnp[16], series[4], number[8], initial[4], birthDate[12];
+    char streetNumber[8], block[8], staircase[4], flat[8];
+    const char *surname, *firstName, *nickname1, *nickname2, *office, *profession;
+    const char *sex, *county, *locality, *street;
     int sector;
-    const char *street;
-    char streetNumber[8];
-    char block[8];
-    char staircase[4];
-    char flat[8];
 };
 
-void formatDate(int daysFrom1940, char *out, std::size_t size, int *year = nullptr,
-                int *month = nullptr, int *day = nullptr)
+QDate formatDate(int daysFrom1940, char *out, std::size_t size)
 {
     static const QDate origin(1940, 1, 1);
     const QDate date = origin.addDays(daysFrom1940);
     std::snprintf(out, size, "%02d.%02d.%04d", date.day(), date.month(), date.year());
-    if (year)
-        *year = date.year();
-    if (month)
-        *month = date.month();
-    if (day)
-        *day = date.day();
+    return date;
 }
 
 // Spreads consecutive indexes over birth dates, counties and serial numbers:
@@ -187,10 +141,9 @@ public:
         p /= Serials;
         const int county = int(p % Counties) + 1;
         p /= Counties;
-        int year, month, day;
-        formatDate(int(p), id->birthDate, sizeof id->birthDate, &year, &month, &day);
+        const QDate born = formatDate(int(p), id->birthDate, sizeof id->birthDate);
         std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
-                      year % 100, month, day, county, serial);
+                      born.year() % 100, born.month(), born.day(), county, serial);
         static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
         int sum = 0;
         for (int i = 0; i < 12; ++i)
@@ -225,9 +178,9 @@ void makeIdentity(Rng &rng, const CnpSpace &cnps, qint64 index, Identity *id)
         id->locality = Bucharest;
         id->sector = rng.between(1, 6);
     } else {
-        const Place &place = rng.pick(Places);
-        id->county = place.county;
-        id->locality = place.locality;
+        const auto &place = rng.pick(Places);
+        id->county = place[0];
+        id->locality = place[1];
         id->sector = 0;
     }
     id->street = rng.pick(Streets);
@@ -265,31 +218,24 @@ const char *const GapsMissing =
 
 using Statement = SqliteDb::Statement;
 
+using Texts = std::initializer_list<const char *>;
+
+void bindTexts(Statement &s, int *column, Texts texts)
+{
+    for (const char *text : texts)
+        s.text((*column)++, text);
+}
+
 void bindIdentity(Statement &s, const Identity &id, bool withOffice)
 {
     int c = 1;
-    s.text(c++, id.cnp);
-    s.text(c++, id.series);
-    s.text(c++, id.number);
-    s.text(c++, id.surname);
-    s.text(c++, id.initial);
-    s.text(c++, id.firstName);
-    s.text(c++, id.nickname1);
-    s.text(c++, id.nickname2);
-    s.text(c++, id.birthDate);
-    if (withOffice) {
-        s.text(c++, id.office);
-        s.text(c++, id.profession);
-    }
-    s.text(c++, id.sex);
-    s.text(c++, id.county);
-    s.text(c++, id.locality);
+    bindTexts(s, &c, {id.cnp, id.series, id.number, id.surname, id.initial, id.firstName,
+                      id.nickname1, id.nickname2, id.birthDate});
+    if (withOffice)
+        bindTexts(s, &c, {id.office, id.profession});
+    bindTexts(s, &c, {id.sex, id.county, id.locality});
     s.integer(c++, id.sector);
-    s.text(c++, id.street);
-    s.text(c++, id.streetNumber);
-    s.text(c++, id.block);
-    s.text(c++, id.staircase);
-    s.text(c++, id.flat);
+    bindTexts(s, &c, {id.street, id.streetNumber, id.block, id.staircase, id.flat});
 }
 
 class Filler
@@ -367,14 +313,9 @@ private:
         const char *type = m_rng.pick(OffenceTypes);
         std::snprintf(description, sizeof description, "%s (dosar nr. %d/%d)",
                       m_rng.pick(Descriptions), m_rng.between(1, 9999), m_rng.between(1990, 2024));
-        m_offence.text(1, person.cnp);
-        m_offence.text(2, type);
-        m_offence.text(3, penalty);
-        m_offence.text(4, fine);
-        m_offence.text(5, from);
-        m_offence.text(6, to);
-        m_offence.text(7, sanction);
-        m_offence.text(8, description);
+        int c = 1;
+        bindTexts(m_offence, &c,
+                  {person.cnp, type, penalty, fine, from, to, sanction, description});
         m_offence.integer(9, suspended ? 1 : 0);
         m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
         m_offence.run();
@@ -432,10 +373,8 @@ private:
             formatDate(OffenceDayFrom + m_rng.below(OffenceDays), date, sizeof date);
             std::snprintf(text, sizeof text, m_rng.pick(Headlines), person.surname, type);
             m_article.integer(1, code);
-            m_article.text(2, m_rng.pick(Publications));
-            m_article.text(3, author);
-            m_article.text(4, date);
-            m_article.text(5, text);
+            int c = 2;
+            bindTexts(m_article, &c, {m_rng.pick(Publications), author, date, text});
             m_article.run();
             ++counts->articles;
         }
@@ -445,13 +384,8 @@ private:
     CnpSpace m_cnps;
     qint64 m_persons;
     qint64 m_pool;
-    std::vector<bool> m_poolWritten;
-    std::vector<bool> m_poolMale;
-    Statement m_person;
-    Statement m_offence;
-    Statement m_accomplice;
-    Statement m_link;
-    Statement m_article;
+    std::vector<bool> m_poolWritten, m_poolMale;
+    Statement m_person, m_offence, m_accomplice, m_link, m_article;
     SqliteDb &m_db;
 };
 
@@ -476,6 +410,13 @@ QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &contain
     return creates;
 }
 
+bool fail(QString *problem, const QString &why)
+{
+    if (problem)
+        *problem = why;
+    return false;
+}
+
 // The program opens the persons list by its kept counts: a register whose
 // counts disagree with its rows would be measured showing the wrong numbers.
 bool countsAgree(SqliteDb &db, QString *problem)
@@ -495,12 +436,10 @@ bool countsAgree(SqliteDb &db, QString *problem)
         const qint64 counted = db.integer(check.count);
         const qint64 stored = db.integer((kept + check.source.toUtf8() + "'").constData());
         if (counted < 0 || counted != stored) {
-            if (problem)
-                *problem = QStringLiteral("%1: %2 kept, %3 counted")
-                               .arg(check.source)
-                               .arg(stored)
-                               .arg(counted);
-            return false;
+            return fail(problem, QStringLiteral("%1: %2 kept, %3 counted")
+                                     .arg(check.source)
+                                     .arg(stored)
+                                     .arg(counted));
         }
     }
     return true;
@@ -515,11 +454,8 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
     if (!counts)
         counts = &local;
     *counts = Counts();
-    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity()) {
-        if (problem)
-            *problem = QStringLiteral("Numărul de persoane nu încape în spatiul CNP.");
-        return false;
-    }
+    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity())
+        return fail(problem, QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
     if (!RegisterFile::create(fileName, problem))
         return false;
 
@@ -551,24 +487,16 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
 bool check(const QString &fileName, qint64 persons, QString *problem)
 {
     const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
-    if (inspected.status != RegisterFile::Status::Ok) {
-        if (problem)
-            *problem = inspected.problem;
-        return false;
-    }
+    if (inspected.status != RegisterFile::Status::Ok)
+        return fail(problem, inspected.problem);
     SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
-    bool ok = countsAgree(db, problem);
-    if (ok && db.integer("SELECT count(*) FROM TBL_Zavoni") != persons) {
-        if (problem)
-            *problem = QStringLiteral("not a register of %1 persons").arg(persons);
-        ok = false;
-    }
-    if (ok && db.integer(GapsMissing) != 0) {
-        if (problem)
-            *problem = QStringLiteral("its deleted rowids are not recorded");
-        ok = false;
-    }
-    return ok;
+    if (!countsAgree(db, problem))
+        return false;
+    if (db.integer("SELECT count(*) FROM TBL_Zavoni") != persons)
+        return fail(problem, QStringLiteral("not a register of %1 persons").arg(persons));
+    if (db.integer(GapsMissing) != 0)
+        return fail(problem, QStringLiteral("its deleted rowids are not recorded"));
+    return true;
 }
 
 } // namespace RegisterGenerator

@@ -19,7 +19,7 @@ QString persons(qint64 n)
 
 double ratio(const Operation &op)
 {
-    return op.floorWall.median > 0 ? op.wall.median / op.floorWall.median : -1;
+    return op.floorWall > 0 ? op.wall / op.floorWall : -1;
 }
 
 QString target(const Target &t)
@@ -39,7 +39,7 @@ QString verdict(const QList<Size> &sizes, int i)
         const Operation &op = s.operations.at(i);
         if (s.persons != op.target.persons)
             continue;
-        const bool met = op.wall.median < op.target.ms
+        const bool met = op.wall < op.target.ms
                          && (op.target.ratio <= 0 || ratio(op) < 0
                              || ratio(op) <= op.target.ratio);
         return met ? QStringLiteral("met") : QStringLiteral("**missed**");
@@ -88,8 +88,8 @@ QString markdown(const QList<Size> &sizes)
         out << "| " << op.label << " (" << op.runs << ") |";
         for (const Size &s : sizes) {
             const Operation &o = s.operations.at(i);
-            out << ' ' << number(o.wall.median) << " / " << number(o.cpu.median) << " | "
-                << number(o.floorWall.median) << " | " << number(ratio(o)) << " |";
+            out << ' ' << number(o.wall) << " / " << number(o.cpu) << " | "
+                << number(o.floorWall) << " | " << number(ratio(o)) << " |";
         }
         out << ' ' << target(op.target) << " | " << verdict(sizes, i) << " |\n";
     }

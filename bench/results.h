@@ -1,7 +1,5 @@
 #pragma once
 
-#include "benchsupport.h"
-
 #include <QList>
 #include <QString>
 
@@ -18,14 +16,13 @@ struct Target
     double ratio = 3;
 };
 
+// Medians of the runs, in ms; a floor of 0: the step has none.
 struct Operation
 {
     QString label;
     Target target;
-    Measurement::Stats wall;
-    Measurement::Stats cpu;
-    Measurement::Stats floorWall; // a median of 0: the step has no floor
     int runs = 0;
+    double wall = 0, cpu = 0, floorWall = 0;
 };
 
 // One reading of the program's memory, in kB.

@@ -7,16 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-const char *const SqliteDb::Pragmas[] = {"PRAGMA foreign_keys = ON",
-                                         "PRAGMA journal_mode = WAL",
-                                         "PRAGMA synchronous = FULL",
-                                         "PRAGMA cache_size = -8192", nullptr};
-
-QString SqliteDb::version()
-{
-    return QString::fromLatin1(sqlite3_libversion());
-}
-
 void SqliteDb::pageCacheKb(qint64 *now, qint64 *highest)
 {
     sqlite3_int64 n = 0, h = 0;
@@ -32,10 +22,13 @@ SqliteDb::SqliteDb(const QString &fileName, Mode mode)
     if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK)
         die(path.constData());
     sqlite3_busy_timeout(m_db, 5000);
+    static const char *const program[] = {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
+                                          "PRAGMA synchronous = FULL",
+                                          "PRAGMA cache_size = -8192", nullptr};
     static const char *const bulk[] = {"PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF",
                                        "PRAGMA locking_mode = EXCLUSIVE",
                                        "PRAGMA cache_size = -524288", nullptr};
-    const char *const *pragmas = mode == Mode::Program ? Pragmas
+    const char *const *pragmas = mode == Mode::Program ? program
                                  : mode == Mode::Bulk  ? bulk
                                                        : nullptr;
     for (int i = 0; pragmas && pragmas[i]; ++i)
@@ -107,31 +100,20 @@ void SqliteDb::Statement::run()
     sqlite3_reset(m_stmt);
 }
 
-qint64 SqliteDb::Statement::integerAt(int column) const
-{
-    return sqlite3_column_int64(m_stmt, column);
-}
-
 QByteArray SqliteDb::Statement::textAt(int column) const
 {
     return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)));
 }
 
-int SqliteDb::Statement::columns() const
-{
-    return sqlite3_column_count(m_stmt);
-}
-
 qint64 SqliteDb::integer(const char *sql, const QVariantList &params)
 {
     Statement s(*this, sql, params);
-    return s.next() ? s.integerAt(0) : -1;
+    return s.next() ? sqlite3_column_int64(s.m_stmt, 0) : -1;
 }
 
 QString SqliteDb::text(const char *sql, const QVariantList &params)
 {
-    Statement s(*this, sql, params);
-    return s.next() ? QString::fromUtf8(s.textAt(0)) : QString();
+    return texts(sql, params).value(0);
 }
 
 QStringList SqliteDb::texts(const char *sql, const QVariantList &params)
@@ -147,9 +129,8 @@ int SqliteDb::rows(const char *sql, const QVariantList &params)
 {
     Statement s(*this, sql, params);
     int count = 0;
-    while (s.next()) {
-        ++count;
-        for (int c = 0; c < s.columns(); ++c)
+    for (const int columns = sqlite3_column_count(s.m_stmt); s.next(); ++count) {
+        for (int c = 0; c < columns; ++c)
             s.textAt(c);
     }
     return count;
@@ -163,10 +144,4 @@ void SqliteDb::exec(const char *sql, const QVariantList &params)
 qint64 SqliteDb::lastInsertId() const
 {
     return sqlite3_last_insert_rowid(m_db);
-}
-
-QString SqliteDb::setting(const char *name)
-{
-    const QByteArray sql = QByteArray("PRAGMA ") + name;
-    return text(sql.constData());
 }
