@@ -1,7 +1,4 @@
 #include "app/form1.h"
-#include "app/screenchain.h"
-#include "common/scriptedmessages.h"
-#include "common/testregister.h"
 #include "common/screensession.h"
 #include "screens/accomplices/form3.h"
 #include "screens/articles/form4.h"
@@ -10,10 +7,10 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -24,14 +21,12 @@ namespace {
 
 const QString Person = "1700101400011";
 const QString Accomplice = "2800202400021";
+const QString RoadPerson = "2000000000002"; // the one on the daily road
 
-// A register with one row on every screen, the start window, and the screens
-// opened as the operator opens them, each from the one below.
-struct Session
+// A register with one row on every screen, and the start window below the
+// screens, which opens the persons screen.
+struct Session : ScreenSession
 {
-    TestRegister reg;
-    ScriptedMessages messages;
-    ScreenChain chain;
     Form1 start{&chain};
 
     Session()
@@ -42,20 +37,21 @@ struct Session
         reg.addAccomplice(Accomplice, "IONESCU", "F", offence);
         reg.addArticle(offence, "ZIAR", "text");
     }
-    QWidget *open(ScreenKind kind)
+    QWidget *show(ScreenKind kind)
     {
         UiDriver::activate(&start);
-        UiDriver::click(&start, "Command1");
-        if (kind != ScreenKind::Persons)
-            UiDriver::click(chain.screen(ScreenKind::Persons), "Command9");
-        if (kind == ScreenKind::Accomplices)
-            UiDriver::click(chain.screen(ScreenKind::Offences), "Command7");
-        if (kind == ScreenKind::Articles)
-            UiDriver::click(chain.screen(ScreenKind::Offences), "Command8");
-        QWidget *screen = chain.screen(kind);
-        return screen && UiDriver::activate(screen) ? screen : nullptr;
+        return open(kind) ? form() : nullptr;
     }
 };
+
+// The person's header on a screen above the persons screen, Label11 to Label20.
+QString header(QWidget *screen)
+{
+    QStringList labels;
+    for (int i = 11; i <= 20; ++i)
+        labels << screen->findChild<QLabel *>(QString("Label%1").arg(i))->text();
+    return labels.join('|');
+}
 
 const QList<std::pair<const char *, ScreenKind>> Screens = {
     {"persons", ScreenKind::Persons},
@@ -67,7 +63,7 @@ const QList<std::pair<const char *, ScreenKind>> Screens = {
 } // namespace
 
 // What any desktop window does: where the focus is, what Enter does, where the
-// windows open and whether their captions can be read whole.
+// windows open and whether their captions can be read whole; the daily road.
 class TestDesktop : public QObject
 {
     Q_OBJECT
@@ -86,6 +82,7 @@ private slots:
     void gridTakesTheGrowth();
     void captionsWhole_data();
     void captionsWhole();
+    void typicalRoad();
 };
 
 void TestDesktop::focusOnAdd_data()
@@ -110,14 +107,9 @@ void TestDesktop::focusOnAdd()
     QFETCH(ScreenKind, kind);
     QFETCH(QString, script);
     Session s;
-    QWidget *screen = s.open(kind);
+    QWidget *screen = s.show(kind);
     QVERIFY(screen);
-    for (const QString &step : script.split('|', Qt::SkipEmptyParts)) {
-        if (step.contains('='))
-            UiDriver::type(screen, step.section('=', 0, 0), step.section('=', 1));
-        else
-            UiDriver::click(screen, step);
-    }
+    s.run(script);
     QVERIFY(!screen->findChild<QWidget *>("Command3")->isEnabled());
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("Command1"));
     // The focus shows before any Tab.
@@ -141,7 +133,7 @@ void TestDesktop::enterPressesTheFocusedButton()
     QFETCH(QString, button);
     QFETCH(int, key);
     Session s;
-    QWidget *window = screen < 0 ? &s.start : s.open(ScreenKind(screen));
+    QWidget *window = screen < 0 ? &s.start : s.show(ScreenKind(screen));
     QVERIFY(UiDriver::activate(window));
     auto *pressed = window->findChild<QAbstractButton *>(button);
     pressed->setFocus(Qt::TabFocusReason);
@@ -162,7 +154,7 @@ void TestDesktop::tabOrderAsDesigned()
 {
     QFETCH(ScreenKind, kind);
     Session s;
-    QWidget *screen = s.open(kind);
+    QWidget *screen = s.show(kind);
     QVERIFY(screen);
     std::unique_ptr<QWidget> designed;
     switch (kind) {
@@ -206,7 +198,7 @@ void TestDesktop::lockedBoxesLookIt()
     QFETCH(ScreenKind, kind);
     QFETCH(QString, box);
     Session s;
-    QWidget *screen = s.open(kind);
+    QWidget *screen = s.show(kind);
     QVERIFY(screen);
     auto *input = screen->findChild<QWidget *>(box);
     const auto background = [input] { return input->palette().color(QPalette::Base); };
@@ -236,7 +228,7 @@ void TestDesktop::windowsOwnedAndCentred()
     Session s;
     const QRect display = s.start.screen()->availableGeometry();
     s.start.move(display.center() - s.start.rect().center());
-    QWidget *screen = s.open(kind);
+    QWidget *screen = s.show(kind);
     QVERIFY(screen);
     QWidget *owner = opener < 0 ? &s.start : s.chain.screen(ScreenKind(opener));
     QCOMPARE(screen->parentWidget(), owner);
@@ -251,7 +243,7 @@ void TestDesktop::windowsOwnedAndCentred()
 void TestDesktop::gridTakesTheGrowth()
 {
     Session s;
-    QWidget *screen = s.open(ScreenKind::Persons);
+    QWidget *screen = s.show(ScreenKind::Persons);
     QVERIFY(screen);
     const QSize designed = screen->size();
     QCOMPARE(screen->minimumSize(), designed);
@@ -267,7 +259,7 @@ void TestDesktop::gridTakesTheGrowth()
     QCOMPARE(add->pos(), addAt + QPoint(0, 60));
     QCOMPARE(frame->pos(), frameAt + QPoint(0, 60));
     screen->close();
-    QWidget *again = s.open(ScreenKind::Persons);
+    QWidget *again = s.show(ScreenKind::Persons);
     QVERIFY(again);
     QCOMPARE(again->size(), designed + QSize(100, 60));
 }
@@ -287,7 +279,7 @@ void TestDesktop::captionsWhole()
     QFETCH(ScreenKind, kind);
     QFETCH(int, points);
     Session s;
-    QWidget *screen = s.open(kind);
+    QWidget *screen = s.show(kind);
     QVERIFY(screen);
     QFont font = screen->font();
     font.setPointSize(points);
@@ -303,6 +295,74 @@ void TestDesktop::captionsWhole()
             cut << QString("%1 %2<%3").arg(w->objectName()).arg(w->width()).arg(wanted);
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
+}
+
+// The road an operator takes every day, from the start window to the articles
+// screen and back, storing an offence, an accomplice and an article on the way.
+void TestDesktop::typicalRoad()
+{
+    Session s;
+    s.reg.addPerson(RoadPerson, "ȘTEFĂNESCU", "F",
+                    {{"Initiala", "I"}, {"Prenume", "ANA"}, {"Serie_buletin", "RX"},
+                     {"Numar_buletin", "123456"}, {"Porecla1", "NASU"}, {"Porecla2", "ZÂNA"},
+                     {"Data_nasterii", "01.01.1970"}});
+    const QString person = RoadPerson + "|ȘTEFĂNESCU|I|ANA|F|RX|123456|NASU|ZÂNA|01.01.1970";
+    Form1 &form1 = s.start;
+    QVERIFY(UiDriver::activate(&form1));
+    QCOMPARE(form1.windowTitle(), QString("Evidenta zavonilor"));
+    QCOMPARE(s.focus(), QString("Command2"));
+    QCOMPARE(form1.findChild<QPushButton *>("Command1")->text(), QString("Evidentă zavoni"));
+    QCOMPARE(form1.findChild<QPushButton *>("Command2")->text(), QString("Închide programul"));
+
+    UiDriver::click(&form1, "Command1");
+    QVERIFY(s.open(ScreenKind::Persons));
+    QCOMPARE(s.form()->windowModality(), Qt::ApplicationModal);
+    QVERIFY(s.form()->windowTitle().startsWith("Persoanele zavone - "));
+    s.run("Next");
+    QCOMPARE(s.counter(), QString("2/2"));
+
+    QVERIFY(s.open(ScreenKind::Offences));
+    QVERIFY(s.form()->windowTitle().startsWith("Infractiuni comise - "));
+    QCOMPARE(header(s.form()), person);
+    QCOMPARE(s.counter(), QString("0/0"));
+    s.run("Command1|Combo1=L|Text1=a primit bani|Option1|Text3=1500 lei|Command3");
+    QCOMPARE(s.counter(), QString("1/1"));
+    const qint64 code = s.reg.value("SELECT COD_infractiune FROM TBL_Infractiuni WHERE CNP_C = ? "
+                                    "AND Infractiune = 'LUARE DE MITĂ' AND Pedeapsa = 'A' "
+                                    "AND Amenda = '1500'", {RoadPerson}).toLongLong();
+    QVERIFY(code > 0);
+
+    QVERIFY(s.open(ScreenKind::Accomplices));
+    QVERIFY(s.form()->windowTitle().startsWith("Complici - "));
+    QCOMPARE(header(s.form()), person);
+    s.run("Command1|Text1=3000000000003|Text4=ionescu|Command3");
+    QCOMPARE(s.counter(), QString("1/1"));
+    QCOMPARE(s.reg.count("TBL_Complicitate", "CNP = '3000000000003' AND COD_INFRACTIUNE = ?",
+                         {code}), 1);
+    // Esc does what "Înapoi" does.
+    s.run("Esc");
+    QVERIFY(!s.form());
+
+    QVERIFY(s.open(ScreenKind::Articles));
+    QVERIFY(s.form()->windowTitle().startsWith("Articole din ziare - "));
+    QCOMPARE(header(s.form()), person);
+    QCOMPARE(s.text("Label25"), QString("LUARE DE MITĂ"));
+    s.run("Command1|Text2=gazeta de sud|Text1=Un articol.|Command3");
+    QCOMPARE(s.reg.count("TBL_Articole", "Cod_infractiune = ? AND Publicatie = 'GAZETA DE SUD'",
+                         {code}), 1);
+    // The window's close control does it too.
+    s.run("X");
+    QCOMPARE(s.chain.stack(), (QList<ScreenKind>{ScreenKind::Persons, ScreenKind::Offences}));
+
+    QVERIFY(s.open(ScreenKind::Offences));
+    s.run("Command6");
+    QVERIFY(s.open(ScreenKind::Persons));
+    s.run("Command6");
+    QVERIFY(s.chain.stack().isEmpty());
+    QVERIFY(form1.isVisible());
+    QCOMPARE(s.boxes(), QString());
+    UiDriver::click(&form1, "Command2");
+    QVERIFY(!form1.isVisible());
 }
 
 QTEST_MAIN(TestDesktop)

@@ -1,5 +1,6 @@
 #include "common/screensession.h"
 
+#include "app/form1.h"
 #include "app/startup.h"
 #include "data/catalogue.h"
 #include "data/registerfile.h"
@@ -8,14 +9,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
+#include <optional>
 
 // What the program does with the file it finds, or does not find, at start.
 class TestStartup : public QObject
@@ -34,6 +39,8 @@ private slots:
     void readOnlyOffersBrowsing();
     void plainLayout_data();
     void plainLayout();
+    void readableRegisterNamed_data();
+    void readableRegisterNamed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -44,12 +51,13 @@ namespace {
 
 const QString File = "Zavoni.mdb";
 
-// Runs the statements on the file; the answer of the last, one text a row.
-QStringList runSql(const QStringList &statements)
+// Another program's connection to the register: runs the statements and
+// keeps what they began (a transaction, a lock) until it goes.
+struct OtherProgram
 {
-    QStringList rows;
+    explicit OtherProgram(const QStringList &statements)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "prepare");
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
         db.setDatabaseName(File);
         db.open();
         QSqlQuery q(db);
@@ -60,8 +68,14 @@ QStringList runSql(const QStringList &statements)
         while (q.next())
             rows << q.value(0).toString();
     }
-    QSqlDatabase::removeDatabase("prepare");
-    return rows;
+    ~OtherProgram() { QSqlDatabase::removeDatabase("other"); }
+
+    QStringList rows; // the answer of the last statement, one text a row
+};
+
+QStringList runSql(const QStringList &statements)
+{
+    return OtherProgram(statements).rows;
 }
 
 QByteArray digest()
@@ -97,6 +111,9 @@ void TestStartup::missingFile_data()
 void TestStartup::missingFile()
 {
     QFETCH(bool, create);
+    // The usual umask, under which a file made without care is readable by all:
+    // the register holds national identification numbers and criminal records.
+    ::umask(022);
     ScriptedMessages messages;
     messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
     QCOMPARE(Startup::prepareRegister(File), create);
@@ -104,6 +121,8 @@ void TestStartup::missingFile()
     QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
     QCOMPARE(RegisterFile::inspect(File).status,
              create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
+    if (create)
+        QCOMPARE(QFile::permissions(File) & 0x0077, 0); // none for group or others
     // Once there, it opens without a question.
     QCOMPARE(Startup::prepareRegister(File), create);
     QCOMPARE(messages.count(), create ? 1 : 2);
@@ -159,12 +178,9 @@ void TestStartup::badFilesLeftUntouched()
         runSql(statements);
     }
     // The other program keeps its exclusive lock while the start looks.
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-    other.setDatabaseName(File);
-    QSqlQuery otherQuery(other);
-    if (kind == "locked" && !(other.open() && otherQuery.exec("PRAGMA locking_mode = EXCLUSIVE")
-                              && otherQuery.exec("BEGIN EXCLUSIVE")))
-        QFAIL("cannot lock the register");
+    std::optional<OtherProgram> other;
+    if (kind == "locked")
+        other.emplace(QStringList{"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE"});
     // A register left with its log needs a file beside it: the disk has no room.
     rlimit fileSize{};
     getrlimit(RLIMIT_FSIZE, &fileSize);
@@ -181,10 +197,7 @@ void TestStartup::badFilesLeftUntouched()
     ScriptedMessages messages;
     const bool started = Startup::prepareRegister(File);
     setrlimit(RLIMIT_FSIZE, &fileSize);
-    otherQuery = QSqlQuery();
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("other");
+    other.reset();
     QVERIFY(!started);
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().icon, Messages::Icon::Critical);
@@ -212,19 +225,14 @@ void TestStartup::registerOpens()
             // An accomplice without a link, as an import or an older register leaves one.
             "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'NELEGAT')"});
     const QByteArray before = digest();
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-    other.setDatabaseName(File);
-    QSqlQuery otherQuery(other);
+    std::optional<OtherProgram> other;
     if (otherWriting)
-        QVERIFY(other.open() && otherQuery.exec("BEGIN IMMEDIATE")
-                && otherQuery.exec("INSERT INTO TBL_Zavoni (CNP_C) VALUES ('2')"));
+        other.emplace(
+            QStringList{"BEGIN IMMEDIATE", "INSERT INTO TBL_Zavoni (CNP_C) VALUES ('2')"});
     ScriptedMessages messages;
     QVERIFY(Startup::prepareRegister(File));
     QCOMPARE(messages.count(), 0);
-    otherQuery = QSqlQuery();
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("other");
+    other.reset();
     QCOMPARE(digest(), before);
     QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}),
              QStringList("LEGAT,NELEGAT"));
@@ -306,6 +314,48 @@ void TestStartup::plainLayout()
         UiDriver::click(persons, filter);
     UiDriver::click(persons, "Command6");
     QCOMPARE(messages.count(), 1);
+}
+
+void TestStartup::readableRegisterNamed_data()
+{
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("owner only") << int(QFile::ReadOwner | QFile::WriteOwner) << false;
+    QTest::newRow("group may read")
+        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup) << true;
+    QTest::newRow("anyone may read")
+        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)
+        << true;
+}
+
+// Who else on the machine may read the register is said, not changed.
+void TestStartup::readableRegisterNamed()
+{
+    QFETCH(int, permissions);
+    QFETCH(bool, warned);
+    TestRegister reg;
+    QVERIFY(QFile::setPermissions(reg.path(), QFile::Permissions(permissions)));
+    const QFile::Permissions before = QFile::permissions(reg.path());
+    ScreenChain chain;
+    Form1 form1(&chain);
+    const QSize designed = form1.size();
+    const QRect button = form1.findChild<QPushButton *>("Command2")->geometry();
+    form1.warnIfReadableByOthers("Zavoni.mdb");
+    form1.show();
+    auto *warning = form1.findChild<QLabel *>("registerWarning");
+    QCOMPARE(warning != nullptr, warned);
+    QCOMPARE(QFile::permissions(reg.path()), before);
+    if (!warned) {
+        QCOMPARE(form1.size(), designed);
+        return;
+    }
+    QVERIFY(warning->isVisible());
+    QVERIFY(warning->text().contains("Zavoni.mdb"));
+    // The window grew by the line; no designed control moved.
+    QVERIFY(warning->y() >= designed.height());
+    QVERIFY(form1.rect().contains(warning->geometry()));
+    QVERIFY(warning->heightForWidth(warning->width()) <= warning->height());
+    QCOMPARE(form1.findChild<QPushButton *>("Command2")->geometry(), button);
 }
 
 QTEST_MAIN(TestStartup)

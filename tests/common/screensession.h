@@ -28,6 +28,20 @@ QWidget *climb(ScreenChain &chain, ScreenKind kind, int person = 0, int offence 
 
 } // namespace UiDriver
 
+// What boxes() tells of the boxes the data screens share.
+namespace Boxes {
+inline const QString AskClose = "! Închidere. Datele introduse nu au fost salvate. Renuntati la "
+                                "ele si închideti fereastra ? [Yes/No*]";
+inline const QString NoName = "! Date insuficiente. Trebuie completat cel putin unul din "
+                              "câmpurile: NUME, PRENUME, PORECLA 1, PORECLA 2. [OK]";
+inline const QString ShortCnp = "! Cheia primară. Codul Numeric Personal (CNP) trebuie să "
+                                "contină 13 caractere. [OK]";
+inline QString askDelete(const QString &what)
+{
+    return "x Stergere. Sunteti sigur că doriti să stergeti " + what + " ? [Yes*/No]";
+}
+} // namespace Boxes
+
 // One operator at work on a fresh register; the register outlives the screens.
 class ScreenSession
 {

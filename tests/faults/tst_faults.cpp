@@ -42,11 +42,9 @@ private:
     void inject(Fault fault);
     void lift();
     QStringList row(ScreenKind kind);
+    void closeAll();
 
     std::unique_ptr<ScreenSession> m_session;
-    TestRegister *m_register = nullptr;
-    ScriptedMessages *m_messages = nullptr;
-    ScreenChain *m_chain = nullptr;
     rlimit m_fileSize{};
     bool m_locked = false;
 };
@@ -140,10 +138,7 @@ void TestFaults::init()
 {
     getrlimit(RLIMIT_FSIZE, &m_fileSize);
     m_session = std::make_unique<ScreenSession>();
-    m_register = &m_session->reg;
-    m_messages = &m_session->messages;
-    m_chain = &m_session->chain;
-    TestRegister &r = *m_register;
+    TestRegister &r = m_session->reg;
     r.addPerson("1600101400019", "IONESCU");
     r.addPerson(Cnp, "TEXT", "M", {{"sector", 1}, {"Judet", "TEXT"}});
     r.addOffence(Cnp, "FURT", "A", {{"Amenda", "100"}, {"Descriere", "TEXT"},
@@ -160,35 +155,44 @@ void TestFaults::cleanup()
 
 QStringList TestFaults::row(ScreenKind kind)
 {
-    return m_register->row(subjects().at(int(kind)).table, Rows[int(kind)]);
+    return m_session->reg.row(subjects().at(int(kind)).table, Rows[int(kind)]);
+}
+
+// "Înapoi" down the chain: every screen closes after what went wrong.
+void TestFaults::closeAll()
+{
+    ScreenChain &chain = m_session->chain;
+    for (int i = 0; i < 4 && !chain.stack().isEmpty(); ++i)
+        UiDriver::click(chain.screen(chain.stack().last()), "Command6");
+    QVERIFY(chain.stack().isEmpty());
 }
 
 void TestFaults::inject(Fault fault)
 {
-    const QString file = m_register->path();
+    const QString file = m_session->reg.path();
     if (fault == Deleted) {
         for (const char *suffix : {"", "-wal", "-shm"})
             QFile::remove(file + suffix);
     } else if (fault == Replaced) {
         // Another register moved into its place, as a restore from a backup would.
-        const QString other = m_register->folder() + "/Copie.mdb";
+        const QString other = m_session->reg.folder() + "/Copie.mdb";
         if (!RegisterFile::create(other, nullptr)
             || std::rename(qPrintable(other), qPrintable(file)) != 0)
             qFatal("cannot replace the register");
     } else if (fault == ReadOnly) {
         QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QFile::setPermissions(m_register->folder(), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_session->reg.folder(), QFile::ReadOwner | QFile::ExeOwner);
     } else if (fault == DiskFull) {
         // The log starts empty and may not grow: the next write meets a full disk.
-        m_register->value("PRAGMA wal_checkpoint(TRUNCATE)");
+        m_session->reg.value("PRAGMA wal_checkpoint(TRUNCATE)");
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit full = m_fileSize;
         full.rlim_cur = 0;
         setrlimit(RLIMIT_FSIZE, &full);
     } else if (fault == Locked) {
         // Another copy of the program in the middle of its own save.
-        m_register->exec("BEGIN IMMEDIATE");
-        m_register->addPerson(OtherCopyPerson, "ALTA COPIE", "F");
+        m_session->reg.exec("BEGIN IMMEDIATE");
+        m_session->reg.addPerson(OtherCopyPerson, "ALTA COPIE", "F");
         m_locked = true;
     }
 }
@@ -198,11 +202,11 @@ void TestFaults::lift()
     setrlimit(RLIMIT_FSIZE, &m_fileSize);
     if (geteuid() == 0)
         overridePermissions(true);
-    QFile::setPermissions(m_register->folder(),
+    QFile::setPermissions(m_session->reg.folder(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(m_register->path(), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(m_session->reg.path(), QFile::ReadOwner | QFile::WriteOwner);
     if (m_locked)
-        m_register->exec("COMMIT");
+        m_session->reg.exec("COMMIT");
     m_locked = false;
 }
 
@@ -229,8 +233,8 @@ void TestFaults::faultDuringSave()
             QSKIP("root cannot give up its right to write to read-only files here");
         // An open file stays writable: the screen's own connection opens after.
         if (s.kind != ScreenKind::Persons)
-            UiDriver::climb(*m_chain, s.kind == ScreenKind::Offences ? ScreenKind::Persons
-                                                              : ScreenKind::Offences, -1);
+            UiDriver::climb(m_session->chain, s.kind == ScreenKind::Offences
+                                                  ? ScreenKind::Persons : ScreenKind::Offences, -1);
         inject(ReadOnly);
     }
     QVERIFY(m_session->open(s.kind, -1));
@@ -242,7 +246,7 @@ void TestFaults::faultDuringSave()
     if (fault == OtherDeletes || fault == OtherChanges) {
         QWidget *theirs = UiDriver::climb(other, s.kind, -1);
         if (fault == OtherDeletes) {
-            m_messages->answer(Messages::Answer::Yes);
+            m_session->messages.answer(Messages::Answer::Yes);
             UiDriver::click(theirs, "Command5");
         } else {
             QVERIFY(change(theirs, s.second));
@@ -252,22 +256,22 @@ void TestFaults::faultDuringSave()
         const QString sql = QString("UPDATE \"%1\" SET \"%2\" = '%3' WHERE rowid = %4")
                                 .arg(s.table, s.second.column, s.second.text)
                                 .arg(Rows[int(s.kind)]);
-        QCOMPARE(QProcess::execute(OTHER_WRITER, {m_register->path(), sql}), 0);
+        QCOMPARE(QProcess::execute(OTHER_WRITER, {m_session->reg.path(), sql}), 0);
     } else if (fault != ReadOnly) {
         inject(Fault(fault));
     }
-    m_messages->clear();
+    m_session->messages.clear();
     UiDriver::click(screen, "Command3");
-    QCOMPARE(m_chain->screen(s.kind), screen);
+    QCOMPARE(m_session->chain.screen(s.kind), screen);
 
     // A row the other copy changed or deleted meanwhile is not written, and
     // every screen says so.
     const bool meanwhile = fault >= OtherDeletes;
     QVERIFY(editing(screen));
     QCOMPARE(m_session->text(s.first.box), s.first.text);
-    QCOMPARE(m_messages->count(), int(meanwhile || !s.failure.isEmpty()));
-    const Messages::Request box = m_messages->last();
-    QVERIFY2(m_messages->count() == 0
+    QCOMPARE(m_session->messages.count(), int(meanwhile || !s.failure.isEmpty()));
+    const Messages::Request box = m_session->messages.last();
+    QVERIFY2(m_session->messages.count() == 0
                  || (box.title == "Eroare." && box.icon == Messages::Icon::Critical
                      && box.text.startsWith(s.failure) && box.text.contains("\n\nEroarea 3")
                      && box.text.contains("altcineva") == meanwhile),
@@ -283,11 +287,10 @@ void TestFaults::faultDuringSave()
         QCOMPARE(row(s.kind), with(before, s.second));
     else if (fault != OtherDeletes)
         QCOMPARE(row(s.kind), recovers ? with(before, s.first) : before);
-    QCOMPARE(m_register->count("TBL_Zavoni", "CNP_C = ?", {OtherCopyPerson}), int(fault == Locked));
-    QCOMPARE(m_register->value("PRAGMA integrity_check").toString(), QString("ok"));
-    for (int i = 0; i < 4 && !m_chain->stack().isEmpty(); ++i)
-        UiDriver::click(m_chain->screen(m_chain->stack().last()), "Command6");
-    QVERIFY(m_chain->stack().isEmpty());
+    TestRegister &reg = m_session->reg;
+    QCOMPARE(reg.count("TBL_Zavoni", "CNP_C = ?", {OtherCopyPerson}), int(fault == Locked));
+    QCOMPARE(reg.value("PRAGMA integrity_check").toString(), QString("ok"));
+    closeAll();
 }
 
 void TestFaults::linkRefused_data()
@@ -307,15 +310,15 @@ void TestFaults::linkRefused()
     QFETCH(QString, refusal);
     QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
     QWidget *screen = m_session->form();
-    m_register->exec(refusal);
+    m_session->reg.exec(refusal);
     m_locked = refusal.startsWith("BEGIN");
     m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
     QVERIFY(editing(screen));
     QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
     QCOMPARE(m_session->state("Command2 Command3 Command5 Data1 DBGrid1"), QString("Command3"));
     lift();
-    QCOMPARE(m_register->count("TBL_Complici", "CNP = '2850505123457'"), 0);
-    QCOMPARE(m_register->count("TBL_Complicitate", "CNP = '2850505123457'"), 0);
+    QCOMPARE(m_session->reg.count("TBL_Complici", "CNP = '2850505123457'"), 0);
+    QCOMPARE(m_session->reg.count("TBL_Complicitate", "CNP = '2850505123457'"), 0);
 
     UiDriver::click(screen, "Command4");
     QCOMPARE(m_session->counter(), QString("1/1"));
@@ -335,18 +338,18 @@ void TestFaults::registerPutBack_data()
 void TestFaults::registerPutBack()
 {
     QFETCH(bool, renamed);
-    const QString file = m_register->path();
-    const QString backup = m_register->folder() + "/Copie.mdb";
+    const QString file = m_session->reg.path();
+    const QString backup = m_session->reg.folder() + "/Copie.mdb";
     QVERIFY(QFile::copy(file, backup));
     QVERIFY(m_session->open(ScreenKind::Persons, -1));
     QWidget *persons = m_session->form();
     QVERIFY(change(persons, subjects().at(0).first));
     // The save is in the register file alone: a copy of it holds the person.
-    QVERIFY(QFile::copy(file, m_register->folder() + "/Stick.mdb"));
-    QVERIFY(m_register->value("ATTACH 'Stick.mdb' AS stick").isNull());
-    QCOMPARE(m_register->value("SELECT Nume FROM stick.TBL_Zavoni WHERE CNP_C = '" + Cnp + "'")
+    QVERIFY(QFile::copy(file, m_session->reg.folder() + "/Stick.mdb"));
+    QVERIFY(m_session->reg.value("ATTACH 'Stick.mdb' AS stick").isNull());
+    QCOMPARE(m_session->reg.value("SELECT Nume FROM stick.TBL_Zavoni WHERE CNP_C = '" + Cnp + "'")
                  .toString(), subjects().at(0).first.text);
-    m_register->exec("DETACH stick");
+    m_session->reg.exec("DETACH stick");
 
     QFile source(backup);
     QVERIFY(source.open(QIODevice::ReadOnly));
@@ -357,16 +360,14 @@ void TestFaults::registerPutBack()
         QFile target(file);
         QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate) && target.write(put));
     }
-    m_messages->clear();
-    UiDriver::climb(*m_chain, ScreenKind::Accomplices, -1);
+    m_session->messages.clear();
+    UiDriver::climb(m_session->chain, ScreenKind::Accomplices, -1);
     QVERIFY(!change(persons, subjects().at(0).second));
-    QVERIFY(m_messages->count() > 0);
-    for (const Messages::Request &box : m_messages->shown())
+    QVERIFY(m_session->messages.count() > 0);
+    for (const Messages::Request &box : m_session->messages.shown())
         QVERIFY2(box.text.contains("înlocuit"), qPrintable(box.text));
     UiDriver::click(persons, "Command4");
-    for (int i = 0; i < 4 && !m_chain->stack().isEmpty(); ++i)
-        UiDriver::click(m_chain->screen(m_chain->stack().last()), "Command6");
-    QVERIFY(m_chain->stack().isEmpty());
+    closeAll();
     QFile after(file);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QVERIFY(after.readAll() == put);

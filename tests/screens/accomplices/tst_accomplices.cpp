@@ -26,8 +26,7 @@ const QString Browse = "Command1 Command2 Command5 Command6 Command7 Command8 Co
 const QString Editing = "Command3 Command4 Command6 Text1 Combo1";
 const QString Exists = "! Există deja. Mai există un complice cu acest CNP ! Datele personale ale "
                        "complicelui vor fi preluate din vechea înregistrare. [OK]";
-const QString NoName = "! Date insuficiente. Trebuie completat cel putin unul din câmpurile: "
-                       "NUME, PRENUME, PORECLA 1, PORECLA 2. [OK]";
+using Boxes::NoName, Boxes::ShortCnp;
 
 // A person with four offences and their accomplices.
 void fill(TestRegister &reg)
@@ -131,9 +130,7 @@ void TestAccomplices::operatorScripts_data()
     row("add in sector 4, a woman", Theft,
         add + "Text4=georgescu|Text11=bucuresti|Combo1=F|Combo2=4|Command3", "", Browse,
         "IONESCU DOBRE GEORGESCU (3/3)", "GEORGESCU F 4", NewCnp, "GEORGESCU|F|BUCURESTI|4 @2", 7);
-    const QString shortCnp = "! Cheia primară. Codul Numeric Personal (CNP) trebuie să contină 13 "
-                             "caractere. [OK]";
-    row("CNP of 12 digits, no name", Bribe, "Command1|Text1=123456789012|Command3", shortCnp,
+    row("CNP of 12 digits, no name", Bribe, "Command1|Text1=123456789012|Command3", ShortCnp,
         Editing, Bribers + " (1/3)", " M [1]", "123456789012", "", 6);
     // Only the save that passes the checks stores a link, with its own CNP.
     row("no name twice, then a name", Bribe,
@@ -156,18 +153,11 @@ void TestAccomplices::operatorScripts_data()
 
     // Leaving an add; removing an accomplice from the offence.
     const QString typed = add + "Text4=nesalvat|";
-    const QString askClose = "! Închidere. Datele introduse nu au fost salvate. Renuntati la "
-                             "ele si închideti fereastra ? [Yes/No*]";
+    const QString askClose = Boxes::AskClose, askDelete = Boxes::askDelete("acest complice");
     row("Anulează", Bribe, typed + "Command4", "", Browse, Bribers + " (1/3)", "IONESCU F 3",
         NewCnp, "", 6);
-    row("Înapoi, No", Bribe, typed + "Command6", askClose, Editing, Bribers + " (1/3)",
-        "NESALVAT M [1]", NewCnp, "", 6);
     row("Înapoi, Yes", Bribe, "?yes|" + typed + "Command6", askClose, "closed", "", "", NewCnp, "",
         6);
-    const QString askDelete = "x Stergere. Sunteti sigur că doriti să stergeti acest complice ? "
-                              "[Yes*/No]";
-    row("delete, No", Bribe, "Command5", askDelete, Opened, Bribers + " (1/3)", "IONESCU F 3",
-        IonescuF, ionescu, 6);
     row("delete a shared one", Bribe, "?yes|Command5", askDelete, Opened,
         "MARINESCU VASILE (2/2)", "VASILE M 5", IonescuF, "IONESCU|F|BUCURESTI|3 @2", 5);
     row("delete the only one", Fraud, "?yes|Command5", askDelete,

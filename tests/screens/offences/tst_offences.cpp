@@ -24,8 +24,7 @@ const QString Controls = "Command1 Command2 Command3 Command4 Command5 Command6 
 const QString Browse = "Command1 Command2 Command5 Command6 Command7 Command8 DBGrid1 Data1 "
                        "Label27";
 const QString Editing = "Command3 Command4 Command6 Combo1 Text1 Text2 Text3 Text4 Text5 Check1";
-const QString AskDelete = "x Stergere. Sunteti sigur că doriti să stergeti acestă infractiune ? "
-                          "[Yes*/No]";
+const QString AskDelete = Boxes::askDelete("acestă infractiune");
 
 QString today()
 {
@@ -264,12 +263,9 @@ void TestOffences::operatorScripts_data()
     row("delete refused", 0, "!DELETE|?yes|#2|Command5",
         AskDelete + " / x Eroare. Infractiunea nu a putut fi stearsă. [OK]", "", Browse, "3/8", 3,
         third);
-    const QString askClose = "! Închidere. Datele introduse nu au fost salvate. Renuntati la "
-                             "ele si închideti fereastra ? [Yes/No*]";
-    row("Înapoi while adding, No", 0, "Command1|Text1=neterminat|Command6", askClose, "", Editing,
-        "1/8", NewOffence, "");
-    row("Înapoi while adding, Yes", 0, "?yes|Command1|Text1=neterminat|Command6", askClose, "",
-        "closed", "", NewOffence, "");
+    // The answer No is the persons screen's case: every screen asks the same way.
+    row("Înapoi while adding, Yes", 0, "?yes|Command1|Text1=neterminat|Command6", Boxes::AskClose,
+        "", "closed", "", NewOffence, "");
 }
 
 void TestOffences::operatorScripts()

@@ -19,15 +19,9 @@ const QString P0 = "1800101123400", P1 = "1800101123401";
 const QString Emoji = "\U0001F600";
 
 const QString MissingCnp = "x Cheia primară. Obligatoriu trebuie specificat CNP-ul ! [OK]";
-const QString ShortCnp = "! Cheia primară. Codul Numeric Personal (CNP) trebuie să contină 13 "
-                         "caractere. [OK]";
-const QString NoName = "! Date insuficiente. Trebuie completat cel putin unul din câmpurile: "
-                       "NUME, PRENUME, PORECLA 1, PORECLA 2. [OK]";
 const QString Duplicate = "! CNP identic. Mai există un zavon cu acest CNP ! [OK]";
-const QString AskDelete = "x Stergere. Sunteti sigur că doriti să stergeti acest zavon ? "
-                          "[Yes*/No]";
-const QString AskClose = "! Închidere. Datele introduse nu au fost salvate. Renuntati la ele si "
-                         "închideti fereastra ? [Yes/No*]";
+const QString AskDelete = Boxes::askDelete("acest zavon");
+using Boxes::AskClose, Boxes::NoName, Boxes::ShortCnp;
 
 // P0 a man in sector 1, P1 a woman in sector 2, the third a man without a CNP.
 void addPersons(TestRegister &reg, int persons)
