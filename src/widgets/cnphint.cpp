@@ -44,8 +44,12 @@ void CnpHint::display(const CnpCheck::Verdict &verdict)
         clear();
         return;
     }
+    // Every move through the list comes here: the mark is drawn once a kind.
     const bool fine = verdict.valid() && verdict.disagreements.isEmpty();
-    const QIcon icon = style()->standardIcon(fine ? QStyle::SP_DialogApplyButton
-                                                  : QStyle::SP_MessageBoxWarning);
-    setPixmap(icon.pixmap(16, 16));
+    QPixmap &mark = fine ? m_fineMark : m_faultMark;
+    if (mark.isNull())
+        mark = style()->standardIcon(fine ? QStyle::SP_DialogApplyButton
+                                          : QStyle::SP_MessageBoxWarning).pixmap(16, 16);
+    if (pixmap().cacheKey() != mark.cacheKey())
+        setPixmap(mark);
 }

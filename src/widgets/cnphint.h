@@ -33,4 +33,6 @@ private:
     QPointer<QComboBox> m_sex;
     QPointer<QLineEdit> m_birthDate;
     CnpCheck::Verdict m_verdict;
+    QPixmap m_fineMark;
+    QPixmap m_faultMark;
 };
