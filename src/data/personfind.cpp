@@ -17,14 +17,12 @@ constexpr int NearBudget = 4096;
 // The letters whose diacritics the full-text index's tokenizer drops just as
 // a canonical decomposition does, checked one by one against it: Latin-1,
 // Latin Extended-A and the comma-below ș ț. Beyond them the two part ways:
-// the tokenizer keeps the marks of ǡ, й and ά, and folds ſ to s.
+// the tokenizer keeps the marks of ǡ, й and ά, folds ſ to s, and drops some
+// combining marks standing alone where it splits words at others.
 constexpr char16_t LatinFirst = 0xC0;
 constexpr char16_t LatinLast = 0x17F;
 constexpr char16_t CommaFirst = 0x218;
 constexpr char16_t CommaLast = 0x21B;
-// The combining marks, which the tokenizer drops where they stand.
-constexpr char16_t MarksFirst = 0x300;
-constexpr char16_t MarksLast = 0x36F;
 
 QChar baseLetter(char16_t c)
 {
@@ -117,10 +115,8 @@ QString PersonSearch::fold(const QString &text)
 {
     QString folded;
     folded.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.unicode() < MarksFirst || c.unicode() > MarksLast)
-            folded += foldedLetter(c);
-    }
+    for (const QChar c : text)
+        folded += foldedLetter(c);
     return folded;
 }
 
