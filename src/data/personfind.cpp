@@ -13,6 +13,8 @@ namespace {
 constexpr int FirstBlock = 64;
 constexpr int LastBlock = 512;
 constexpr int NearBudget = 4096;
+// A CNP's first digits, the sex and the date of birth, which few persons share.
+constexpr int CnpStart = 7;
 
 // The letters whose diacritics the full-text index's tokenizer drops just as
 // a canonical decomposition does, checked one by one against it: Latin-1,
@@ -135,7 +137,7 @@ bool PersonSearch::matches(const QStringList &values, const QStringList &terms)
 
 // A common word is met within the next rows, judged here; gathering all its
 // matches first would cost a third of a second in a register of ten million.
-// A rare one is gathered: its few matches cost little.
+// A rare one is gathered: its few matches cost little; so is a CNP at once.
 std::optional<qint64> PersonSearch::findSorted(const QStringList &terms, const QString &match,
                                                Direction direction, std::optional<Place> from,
                                                const QString &sex, const Order &order,
@@ -143,6 +145,12 @@ std::optional<qint64> PersonSearch::findSorted(const QStringList &terms, const Q
 {
     const bool ascending = order.descending != (direction == Direction::Forward);
     const Order walk{order.column, !ascending};
+    const auto cnpStart = [](const QString &term) {
+        return term.size() >= CnpStart
+               && std::all_of(term.cbegin(), term.cend(), [](QChar c) { return c.isDigit(); });
+    };
+    if (std::any_of(terms.cbegin(), terms.cend(), cnpStart))
+        return findGathered(match, walk, from, sex, error);
     bool decided = false;
     const std::optional<qint64> near = findNear(terms, match, walk, sex, &from, &decided, error);
     if (decided)
