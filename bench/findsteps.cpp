@@ -203,6 +203,24 @@ void ProgramBench::measureFinding()
                                 QStringLiteral("found in the sorted list"));
          },
          {}, {}, {}},
+        {"find_sorted_word", {50, AtTen, 0}, 0,
+         QStringLiteral("Find strip: a nickname many persons have, the list sorted by `Nume`"),
+         [&] {
+             personsFromFirst(true);
+             openFindStrip();
+         },
+         [&] { find(QStringLiteral("nasul")); },
+         [&] {
+             const QString names = engine().text(
+                 "SELECT Nume || ' ' || ifnull(Prenume, '') || ' ' || ifnull(Porecla1, '') || ' ' "
+                 "|| ifnull(Porecla2, '') FROM TBL_Zavoni WHERE CNP_C = ?",
+                 {boxText(persons(), "Text1")});
+             expect(PersonSearch::matches({names}, {QStringLiteral("nasul")}),
+                    QStringLiteral("a person with the word found: ") + names);
+             expectCurrentShown(persons(), n, shownPosition(persons(), n),
+                                QStringLiteral("found in the sorted list"));
+         },
+         {}, {}, {}},
     };
     for (const Step &step : steps)
         measure(step);

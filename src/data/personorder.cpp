@@ -13,7 +13,7 @@
 QString PersonSearch::sortedWalk(const Order &order, const QString &sex,
                                  const std::optional<Place> &from, const QString &also,
                                  const QVariantList &alsoParams, qint64 limit,
-                                 QVariantList *params) const
+                                 QVariantList *params, const QString &columns) const
 {
     const QString key = sortKey(order.column);
     const QString dir = order.descending ? QStringLiteral(" DESC") : QString();
@@ -58,9 +58,10 @@ QString PersonSearch::sortedWalk(const Order &order, const QString &sex,
             where += QStringLiteral(" AND ") + also;
             *params << alsoParams;
         }
-        selects << QStringLiteral("SELECT rowid FROM (SELECT rowid FROM %1 INDEXED BY %2 "
-                                  "WHERE %3 ORDER BY %4 LIMIT ?)")
-                       .arg(Catalogue::quoted(Catalogue::Persons),
+        selects << QStringLiteral("SELECT * FROM (SELECT %1 FROM %2 INDEXED BY %3 "
+                                  "WHERE %4 ORDER BY %5 LIMIT ?)")
+                       .arg(columns.isEmpty() ? QStringLiteral("rowid") : columns,
+                            Catalogue::quoted(Catalogue::Persons),
                             Catalogue::quoted(sortIndex(order.column)), where, arm.orderBy);
         *params << limit;
     }

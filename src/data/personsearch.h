@@ -51,7 +51,9 @@ public:
     static QString sortKeyText(const QString &text);
     static bool sortsBefore(const QString &key, const QString &other);
 
-    // Folds as the full-text index does: lower case, diacritics dropped.
+    // Folds as the full-text index does: lower case, and the diacritics of
+    // the Latin letters dropped; any other letter is only lower-cased and left
+    // for the index to judge (it folds some of them in ways of its own).
     static QString fold(const QString &text);
     // The words of what was typed, folded; each must begin a word of a row.
     static QStringList terms(const QString &typed);
@@ -95,15 +97,35 @@ public:
     QString cnpOf(qint64 rowid, DataError *error);
 
 private:
+    // The indexed columns, quoted, each after the prefix.
+    static QString indexedColumns(const QString &prefix = {});
     bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
              DataError *error);
-    // The rowids of a sorted list after the place, as one statement.
+    // The rows of a sorted list after the place, as one statement: the
+    // rowids, or the columns given (which name rowid first).
     QString sortedWalk(const Order &order, const QString &sex, const std::optional<Place> &from,
                        const QString &also, const QVariantList &alsoParams, qint64 limit,
-                       QVariantList *params) const;
+                       QVariantList *params, const QString &columns = {}) const;
     // Up to limit persons matching, with their places in the order.
     bool matchPlaces(const QString &match, const QString &sex, const Order &order, int limit,
                      QList<Place> *places, DataError *error);
+    std::optional<qint64> findSorted(const QStringList &terms, const QString &match,
+                                     Direction direction, std::optional<Place> from,
+                                     const QString &sex, const Order &order, DataError *error);
+    // The first match after the place in the walk, found among all matches.
+    std::optional<qint64> findGathered(const QString &match, const Order &walk,
+                                       const std::optional<Place> &from, const QString &sex,
+                                       DataError *error);
+    // The first match among the next rows of the walk after the place, which
+    // moves past the rows read; decided is false when none came within them.
+    std::optional<qint64> findNear(const QStringList &terms, const QString &match,
+                                   const Order &walk, const QString &sex,
+                                   std::optional<Place> *from, bool *decided,
+                                   DataError *error);
+    // Whether a person's indexed values match, judged by the index's own
+    // tokenizer over those values alone; nothing on an error.
+    std::optional<bool> matchedByIndex(const QVariantList &values, const QString &match,
+                                       DataError *error);
     std::optional<qint64> findInRegisterOrder(const QString &match, Direction direction,
                                               const std::optional<Place> &from,
                                               const QString &sex, DataError *error);

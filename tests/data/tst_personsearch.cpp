@@ -19,6 +19,8 @@ private slots:
     void find();
     void sort_data();
     void sort();
+    void findSorted_data();
+    void findSorted();
 
 private:
     QStringList walk(const QString &typed, const QString &sex, const PersonSearch::Order &order,
@@ -187,6 +189,42 @@ void TestPersonSearch::sort()
             stefans << n;
     }
     QCOMPARE(walk("stef", sex, byName, Dir::Forward), stefans);
+}
+
+void TestPersonSearch::findSorted_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<QStringList>("found");
+
+    // Seven names sort before N00000, so N00057 is the first row of the
+    // second block read, and N04500 lies past the rows read before gathering.
+    QTest::newRow("past a block, then past the rows read")
+        << "vlad" << false << QStringList{"N00057", "N04500"};
+    QTest::newRow("backward") << "vlad" << true << QStringList{"N04500", "N00057"};
+    QStringList lupu;
+    for (int k = 4500; k < 4530; ++k)
+        lupu << QStringLiteral("N%1").arg(k, 5, 10, QLatin1Char('0'));
+    QTest::newRow("many matches, all past the rows read") << "lupu" << false << lupu;
+    QTest::newRow("long s, which the index folds, beside cedilla and comma")
+        << "stef" << true << QStringList{"ſtefan", "ŞTEFĂNESCU", "ştefan", "ȘTEFAN"};
+    QTest::newRow("a mark the index keeps") << "ana" << true << QStringList{"POPESCU-ŢĂRANU"};
+}
+
+void TestPersonSearch::findSorted()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, backward);
+    QFETCH(QStringList, found);
+
+    m_reg->exec("INSERT INTO TBL_Zavoni(CNP_C, Nume, sex, Prenume, Porecla1) "
+                "WITH RECURSIVE k(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM k WHERE n < 5999) "
+                "SELECT 1600101000000 + n, printf('N%05d', n), 'M', "
+                "CASE WHEN n IN (57, 4500) THEN 'VLAD' ELSE 'X' END, "
+                "CASE WHEN n >= 4500 THEN 'LUPU' END FROM k");
+    m_reg->addPerson("1900101400016", "ſtefan", "M");
+    m_reg->addPerson("1900101400017", "ǠNA", "M");
+    QCOMPARE(walk(typed, {}, {"Nume", false}, backward ? Dir::Backward : Dir::Forward), found);
 }
 
 QTEST_MAIN(TestPersonSearch)
