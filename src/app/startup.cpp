@@ -4,6 +4,7 @@
 #include "app/romanian.h"
 #include "app/screenchain.h"
 #include "data/database.h"
+#include "data/history.h"
 #include "data/personsearch.h"
 #include "data/registerfile.h"
 #include "reports/dailycopy.h"
@@ -82,6 +83,15 @@ void gainSearch(const QString &fileName)
                      QStringLiteral("Evidenta zavonilor"), Messages::Icon::Critical);
 }
 
+// A register made before the history gains its table in a moment. One that
+// cannot be written takes no change to record either.
+void gainHistory(const QString &fileName)
+{
+    DataError error;
+    if (const auto db = Database::open(fileName, &error))
+        History::install(db->connection(), &error);
+}
+
 bool checkRegister(const QString &fileName)
 {
     const RegisterFile::Check check = RegisterFile::inspect(fileName);
@@ -132,6 +142,7 @@ bool prepareRegister(const QString &fileName)
     if (!checkRegister(fileName))
         return false;
     gainSearch(fileName);
+    gainHistory(fileName);
     return true;
 }
 
