@@ -4,6 +4,7 @@
 #include "app/romanian.h"
 #include "app/screenchain.h"
 #include "data/database.h"
+#include "data/history.h"
 #include "data/personsearch.h"
 #include "data/registerfile.h"
 #include "reports/dailycopy.h"
@@ -56,13 +57,10 @@ bool convertPlain(const QString &fileName, const QString &title)
 // A register made before finding and sorting gains what they need once; on a
 // million persons that takes about a minute, so the operator sees it going.
 // Should it fail, the register still serves, only finding does not.
-void gainSearch(const QString &fileName)
+void gainSearch(Database &db)
 {
     DataError error;
-    auto db = Database::open(fileName, &error);
-    if (!db)
-        return;
-    PersonSearch search(db->connection());
+    PersonSearch search(db.connection());
     if (search.isInstalled())
         return;
     QProgressDialog progress(
@@ -131,7 +129,13 @@ bool prepareRegister(const QString &fileName)
 {
     if (!checkRegister(fileName))
         return false;
-    gainSearch(fileName);
+    DataError error;
+    if (const auto db = Database::open(fileName, &error)) {
+        gainSearch(*db);
+        // A register made before the history gains its table in a moment. One
+        // that cannot be written takes no change to record either.
+        History::install(db->connection(), &error);
+    }
     return true;
 }
 

@@ -209,8 +209,32 @@ QStringList schemaStatements()
     s << QStringLiteral("CREATE TRIGGER \"TR_Zavoni_umplut\" AFTER INSERT ON \"TBL_Zavoni\" "
                         "BEGIN DELETE FROM \"%1\" WHERE \"Cheie\" = NEW.rowid; END")
              .arg(GapsTable);
+    s << historyStatements();
     s << QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId);
     s << QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion);
+    return s;
+}
+
+QStringList historyStatements()
+{
+    // Nr orders the changes as they were made, which a clock set back would
+    // not. CNP is the person's for the rows of persons, offences, links and
+    // articles, and an accomplice's own: an accomplice is shared between
+    // offences, stored before its first link and deleted after its last, so a
+    // person's history reaches it through the links recorded.
+    QStringList s{QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS \"%1\" (\"Nr\" INTEGER PRIMARY KEY, "
+        "\"Momentul\" TEXT NOT NULL, \"Utilizator\" TEXT NOT NULL, \"Operatia\" TEXT NOT NULL "
+        "CHECK (\"Operatia\" IN ('INSERT', 'UPDATE', 'DELETE')), \"Tabela\" TEXT NOT NULL, "
+        "\"Cheia\" INTEGER NOT NULL, \"CNP\" TEXT, \"Inainte\" TEXT, \"Dupa\" TEXT)")
+                      .arg(HistoryTable),
+                  QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Istoric_CNP\" ON \"%1\"(\"CNP\")")
+                      .arg(HistoryTable)};
+    // What was recorded stays as it was, whoever writes to the file.
+    for (const char *event : {"UPDATE", "DELETE"})
+        s << QStringLiteral("CREATE TRIGGER IF NOT EXISTS \"TR_Istoric_%1\" BEFORE %1 ON \"%2\" "
+                            "BEGIN SELECT RAISE(ABORT, 'Istoricul nu poate fi schimbat'); END")
+                 .arg(QString::fromLatin1(event), HistoryTable);
     return s;
 }
 

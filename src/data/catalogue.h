@@ -56,6 +56,12 @@ QStringList recountStatements();
 // doubt, in one transaction.
 QStringList repairStatements();
 
+// Every change the program made to the rows above: when (UTC), by whom, what
+// was done to which row, the person it belongs to, the row before and after.
+// Not among objects(): a register made before it gains it at its first start.
+inline const QString HistoryTable = QStringLiteral("TBL_Istoric");
+QStringList historyStatements();
+
 // Identifies a file made by this program; a newer schema version is refused.
 constexpr int ApplicationId = 0x5A41564F; // "ZAVO"
 constexpr int SchemaVersion = 1;

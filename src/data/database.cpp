@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "history.h"
+
 #include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
@@ -137,7 +139,8 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
     // A register another program holds open in WAL mode stays in it meanwhile:
     // leaving WAL needs the file to oneself, and a screen must not wait for that.
     db->exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-    if (!db->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout), error))
+    if (!db->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout), error)
+        || !History::recordWrites(db->m_db, History::osUser(), error))
         return nullptr;
     return db;
 }

@@ -1,6 +1,7 @@
 #include "registermenu.h"
 
 #include "dossier.h"
+#include "historywindow.h"
 #include "outputactions.h"
 #include "statisticswindow.h"
 
@@ -52,6 +53,15 @@ void addListCommands(QWidget *window, DataControl *data, const QString &fileStem
                                        });
     dossier->setObjectName(QStringLiteral("DossierAction"));
     dossier->setShortcut(QKeySequence::Print);
+    QAction *history = menu->addAction(QStringLiteral("&Istoric..."), window,
+                                       [window, data, personCnp] {
+                                           const QString cnp = personCnp();
+                                           if (!cnp.isEmpty())
+                                               HistoryWindow::run(window, data->databaseName(),
+                                                                  cnp);
+                                       });
+    history->setObjectName(QStringLiteral("HistoryAction"));
+    history->setShortcut(Qt::CTRL | Qt::Key_H);
 }
 
 } // namespace RegisterMenu

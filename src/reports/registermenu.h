@@ -19,7 +19,7 @@ void addRegisterCommands(QWidget *window, const QString &registerFile);
 // "Listă" of a data screen: its list as CSV, as its navigation bar selects it
 // and in the order the screen shows it when asked (offered under fileStem),
 // and, given the CNP of the person a screen is about, that person's dossier
-// (Ctrl+P).
+// (Ctrl+P) and the history of its changes (Ctrl+H).
 void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
                      const std::function<QString()> &personCnp = {},
                      const std::function<PersonSearch::Order()> &order = {});
