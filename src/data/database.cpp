@@ -139,10 +139,16 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
     // A register another program holds open in WAL mode stays in it meanwhile:
     // leaving WAL needs the file to oneself, and a screen must not wait for that.
     db->exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-    if (!db->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout), error)
-        || !History::recordWrites(db->m_db, History::osUser(), error))
+    if (!db->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout), error))
         return nullptr;
     return db;
+}
+
+bool Database::recordWrites(DataError *error)
+{
+    if (!m_recording)
+        m_recording = History::recordWrites(m_db, History::osUser(), error);
+    return m_recording;
 }
 
 void Database::setBusyTimeout(int milliseconds)

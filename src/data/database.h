@@ -30,10 +30,15 @@ public:
     // program opened: another file moved there, or an older copy written over it.
     // From then on no connection to it opens until every one has closed.
     bool stillInPlace(DataError *error = nullptr) const;
+    // Makes the connection record its writes in the register's history. Done
+    // before its first write, not at opening: most connections only read, and
+    // the recording triggers cost each one a few milliseconds to make.
+    bool recordWrites(DataError *error);
 
 private:
     explicit Database(const QString &connectionName);
 
     QString m_connectionName;
     QSqlDatabase m_db;
+    bool m_recording = false;
 };

@@ -273,6 +273,8 @@ bool SqliteEngine::rows(const QList<qint64> &keys, QHash<qint64, QVariantList> *
 bool SqliteEngine::insert(const QVariantList &values, const QList<bool> &set,
                           std::optional<qint64> *key, DataError *error)
 {
+    if (!m_db->recordWrites(error))
+        return false;
     QStringList names;
     QVariantList params;
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
@@ -334,6 +336,8 @@ bool SqliteEngine::writeChecked(const QString &sql, const QVariantList &params,
 bool SqliteEngine::update(qint64 key, const QVariantList &read, const QVariantList &values,
                           const QList<bool> &set, DataError *error)
 {
+    if (!m_db->recordWrites(error))
+        return false;
     QStringList assignments;
     QVariantList params;
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
@@ -358,6 +362,8 @@ bool SqliteEngine::update(qint64 key, const QVariantList &read, const QVariantLi
 
 bool SqliteEngine::remove(qint64 key, const QVariantList &read, DataError *error)
 {
+    if (!m_db->recordWrites(error))
+        return false;
     QVariantList params{key};
     const QString row = QStringLiteral("rowid = ? AND ") + unchanged(read, &params);
     QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, row);
