@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/screenchain.h"
+#include "common/columns.h"
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
 
