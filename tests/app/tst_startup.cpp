@@ -30,16 +30,16 @@ class TestStartup : public QObject
 private slots:
     void init();
     void cleanup();
-    void missingFile_data();
+    void missingFile_data() { flag("create", "refused", "created"); }
     void missingFile();
     void badFilesLeftUntouched_data();
     void badFilesLeftUntouched();
-    void registerOpens_data();
+    void registerOpens_data() { flag("otherWriting", "alone", "another program saving"); }
     void registerOpens();
     void readOnlyOffersBrowsing();
-    void plainLayout_data();
+    void plainLayout_data() { flag("convert", "left as it is", "converted"); }
     void plainLayout();
-    void readableRegisterNamed_data();
+    void readableRegisterNamed_data() { flag("warned", "owner only", "group may read"); }
     void readableRegisterNamed();
 
 private:
@@ -78,9 +78,9 @@ QStringList runSql(const QStringList &statements)
     return OtherProgram(statements).rows;
 }
 
-QByteArray digest()
+QByteArray digest(const QString &file = File)
 {
-    QFile f(File);
+    QFile f(file);
     return f.open(QIODevice::ReadOnly)
                ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
                : QByteArray();
@@ -99,13 +99,6 @@ void TestStartup::cleanup()
 {
     QDir::setCurrent(m_old);
     m_dir.reset();
-}
-
-void TestStartup::missingFile_data()
-{
-    QTest::addColumn<bool>("create");
-    QTest::newRow("refused") << false;
-    QTest::newRow("created") << true;
 }
 
 void TestStartup::missingFile()
@@ -130,32 +123,25 @@ void TestStartup::missingFile()
 
 void TestStartup::badFilesLeftUntouched_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("statements");
-    QTest::addColumn<QString>("named");
-
-    QTest::newRow("empty") << "bytes" << QStringList() << "gol";
-    QTest::newRow("random bytes") << "bytes" << QStringList("random") << "nu este o bază de date";
-    QTest::newRow("truncated") << "truncated" << QStringList() << "trunchiat";
-    QTest::newRow("other program") << "plain" << QStringList{"CREATE TABLE facturi (nr INTEGER)",
-                                                             "PRAGMA application_id = 42"}
-                                   << "altui program";
-    QTest::newRow("other sqlite, no id") << "plain"
-                                         << QStringList("CREATE TABLE facturi (nr INTEGER)")
-                                         << "TBL_Zavoni";
-    QTest::newRow("newer version") << "register" << QStringList("PRAGMA user_version = 99")
-                                   << "versiune mai nouă";
-    for (const Catalogue::Object &o : Catalogue::objects()) {
-        QTest::newRow(qPrintable("without " + o.name))
-            << "register" << QStringList((o.isQuery ? "DROP VIEW " : "DROP TABLE ") + o.name)
-            << o.name;
-    }
-    QTest::newRow("without a field") << "register"
-                                     << QStringList("ALTER TABLE TBL_Infractiuni DROP Ispasit")
-                                     << "Ispasit";
+    columns<QString, QStringList, QString>("kind", "statements", "named");
+    const auto row = [](const QString &tag, const char *kind, const QStringList &statements,
+                        const QString &named) {
+        QTest::newRow(qPrintable(tag)) << kind << statements << named;
+    };
+    const QString other = "CREATE TABLE facturi (nr INTEGER)";
+    row("empty", "bytes", {}, "gol");
+    row("random bytes", "bytes", {"random"}, "nu este o bază de date");
+    row("truncated", "truncated", {}, "trunchiat");
+    row("other program", "plain", {other, "PRAGMA application_id = 42"}, "altui program");
+    row("other sqlite, no id", "plain", {other}, "TBL_Zavoni");
+    row("newer version", "register", {"PRAGMA user_version = 99"}, "versiune mai nouă");
+    for (const Catalogue::Object &o : Catalogue::objects())
+        row("without " + o.name, "register", {(o.isQuery ? "DROP VIEW " : "DROP TABLE ") + o.name},
+            o.name);
+    row("without a field", "register", {"ALTER TABLE TBL_Infractiuni DROP Ispasit"}, "Ispasit");
     // A good register that cannot be read now is not called damaged.
-    QTest::newRow("locked by another") << "locked" << QStringList() << "folosit de alt program";
-    QTest::newRow("disk full") << "full" << QStringList() << "discul este plin";
+    row("locked by another", "locked", {}, "folosit de alt program");
+    row("disk full", "full", {}, "discul este plin");
 }
 
 void TestStartup::badFilesLeftUntouched()
@@ -206,14 +192,7 @@ void TestStartup::badFilesLeftUntouched()
     QCOMPARE(digest(), before);
 }
 
-void TestStartup::registerOpens_data()
-{
-    QTest::addColumn<bool>("otherWriting");
-    QTest::newRow("alone") << false;
-    // Browsing needs no write: another program's save does not hold the start back.
-    QTest::newRow("another program saving") << true;
-}
-
+// Browsing needs no write: another program's save does not hold the start back.
 void TestStartup::registerOpens()
 {
     QFETCH(bool, otherWriting);
@@ -255,13 +234,6 @@ void TestStartup::readOnlyOffersBrowsing()
     QVERIFY(messages.last().text.contains("poate fi doar citit"));
 }
 
-void TestStartup::plainLayout_data()
-{
-    QTest::addColumn<bool>("convert");
-    QTest::newRow("left as it is") << false;
-    QTest::newRow("converted") << true;
-}
-
 // The tables and stored queries as mdb-schema and mdb-export write an old register.
 void TestStartup::plainLayout()
 {
@@ -293,18 +265,15 @@ void TestStartup::plainLayout()
         QCOMPARE(digest(), before);
         return;
     }
-    QFile original("Zavoni-original.mdb");
-    QVERIFY(original.open(QIODevice::ReadOnly));
-    QCOMPARE(QCryptographicHash::hash(original.readAll(), QCryptographicHash::Sha256), before);
+    QCOMPARE(digest("Zavoni-original.mdb"), before);
     QCOMPARE(RegisterFile::inspect(File).status, RegisterFile::Status::Ok);
-    QCOMPARE(runSql({"SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin"}),
-             QStringList("1A,3C"));
-    QCOMPARE(runSql({"SELECT group_concat(Numar) FROM TBL_Numarare"}),
-             QStringList("2,0,2,0")); // and no doubt about them
-    QCOMPARE(runSql({"SELECT group_concat(Cheie) FROM TBL_Goluri"}), QStringList("2"));
-    QCOMPARE(runSql({"SELECT count(*) FROM TBL_Complicitate l JOIN TBL_Infractiuni i "
-                     "USING (COD_infractiune) WHERE i.CNP_C = '3'"}), QStringList("1"));
-    QCOMPARE(runSql({"PRAGMA integrity_check"}), QStringList("ok"));
+    // The women, the kept counts (and no doubt about them), the gaps, the link, the file.
+    QCOMPARE(runSql({"SELECT (SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin) "
+                     "|| (SELECT group_concat(Numar) FROM TBL_Numarare) || (SELECT "
+                     "group_concat(Cheie) FROM TBL_Goluri) || (SELECT count(*) FROM "
+                     "TBL_Complicitate l JOIN TBL_Infractiuni i USING (COD_infractiune) WHERE "
+                     "i.CNP_C = '3') || (SELECT * FROM pragma_integrity_check)"}),
+             QStringList("1A,3C2,0,2,021ok"));
     // The persons screen filters on both stored queries without a word.
     ScreenChain chain;
     chain.open(ScreenKind::Persons);
@@ -316,25 +285,14 @@ void TestStartup::plainLayout()
     QCOMPARE(messages.count(), 1);
 }
 
-void TestStartup::readableRegisterNamed_data()
-{
-    QTest::addColumn<int>("permissions");
-    QTest::addColumn<bool>("warned");
-    QTest::newRow("owner only") << int(QFile::ReadOwner | QFile::WriteOwner) << false;
-    QTest::newRow("group may read")
-        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup) << true;
-    QTest::newRow("anyone may read")
-        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)
-        << true;
-}
-
 // Who else on the machine may read the register is said, not changed.
 void TestStartup::readableRegisterNamed()
 {
-    QFETCH(int, permissions);
     QFETCH(bool, warned);
     TestRegister reg;
-    QVERIFY(QFile::setPermissions(reg.path(), QFile::Permissions(permissions)));
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | (warned ? QFile::ReadGroup
+                                                                            : QFile::Permissions());
+    QVERIFY(QFile::setPermissions(reg.path(), permissions));
     const QFile::Permissions before = QFile::permissions(reg.path());
     ScreenChain chain;
     Form1 form1(&chain);
@@ -345,15 +303,12 @@ void TestStartup::readableRegisterNamed()
     auto *warning = form1.findChild<QLabel *>("registerWarning");
     QCOMPARE(warning != nullptr, warned);
     QCOMPARE(QFile::permissions(reg.path()), before);
-    if (!warned) {
-        QCOMPARE(form1.size(), designed);
+    QCOMPARE(form1.size() == designed, !warned);
+    if (!warned)
         return;
-    }
-    QVERIFY(warning->isVisible());
-    QVERIFY(warning->text().contains("Zavoni.mdb"));
+    QVERIFY(warning->isVisible() && warning->text().contains("Zavoni.mdb"));
     // The window grew by the line; no designed control moved.
-    QVERIFY(warning->y() >= designed.height());
-    QVERIFY(form1.rect().contains(warning->geometry()));
+    QVERIFY(warning->y() >= designed.height() && form1.rect().contains(warning->geometry()));
     QVERIFY(warning->heightForWidth(warning->width()) <= warning->height());
     QCOMPARE(form1.findChild<QPushButton *>("Command2")->geometry(), button);
 }
