@@ -7,7 +7,6 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 
-#include <QSqlQuery>
 #include <QTest>
 
 // The record set behind every screen, over a real register file.
@@ -19,7 +18,6 @@ private slots:
     void init();
     void cleanup();
 
-    void connectionIsDurable();
     void setIsFixedUntilRequery();
     void middleReachedInAnyOrder_data();
     void middleReachedInAnyOrder();
@@ -66,20 +64,6 @@ QList<QVariant> TestRecordset::column(Recordset *rs, const QString &field)
     for (int row = 0; row < rs->recordCount(); ++row)
         values << rs->valueAt(row, index);
     return values;
-}
-
-void TestRecordset::connectionIsDurable()
-{
-    // A confirmed save must survive a power cut, not only a crash.
-    DataError error;
-    const std::unique_ptr<Database> db = Database::open(m_reg->path(), &error);
-    QVERIFY2(db, qPrintable(error.describe()));
-    QSqlQuery q(db->connection());
-    QVERIFY(q.exec("PRAGMA synchronous") && q.next());
-    QCOMPARE(q.value(0).toInt(), 2); // FULL
-    // ... and be in the register file alone, ready for a copy.
-    QVERIFY(q.exec("PRAGMA journal_mode") && q.next());
-    QCOMPARE(q.value(0).toString(), QString("delete"));
 }
 
 void TestRecordset::setIsFixedUntilRequery()
@@ -149,36 +133,29 @@ void TestRecordset::middleReachedInAnyOrder_data()
     // triggers stop keeping its gaps fails "gaps kept, another program deleted".
     QTest::addColumn<bool>("exact");
 
-    const QString all = SourceTexts::Persons;
-    const QString women = SourceTexts::PersonsWomen;
-    const QList<int> none;
-    QTest::newRow("gaps wrong") << all << "1" << "wrong" << none << -1 << true;
+    const auto row = [](const char *tag, bool women, const char *gaps, QList<int> through,
+                        int byOther, bool exact = true) {
+        QTest::newRow(tag) << (women ? SourceTexts::PersonsWomen : SourceTexts::Persons)
+                           << (women ? "sex = 'F'" : "1") << gaps << through << byOther << exact;
+    };
+    row("gaps wrong", false, "wrong", {}, -1);
     // No delete trigger runs for the row a REPLACE deletes.
-    QTest::newRow("replaced by another tool") << all << "1" << "replaced" << none << -1 << true;
-    QTest::newRow("women, replaced by another tool")
-        << women << "sex = 'F'" << "replaced" << none << -1 << true;
-    QTest::newRow("every key, deleted through the set")
-        << all << "1" << "" << QList<int>{20000, 20000, 1000, 39000, 300} << -1 << true;
-    QTest::newRow("gaps kept, deleted through the set")
-        << all << "1" << "kept" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
-    QTest::newRow("gaps unknown, deleted through the set")
-        << all << "1" << "unknown" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
-    QTest::newRow("women, deleted through the set")
-        << women << "sex = 'F'" << "" << QList<int>{6000, 6000, 500, 12500} << -1 << true;
+    row("replaced by another tool", false, "replaced", {}, -1);
+    row("women, replaced by another tool", true, "replaced", {}, -1);
+    row("every key, deleted through the set", false, "", {20000, 20000, 1000, 39000, 300}, -1);
+    row("gaps kept, deleted through the set", false, "kept", {20000, 20000, 1000, 33000}, -1);
+    row("gaps unknown, deleted through the set", false, "unknown", {20000, 20000, 1000, 33000},
+        -1);
+    row("women, deleted through the set", true, "", {6000, 6000, 500, 12500}, -1);
     // More than the keys read at the end: the end is read again from the middle.
     QList<int> tail;
     for (int row = 13333; row > 13233; --row)
         tail << row;
-    QTest::newRow("women, their last hundred deleted through the set")
-        << women << "sex = 'F'" << "" << tail << -1 << true;
-    QTest::newRow("every key, another program deleted")
-        << all << "1" << "" << none << 20000 << true;
-    QTest::newRow("gaps kept, another program deleted")
-        << all << "1" << "kept" << none << 20000 << true;
-    QTest::newRow("gaps unknown, another program deleted")
-        << all << "1" << "unknown" << none << 20000 << false;
-    QTest::newRow("women, another program deleted")
-        << women << "sex = 'F'" << "" << none << 6000 << false;
+    row("women, their last hundred deleted through the set", true, "", tail, -1);
+    row("every key, another program deleted", false, "", {}, 20000);
+    row("gaps kept, another program deleted", false, "kept", {}, 20000);
+    row("gaps unknown, another program deleted", false, "unknown", {}, 20000, false);
+    row("women, another program deleted", true, "", {}, 6000, false);
 }
 
 void TestRecordset::middleReachedInAnyOrder()
