@@ -31,7 +31,7 @@ private slots:
     void faultDuringSave();
     void linkRefused_data();
     void linkRefused();
-    void registerPutBack_data();
+    void registerPutBack_data() { flag("renamed", "copied over", "moved into place"); }
     void registerPutBack();
 
 private:
@@ -324,13 +324,6 @@ void TestFaults::linkRefused()
     QCOMPARE(m_session->counter(), QString("1/1"));
     QCOMPARE(m_session->state("Command2 Command3 Command5 Data1"),
              QString("Command2 Command5 Data1"));
-}
-
-void TestFaults::registerPutBack_data()
-{
-    QTest::addColumn<bool>("renamed");
-    QTest::newRow("moved into place") << true;
-    QTest::newRow("copied over") << false;
 }
 
 // A backup put back while the screens are open is the operator's: the program
