@@ -86,15 +86,8 @@ private slots:
 
 void TestAccomplices::operatorScripts_data()
 {
-    QTest::addColumn<int>("offence");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("boxes");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("cnp");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("links");
+    columns<int, QString, QString, QString, QString, QString, QString, QString, int>(
+        "offence", "script", "boxes", "state", "list", "current", "cnp", "stored", "links");
     const auto row = [](const char *tag, Offence offence, const QString &script,
                         const QString &boxes, const QString &state, const QString &list,
                         const QString &current, const QString &cnp, const QString &stored,
@@ -109,8 +102,6 @@ void TestAccomplices::operatorScripts_data()
     row("opened", Bribe, "", "", Opened, Bribers + " (1/3)", "IONESCU F 3", IonescuF, ionescu, 6);
     row("women", Bribe, "Command7", "", "Command1 Command2 Command5 Command6 Command8 Command9 "
         "Data1 DBGrid1", "IONESCU MARINESCU (1/2)", "IONESCU F 3", IonescuF, ionescu, 6);
-    row("men", Bribe, "Command8", "", "Command1 Command2 Command5 Command6 Command7 Command9 "
-        "Data1 DBGrid1", "VASILE (1/1)", "VASILE M 5", VasileM, "VASILE|M|BUCURESTI|5 @1", 6);
     row("women, then all", Bribe, "Command7|Command9", "", Opened, Bribers + " (1/3)",
         "IONESCU F 3", IonescuF, ionescu, 6);
     row("shared with another offence", Theft, "Command7", "", "Command1 Command2 Command5 "
@@ -153,11 +144,9 @@ void TestAccomplices::operatorScripts_data()
 
     // Leaving an add; removing an accomplice from the offence.
     const QString typed = add + "Text4=nesalvat|";
-    const QString askClose = Boxes::AskClose, askDelete = Boxes::askDelete("acest complice");
+    const QString askDelete = Boxes::askDelete("acest complice");
     row("Anulează", Bribe, typed + "Command4", "", Browse, Bribers + " (1/3)", "IONESCU F 3",
         NewCnp, "", 6);
-    row("Înapoi, Yes", Bribe, "?yes|" + typed + "Command6", askClose, "closed", "", "", NewCnp, "",
-        6);
     row("delete a shared one", Bribe, "?yes|Command5", askDelete, Opened,
         "MARINESCU VASILE (2/2)", "VASILE M 5", IonescuF, "IONESCU|F|BUCURESTI|3 @2", 5);
     row("delete the only one", Fraud, "?yes|Command5", askDelete,
@@ -180,8 +169,6 @@ void TestAccomplices::operatorScripts()
     QFETCH(QString, cnp);
     QTEST(stored(s.reg, cnp), "stored");
     QTEST(s.reg.count("TBL_Complicitate"), "links");
-    if (state == "closed")
-        return;
     QTEST(list(s), "list");
     QTEST(current(s), "current");
 }

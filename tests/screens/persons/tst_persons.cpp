@@ -62,100 +62,74 @@ private slots:
 
 void TestPersons::operatorScripts_data()
 {
-    QTest::addColumn<int>("persons");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("boxes");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<QString>("counter");
-    QTest::addColumn<QString>("sex");
-    QTest::addColumn<QString>("cnp");
-    QTest::addColumn<QString>("stored");
-
-    QTest::newRow("empty table") << 0 << "" << "" << "" << BrowseEmpty << "0/0" << "" << P0 << "";
-    QTest::newRow("women, then men") << 3 << "Command11|Command13" << "" << "" << "Command1 "
-                                        "Command2 Command5 Command6 Command9 Command11 "
-                                        "Command12 Data1 DBGrid1" << "1/2" << "M" << P0
-                                     << "P0||||M|1";
-    QTest::newRow("no woman") << 1 << "Command11" << "" << ""
-                              << "Command1 Command6 Command13 Command12 DBGrid1" << "0/0" << ""
-                              << P0 << "P0||||M|1";
+    columns<int, QString, QString, QString, QString, QString, QString, QString, QString>(
+        "persons", "script", "boxes", "focus", "state", "counter", "sex", "cnp", "stored");
+    const auto row = [](const char *tag, int persons, const QString &script, const QString &boxes,
+                        const QString &focus, const QString &state, const QString &counter,
+                        const QString &sex, const QString &cnp, const QString &stored) {
+        QTest::newRow(tag) << persons << script << boxes << focus << state << counter << sex
+                           << cnp << stored;
+    };
+    const QString p0 = "P0||||M|1";
+    row("empty table", 0, "", "", "", BrowseEmpty, "0/0", "", P0, "");
+    row("women, then men", 3, "Command11|Command13", "", "", "Command1 Command2 Command5 Command6 "
+        "Command9 Command11 Command12 Data1 DBGrid1", "1/2", "M", P0, p0);
+    row("no woman", 1, "Command11", "", "", "Command1 Command6 Command13 Command12 DBGrid1", "0/0",
+        "", P0, p0);
     // An edit ended with no rows leaves the grid off; a filter bringing rows
     // back enables the navigator only, the end of the next edit the grid.
-    QTest::newRow("rows back after an empty edit")
-        << 1 << "Command11|Command1|Command4|Command12" << "" << ""
-        << "Command1 Command2 Command5 Command6 Command9 Command11 Command13 Data1" << "1/1"
-        << "M" << P0 << "P0||||M|1";
-    QTest::newRow("then an edit ends") << 1 << "Command11|Command1|Command4|Command12|Command2|"
-                                              "Command4" << "" << "" << Browse << "1/1" << "M"
-                                       << P0 << "P0||||M|1";
+    const QString empty = "Command11|Command1|Command4|Command12";
+    row("rows back after an empty edit", 1, empty, "", "", "Command1 Command2 Command5 Command6 "
+        "Command9 Command11 Command13 Data1", "1/1", "M", P0, p0);
+    row("then an edit ends", 1, empty + "|Command2|Command4", "", "", Browse, "1/1", "M", P0, p0);
 
     // "Salvează": the checks in their order, each leaving the screen in edit mode.
     // Leaving the CNP box writes 0 there: only a stored empty CNP, never entered, is missing.
-    QTest::newRow("CNP never entered")
-        << 3 << "Last|Command2|Text6=|Combo1=F|Command3" << MissingCnp << "Text1" << Editing
-        << "3/3" << "M" << "" << "|ION|||M|";
-    QTest::newRow("CNP left empty") << 3 << "Command1|Text1=|Command3" << ShortCnp << "Text1"
-                                    << Editing << "1/3" << "" << NewCnp << "";
+    row("CNP never entered", 3, "Last|Command2|Text6=|Combo1=F|Command3", MissingCnp, "Text1",
+        Editing, "3/3", "M", "", "|ION|||M|");
+    row("CNP left empty", 3, "Command1|Text1=|Command3", ShortCnp, "Text1", Editing, "1/3", "",
+        NewCnp, "");
     // Sex and sector are in the pending row although the names check failed after them.
-    QTest::newRow("no name") << 3 << "Command1|Text1=" + NewCnp + "|Combo1=F|Command3"
-                             << NoName << "Text4" << Editing << "1/3" << "F" << NewCnp << "";
-    QTest::newRow("an empty cell pasted as the name")
-        << 3 << "Command1|Text1=" + NewCnp + "|Text4=^\r\n|Command3" << NoName << "Text4"
-        << Editing << "1/3" << "M" << NewCnp << "";
-    QTest::newRow("CNP written out longer than a CNP")
-        << 3 << "Command1|Text1=9e14|Text4"
-        << "! Cheia primară. Valoarea 900000000000000 are 15 caractere, dar câmpul poate "
-           "avea cel mult 13. Corectați ce ați introdus. [OK]"
-        << "Text1" << Editing << "1/3" << "" << NewCnp << "";
+    row("no name", 3, "Command1|Text1=" + NewCnp + "|Combo1=F|Command3", NoName, "Text4", Editing,
+        "1/3", "F", NewCnp, "");
+    row("an empty cell pasted as the name", 3, "Command1|Text1=" + NewCnp + "|Text4=^\r\n|Command3",
+        NoName, "Text4", Editing, "1/3", "M", NewCnp, "");
+    row("CNP written out longer than a CNP", 3, "Command1|Text1=9e14|Text4", "! Cheia primară. "
+        "Valoarea 900000000000000 are 15 caractere, dar câmpul poate avea cel mult 13. Corectați "
+        "ce ați introdus. [OK]", "Text1", Editing, "1/3", "", NewCnp, "");
 
     // Storing, from the woman in sector 2, so that what "Adaugă" presets shows.
     const QString add = "Next|Command1|Text1=" + NewCnp + "|Text8=zed |";
     // Outside Bucharest the list is disabled and keeps the 1 that "Adaugă" put there.
-    QTest::newRow("add outside Bucharest") << 3 << add + "Text13=Cluj|Command3" << "" << ""
-                                           << Browse << "4/4" << "M" << NewCnp
-                                           << "||ZED|CLUJ|M|1";
-    QTest::newRow("add in sector 4, a woman")
-        << 3 << add + "Text13=bucuresti|Combo1=F|Combo2=4|Command3" << "" << "" << Browse
-        << "4/4" << "F" << NewCnp << "||ZED|BUCURESTI|F|4";
+    row("add outside Bucharest", 3, add + "Text13=Cluj|Command3", "", "", Browse, "4/4", "M",
+        NewCnp, "||ZED|CLUJ|M|1");
+    row("add in sector 4, a woman", 3, add + "Text13=bucuresti|Combo1=F|Combo2=4|Command3", "", "",
+        Browse, "4/4", "F", NewCnp, "||ZED|BUCURESTI|F|4");
     // Capitals that grow are kept whole; pasted cells lose their line break and
     // are cut to the limit between whole characters.
-    QTest::newRow("grown, pasted")
-        << 3 << add + "Text4=Großmann-Schönberger|Text6=^abcdefghijklmnopqrs" + Emoji + Emoji
-                   + "|Text8=^zed\r\n|Command3"
-        << "" << "" << Browse << "4/4" << "M" << NewCnp
-        << "GROSSMANN-SCHÖNBERGER|ABCDEFGHIJKLMNOPQRS" + Emoji + "|ZED||M|1";
+    row("grown, pasted", 3, add + "Text4=Großmann-Schönberger|Text6=^abcdefghijklmnopqrs" + Emoji
+        + Emoji + "|Text8=^zed\r\n|Command3", "", "", Browse, "4/4", "M", NewCnp,
+        "GROSSMANN-SCHÖNBERGER|ABCDEFGHIJKLMNOPQRS" + Emoji + "|ZED||M|1");
     // Any failure but a repeated CNP keeps the pending row for another try.
-    QTest::newRow("engine refuses, then accepts")
-        << 3 << "!INSERT|" + add + "Command3|!|Command3" << "" << "" << Browse << "4/4"
-        << "M" << NewCnp << "||ZED||M|1";
+    row("engine refuses, then accepts", 3, "!INSERT|" + add + "Command3|!|Command3", "", "",
+        Browse, "4/4", "M", NewCnp, "||ZED||M|1");
     // The last person becomes current, not the one changed.
-    QTest::newRow("modify the first") << 3 << "Command2|Text6=ion|Command3" << "" << "" << Browse
-                                      << "3/3" << "M" << P0 << "P0|ION|||M|1";
-    QTest::newRow("duplicate CNP on add")
-        << 3 << add + "Text1=" + P0 + "|Command3" << Duplicate << "" << Browse << "2/3" << "F"
-        << P0 << "P0||||M|1";
-    QTest::newRow("duplicate CNP on modify")
-        << 3 << "Next|Command2|Text4=nou|Text1=" + P0 + "|Command3" << Duplicate << "" << Browse
-        << "2/3" << "F" << P1 << "P1||||F|2";
-    QTest::newRow("cancel an add") << 3 << add + "Command4" << "" << "" << Browse << "2/3" << "F"
-                                   << NewCnp << "";
+    row("modify the first", 3, "Command2|Text6=ion|Command3", "", "", Browse, "3/3", "M", P0,
+        "P0|ION|||M|1");
+    row("duplicate CNP on add", 3, add + "Text1=" + P0 + "|Command3", Duplicate, "", Browse, "2/3",
+        "F", P0, p0);
+    row("duplicate CNP on modify", 3, "Next|Command2|Text4=nou|Text1=" + P0 + "|Command3",
+        Duplicate, "", Browse, "2/3", "F", P1, "P1||||F|2");
+    row("cancel an add", 3, add + "Command4", "", "", Browse, "2/3", "F", NewCnp, "");
 
-    QTest::newRow("delete, No") << 3 << "Command5" << AskDelete << "" << Browse << "1/3" << "M"
-                                << P0 << "P0||||M|1";
-    QTest::newRow("delete, Yes") << 3 << "?yes|Command5" << AskDelete << "" << Browse << "2/2"
-                                 << "M" << P0 << "";
-    QTest::newRow("delete the only one") << 1 << "?yes|Command5" << AskDelete << "" << BrowseEmpty
-                                         << "0/0" << "" << P0 << "";
+    row("delete, No", 3, "Command5", AskDelete, "", Browse, "1/3", "M", P0, p0);
+    row("delete, Yes", 3, "?yes|Command5", AskDelete, "", Browse, "2/2", "M", P0, "");
+    row("delete the only one", 1, "?yes|Command5", AskDelete, "", BrowseEmpty, "0/0", "", P0, "");
     const QString typed = "Command1|Text1=" + NewCnp + "|Text4=ion|";
-    QTest::newRow("close while adding, No, then save")
-        << 1 << typed + "Esc|Command3" << AskClose << "" << Browse << "2/2" << "M" << NewCnp
-        << "ION||||M|1";
-    QTest::newRow("Înapoi while adding, Yes") << 1 << "?yes|" + typed + "Command6" << AskClose
-                                              << "" << "closed" << "" << "" << NewCnp << "";
-    QTest::newRow("close control while adding, Yes") << 1 << "?yes|" + typed + "X" << AskClose
-                                                     << "" << "closed" << "" << "" << NewCnp
-                                                     << "";
+    row("close while adding, No, then save", 1, typed + "Esc|Command3", AskClose, "", Browse,
+        "2/2", "M", NewCnp, "ION||||M|1");
+    row("Înapoi while adding, Yes", 1, "?yes|" + typed + "Command6", AskClose, "", "closed", "",
+        "", NewCnp, "");
 }
 
 void TestPersons::operatorScripts()
