@@ -39,6 +39,7 @@ struct Session : ScreenSession
         reg.addAccomplice(Accomplice, "IONESCU", "F", offence);
         reg.addArticle(offence, "ZIAR", "text");
     }
+
     // A screen of ScreenKind, or the start window for -1.
     QWidget *show(int kind)
     {
@@ -91,98 +92,154 @@ class TestDesktop : public QObject
     Q_OBJECT
 
 private slots:
-    void focusOnAdd_data();
-    void focusOnAdd();
+    void focusOnAdd_data()
+    {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QString>("script");
+        // A CNP typed again is refused as a duplicate.
+        for (int kind = 0; kind < 4; ++kind) {
+            QTest::addRow("%s opened", Names[kind]) << kind << "";
+            QTest::addRow("%s, cancelled", Names[kind]) << kind << "Command1|Command4";
+            QTest::addRow("%s, saved", Names[kind]) << kind << "Command2|Command3";
+        }
+        QTest::newRow("persons, duplicate refused")
+            << 0 << "Command1|Text1=" + Person + "|Text4=X|Command3";
+        QTest::newRow("accomplices, duplicate refused")
+            << 2 << "Command1|Text1=" + Accomplice + "|Text4=X|Command3";
+    }
+
+    void focusOnAdd()
+    {
+        QFETCH(int, screen);
+        Session s;
+        QWidget *window = s.show(screen);
+        QVERIFY(window);
+        QFETCH(QString, script);
+        s.run(script);
+        QCOMPARE(s.state("Command3"), QString());
+        QCOMPARE(s.focus(), QString("Command1"));
+        // The focus shows before any Tab.
+        QVERIFY(window->testAttribute(Qt::WA_KeyboardFocusChange));
+    }
+
     void enterPressesTheFocusedButton_data() { screenRows(true); }
-    void enterPressesTheFocusedButton();
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(int, screen);
+        Session s;
+        QWidget *window = s.show(screen);
+        QVERIFY(UiDriver::activate(window));
+        auto *pressed = window->findChild<QAbstractButton *>("Command1");
+        pressed->setFocus(Qt::TabFocusReason);
+        QSignalSpy clicked(pressed, &QAbstractButton::clicked);
+        QTest::keyClick(pressed, screen < 0 ? Qt::Key_Return : Qt::Key_Enter);
+        QCOMPARE(clicked.count(), 1);
+    }
+
     void tabOrderAsDesigned_data() { screenRows(); }
-    void tabOrderAsDesigned();
-    void lockedBoxesLookIt_data();
+    // Placed in its window, a screen keeps the tab order of its form.
+    void tabOrderAsDesigned()
+    {
+        QFETCH(int, screen);
+        Session s;
+        QWidget *placed = s.show(screen);
+        QVERIFY(placed);
+        const std::unique_ptr<QWidget> designed(
+            screen == 0   ? static_cast<QWidget *>(new Form2(&s.chain))
+            : screen == 1 ? static_cast<QWidget *>(new Form5(&s.chain))
+            : screen == 2 ? static_cast<QWidget *>(new Form3(&s.chain))
+                          : static_cast<QWidget *>(new Form4(&s.chain)));
+        const auto tabChain = [](QWidget *window) {
+            QStringList names;
+            for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+                if (w->focusPolicy() & Qt::TabFocus)
+                    names << w->objectName();
+            }
+            return names;
+        };
+        QCOMPARE(tabChain(placed), tabChain(designed.get()));
+    }
+
+    void lockedBoxesLookIt_data()
+    {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("persons, line") << 0 << "Text4";
+        QTest::newRow("offences, multi-line") << 1 << "Text1";
+        QTest::newRow("articles, multi-line") << 3 << "Text1";
+    }
+
     void lockedBoxesLookIt();
     void windowsOwnedAndCentred_data() { screenRows(); }
-    void windowsOwnedAndCentred();
-    void gridTakesTheGrowth();
+    void windowsOwnedAndCentred()
+    {
+        QFETCH(int, screen);
+        Session s;
+        const QRect display = s.start.screen()->availableGeometry();
+        s.start.move(display.center() - s.start.rect().center());
+        QWidget *window = s.show(screen);
+        QVERIFY(window);
+        QWidget *owner = screen == 0 ? &s.start : s.chain.screen(ScreenKind(screen == 1 ? 0 : 1));
+        QCOMPARE(window->parentWidget(), owner);
+        QVERIFY(window->isWindow());
+        const QPoint off = window->frameGeometry().center() - owner->frameGeometry().center();
+        QVERIFY2(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 2,
+                 qPrintable(QString("off by %1,%2").arg(off.x()).arg(off.y())));
+    }
+
+    // The grid takes what the window grows by; what is under it moves down, the
+    // rest stays. The size is remembered for the next opening.
+    void gridTakesTheGrowth()
+    {
+        Session s;
+        QWidget *screen = s.show(0);
+        QVERIFY(screen);
+        const QSize designed = screen->size();
+        QCOMPARE(screen->minimumSize(), designed);
+        auto *grid = screen->findChild<QWidget *>("DBGrid1");
+        auto *add = screen->findChild<QWidget *>("Command1");
+        auto *frame = screen->findChild<QWidget *>("Frame1");
+        const QRect gridAt = grid->geometry();
+        const QPoint addAt = add->pos(), frameAt = frame->pos();
+        screen->resize(designed + QSize(100, 60));
+        QCoreApplication::processEvents();
+        QCOMPARE(grid->geometry(), gridAt.adjusted(0, 0, 100, 60));
+        QCOMPARE(add->pos(), addAt + QPoint(0, 60));
+        QCOMPARE(frame->pos(), frameAt + QPoint(0, 60));
+        screen->close();
+        QCOMPARE(s.show(0)->size(), designed + QSize(100, 60));
+    }
+
     void captionsWhole_data() { screenRows(); }
-    void captionsWhole();
+    void captionsWhole()
+    {
+        QFETCH(int, screen);
+        Session s;
+        QWidget *window = s.show(screen);
+        QVERIFY(window);
+        QStringList cut;
+        for (const int points : {8, 9}) {
+            QFont font = window->font();
+            font.setPointSize(points);
+            window->setFont(font);
+            for (QWidget *w : window->findChildren<QWidget *>()) {
+                int wanted = 0;
+                if (auto *label = qobject_cast<QLabel *>(w); label && !label->wordWrap())
+                    wanted = label->sizeHint().width();
+                else if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w))
+                    wanted = w->sizeHint().width();
+                if (wanted > w->width())
+                    cut << QString("%1 %2<%3 at %4").arg(w->objectName()).arg(w->width())
+                               .arg(wanted).arg(points);
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
+    }
+
     void screenReaderNamesControls_data() { screenRows(true); }
     void screenReaderNamesControls();
     void typicalRoad();
 };
-
-void TestDesktop::focusOnAdd_data()
-{
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<QString>("script");
-    // A CNP typed again is refused as a duplicate.
-    for (int kind = 0; kind < 4; ++kind) {
-        QTest::addRow("%s opened", Names[kind]) << kind << "";
-        QTest::addRow("%s, cancelled", Names[kind]) << kind << "Command1|Command4";
-        QTest::addRow("%s, saved", Names[kind]) << kind << "Command2|Command3";
-    }
-    QTest::newRow("persons, duplicate refused")
-        << 0 << "Command1|Text1=" + Person + "|Text4=X|Command3";
-    QTest::newRow("accomplices, duplicate refused")
-        << 2 << "Command1|Text1=" + Accomplice + "|Text4=X|Command3";
-}
-
-void TestDesktop::focusOnAdd()
-{
-    QFETCH(int, screen);
-    Session s;
-    QWidget *window = s.show(screen);
-    QVERIFY(window);
-    QFETCH(QString, script);
-    s.run(script);
-    QCOMPARE(s.state("Command3"), QString());
-    QCOMPARE(s.focus(), QString("Command1"));
-    // The focus shows before any Tab.
-    QVERIFY(window->testAttribute(Qt::WA_KeyboardFocusChange));
-}
-
-void TestDesktop::enterPressesTheFocusedButton()
-{
-    QFETCH(int, screen);
-    Session s;
-    QWidget *window = s.show(screen);
-    QVERIFY(UiDriver::activate(window));
-    auto *pressed = window->findChild<QAbstractButton *>("Command1");
-    pressed->setFocus(Qt::TabFocusReason);
-    QSignalSpy clicked(pressed, &QAbstractButton::clicked);
-    QTest::keyClick(pressed, screen < 0 ? Qt::Key_Return : Qt::Key_Enter);
-    QCOMPARE(clicked.count(), 1);
-}
-
-// Placed in its window, a screen keeps the tab order of its form.
-void TestDesktop::tabOrderAsDesigned()
-{
-    QFETCH(int, screen);
-    Session s;
-    QWidget *placed = s.show(screen);
-    QVERIFY(placed);
-    const std::unique_ptr<QWidget> designed(
-        screen == 0   ? static_cast<QWidget *>(new Form2(&s.chain))
-        : screen == 1 ? static_cast<QWidget *>(new Form5(&s.chain))
-        : screen == 2 ? static_cast<QWidget *>(new Form3(&s.chain))
-                      : static_cast<QWidget *>(new Form4(&s.chain)));
-    const auto tabChain = [](QWidget *window) {
-        QStringList names;
-        for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
-            if (w->focusPolicy() & Qt::TabFocus)
-                names << w->objectName();
-        }
-        return names;
-    };
-    QCOMPARE(tabChain(placed), tabChain(designed.get()));
-}
-
-void TestDesktop::lockedBoxesLookIt_data()
-{
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("persons, line") << 0 << "Text4";
-    QTest::newRow("offences, multi-line") << 1 << "Text1";
-    QTest::newRow("articles, multi-line") << 3 << "Text1";
-}
 
 // Locked, a box has the window's background and still shows its focus;
 // unlocked by "Adaugă", an editable box's.
@@ -199,70 +256,6 @@ void TestDesktop::lockedBoxesLookIt()
         QVERIFY(memo->textInteractionFlags() & Qt::TextSelectableByKeyboard);
     s.run("Command1");
     QCOMPARE(input->palette().color(QPalette::Base), QLineEdit().palette().color(QPalette::Base));
-}
-
-void TestDesktop::windowsOwnedAndCentred()
-{
-    QFETCH(int, screen);
-    Session s;
-    const QRect display = s.start.screen()->availableGeometry();
-    s.start.move(display.center() - s.start.rect().center());
-    QWidget *window = s.show(screen);
-    QVERIFY(window);
-    QWidget *owner = screen == 0 ? &s.start : s.chain.screen(ScreenKind(screen == 1 ? 0 : 1));
-    QCOMPARE(window->parentWidget(), owner);
-    QVERIFY(window->isWindow());
-    const QPoint off = window->frameGeometry().center() - owner->frameGeometry().center();
-    QVERIFY2(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 2,
-             qPrintable(QString("off by %1,%2").arg(off.x()).arg(off.y())));
-}
-
-// The grid takes what the window grows by; what is under it moves down, the
-// rest stays. The size is remembered for the next opening.
-void TestDesktop::gridTakesTheGrowth()
-{
-    Session s;
-    QWidget *screen = s.show(0);
-    QVERIFY(screen);
-    const QSize designed = screen->size();
-    QCOMPARE(screen->minimumSize(), designed);
-    auto *grid = screen->findChild<QWidget *>("DBGrid1");
-    auto *add = screen->findChild<QWidget *>("Command1");
-    auto *frame = screen->findChild<QWidget *>("Frame1");
-    const QRect gridAt = grid->geometry();
-    const QPoint addAt = add->pos(), frameAt = frame->pos();
-    screen->resize(designed + QSize(100, 60));
-    QCoreApplication::processEvents();
-    QCOMPARE(grid->geometry(), gridAt.adjusted(0, 0, 100, 60));
-    QCOMPARE(add->pos(), addAt + QPoint(0, 60));
-    QCOMPARE(frame->pos(), frameAt + QPoint(0, 60));
-    screen->close();
-    QCOMPARE(s.show(0)->size(), designed + QSize(100, 60));
-}
-
-void TestDesktop::captionsWhole()
-{
-    QFETCH(int, screen);
-    Session s;
-    QWidget *window = s.show(screen);
-    QVERIFY(window);
-    QStringList cut;
-    for (const int points : {8, 9}) {
-        QFont font = window->font();
-        font.setPointSize(points);
-        window->setFont(font);
-        for (QWidget *w : window->findChildren<QWidget *>()) {
-            int wanted = 0;
-            if (auto *label = qobject_cast<QLabel *>(w); label && !label->wordWrap())
-                wanted = label->sizeHint().width();
-            else if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w))
-                wanted = w->sizeHint().width();
-            if (wanted > w->width())
-                cut << QString("%1 %2<%3 at %4").arg(w->objectName()).arg(w->width())
-                           .arg(wanted).arg(points);
-        }
-    }
-    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
 }
 
 // Every control reached by Tab has a name (a box the caption beside it), and
@@ -295,6 +288,7 @@ void TestDesktop::screenReaderNamesControls()
             captions.insert(said);
         }
     }
+
     if (screen < 0)
         return;
     auto *data = window->findChild<DataControl *>("Data1");
@@ -304,11 +298,13 @@ void TestDesktop::screenReaderNamesControls()
         QCOMPARE(arrow->toolTip(), accessible(arrow));
         described << arrow;
     }
+
     QCOMPARE(described.size(), 6);
     for (QObject *o : described) {
         QVERIFY(tree.contains(o));
         QVERIFY(!accessible(o).isEmpty() && !accessible(o, QAccessible::Description).isEmpty());
     }
+
     QCOMPARE(accessible(counter), data->counterText());
 }
 

@@ -22,31 +22,6 @@
 #include <csignal>
 #include <optional>
 
-// What the program does with the file it finds, or does not find, at start.
-class TestStartup : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-    void missingFile_data() { flag("create", "refused", "created"); }
-    void missingFile();
-    void badFilesLeftUntouched_data();
-    void badFilesLeftUntouched();
-    void registerOpens_data() { flag("otherWriting", "alone", "another program saving"); }
-    void registerOpens();
-    void readOnlyOffersBrowsing();
-    void plainLayout_data() { flag("convert", "left as it is", "converted"); }
-    void plainLayout();
-    void readableRegisterNamed_data() { flag("warned", "owner only", "group may read"); }
-    void readableRegisterNamed();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_old;
-};
-
 namespace {
 
 const QString File = "Zavoni.mdb";
@@ -88,38 +63,123 @@ QByteArray digest(const QString &file = File)
 
 } // namespace
 
-void TestStartup::init()
+// What the program does with the file it finds, or does not find, at start.
+class TestStartup : public QObject
 {
-    m_old = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QDir::setCurrent(m_dir->path());
-}
+    Q_OBJECT
 
-void TestStartup::cleanup()
-{
-    QDir::setCurrent(m_old);
-    m_dir.reset();
-}
+private slots:
+    void init()
+    {
+        m_old = QDir::currentPath();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(m_dir->path());
+    }
 
-void TestStartup::missingFile()
-{
-    QFETCH(bool, create);
-    // The usual umask, under which a file made without care is readable by all:
-    // the register holds national identification numbers and criminal records.
-    ::umask(022);
-    ScriptedMessages messages;
-    messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
-    QCOMPARE(Startup::prepareRegister(File), create);
-    QVERIFY(messages.last().text.contains("Zavoni.mdb nu a fost găsit în folderul curent"));
-    QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
-    QCOMPARE(RegisterFile::inspect(File).status,
-             create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
-    if (create)
-        QCOMPARE(QFile::permissions(File) & 0x0077, 0); // none for group or others
-    // Once there, it opens without a question.
-    QCOMPARE(Startup::prepareRegister(File), create);
-    QCOMPARE(messages.count(), create ? 1 : 2);
-}
+    void cleanup()
+    {
+        QDir::setCurrent(m_old);
+        m_dir.reset();
+    }
+
+    void missingFile_data() { flag("create", "refused", "created"); }
+    void missingFile()
+    {
+        QFETCH(bool, create);
+        // The usual umask, under which a file made without care is readable by all:
+        // the register holds national identification numbers and criminal records.
+        ::umask(022);
+        ScriptedMessages messages;
+        messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
+        QCOMPARE(Startup::prepareRegister(File), create);
+        QVERIFY(messages.last().text.contains("Zavoni.mdb nu a fost găsit în folderul curent"));
+        QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
+        QCOMPARE(RegisterFile::inspect(File).status,
+                 create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
+        if (create)
+            QCOMPARE(QFile::permissions(File) & 0x0077, 0); // none for group or others
+        // Once there, it opens without a question.
+        QCOMPARE(Startup::prepareRegister(File), create);
+        QCOMPARE(messages.count(), create ? 1 : 2);
+    }
+
+    void badFilesLeftUntouched_data();
+    void badFilesLeftUntouched()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, statements);
+        if (kind == "bytes") {
+            QFile f(File);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (int i = 0; !statements.isEmpty() && i < 8192; ++i)
+                f.putChar(char((i * 7919 + 13) % 251));
+        } else if (kind != "plain") {
+            QVERIFY(RegisterFile::create(File, nullptr));
+        }
+        if (kind == "truncated") {
+            runSql({"PRAGMA journal_mode = DELETE"});
+            QFile f(File);
+            QVERIFY(f.size() > 8192 && f.resize(8192));
+        } else if (kind != "bytes") {
+            runSql(statements);
+        }
+        // The other program keeps its exclusive lock while the start looks.
+        std::optional<OtherProgram> other;
+        if (kind == "locked")
+            other.emplace(QStringList{"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE"});
+        // A register left with its log needs a file beside it: the disk has no room.
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        if (kind == "full") {
+            runSql({"PRAGMA journal_mode = WAL"});
+            QFile::remove(File + "-shm");
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit full = fileSize;
+            full.rlim_cur = 0;
+            setrlimit(RLIMIT_FSIZE, &full);
+        }
+        const QByteArray before = digest();
+
+        ScriptedMessages messages;
+        const bool started = Startup::prepareRegister(File);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        other.reset();
+        QVERIFY(!started);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().icon, Messages::Icon::Critical);
+        QFETCH(QString, named);
+        QVERIFY2(messages.last().text.contains(named), qPrintable(messages.last().text));
+        QCOMPARE(digest(), before);
+    }
+
+    void registerOpens_data() { flag("otherWriting", "alone", "another program saving"); }
+    void registerOpens();
+    void readOnlyOffersBrowsing()
+    {
+        QVERIFY(RegisterFile::create(File, nullptr));
+        QFile::setPermissions(File, QFile::ReadOwner);
+        QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner);
+        const bool writable = QFileInfo(File).isWritable();
+        ScriptedMessages messages;
+        messages.answer(Messages::Answer::Yes);
+        const bool started = Startup::prepareRegister(File);
+        QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (writable)
+            QSKIP("the user writes to read-only files here");
+        QVERIFY(started);
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.last().text.contains("poate fi doar citit"));
+    }
+
+    void plainLayout_data() { flag("convert", "left as it is", "converted"); }
+    void plainLayout();
+    void readableRegisterNamed_data() { flag("warned", "owner only", "group may read"); }
+    void readableRegisterNamed();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_old;
+};
 
 void TestStartup::badFilesLeftUntouched_data()
 {
@@ -142,54 +202,6 @@ void TestStartup::badFilesLeftUntouched_data()
     // A good register that cannot be read now is not called damaged.
     row("locked by another", "locked", {}, "folosit de alt program");
     row("disk full", "full", {}, "discul este plin");
-}
-
-void TestStartup::badFilesLeftUntouched()
-{
-    QFETCH(QString, kind);
-    QFETCH(QStringList, statements);
-    if (kind == "bytes") {
-        QFile f(File);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        for (int i = 0; !statements.isEmpty() && i < 8192; ++i)
-            f.putChar(char((i * 7919 + 13) % 251));
-    } else if (kind != "plain") {
-        QVERIFY(RegisterFile::create(File, nullptr));
-    }
-    if (kind == "truncated") {
-        runSql({"PRAGMA journal_mode = DELETE"});
-        QFile f(File);
-        QVERIFY(f.size() > 8192 && f.resize(8192));
-    } else if (kind != "bytes") {
-        runSql(statements);
-    }
-    // The other program keeps its exclusive lock while the start looks.
-    std::optional<OtherProgram> other;
-    if (kind == "locked")
-        other.emplace(QStringList{"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE"});
-    // A register left with its log needs a file beside it: the disk has no room.
-    rlimit fileSize{};
-    getrlimit(RLIMIT_FSIZE, &fileSize);
-    if (kind == "full") {
-        runSql({"PRAGMA journal_mode = WAL"});
-        QFile::remove(File + "-shm");
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = fileSize;
-        full.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &full);
-    }
-    const QByteArray before = digest();
-
-    ScriptedMessages messages;
-    const bool started = Startup::prepareRegister(File);
-    setrlimit(RLIMIT_FSIZE, &fileSize);
-    other.reset();
-    QVERIFY(!started);
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages.last().icon, Messages::Icon::Critical);
-    QFETCH(QString, named);
-    QVERIFY2(messages.last().text.contains(named), qPrintable(messages.last().text));
-    QCOMPARE(digest(), before);
 }
 
 // Browsing needs no write: another program's save does not hold the start back.
@@ -217,23 +229,6 @@ void TestStartup::registerOpens()
              QStringList("LEGAT,NELEGAT"));
 }
 
-void TestStartup::readOnlyOffersBrowsing()
-{
-    QVERIFY(RegisterFile::create(File, nullptr));
-    QFile::setPermissions(File, QFile::ReadOwner);
-    QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner);
-    const bool writable = QFileInfo(File).isWritable();
-    ScriptedMessages messages;
-    messages.answer(Messages::Answer::Yes);
-    const bool started = Startup::prepareRegister(File);
-    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
-        QSKIP("the user writes to read-only files here");
-    QVERIFY(started);
-    QCOMPARE(messages.count(), 1);
-    QVERIFY(messages.last().text.contains("poate fi doar citit"));
-}
-
 // The tables and stored queries as mdb-schema and mdb-export write an old register.
 void TestStartup::plainLayout()
 {
@@ -248,6 +243,7 @@ void TestStartup::plainLayout()
                                   + (o.name == Catalogue::WomenQuery ? "F'" : "M'")
                             : "CREATE TABLE " + o.name + " (" + columns.join(", ") + ")");
     }
+
     runSql(plain + QStringList{
         "INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) VALUES ('1', 'A', 'F'), ('2', 'B', 'M'), "
         "('3', 'C', 'F')", "DELETE FROM TBL_Zavoni WHERE CNP_C = '2'",
@@ -265,6 +261,7 @@ void TestStartup::plainLayout()
         QCOMPARE(digest(), before);
         return;
     }
+
     QCOMPARE(digest("Zavoni-original.mdb"), before);
     QCOMPARE(RegisterFile::inspect(File).status, RegisterFile::Status::Ok);
     // The women, the kept counts (and no doubt about them), the gaps, the link, the file.

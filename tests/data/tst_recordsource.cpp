@@ -3,16 +3,6 @@
 
 #include <QTest>
 
-// The record-source texts the data layer takes, and the ones it refuses.
-class TestRecordSource : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void recognise_data();
-    void recognise();
-};
-
 namespace {
 
 // What was recognised: the table, its writable and all columns, the key; or
@@ -33,6 +23,27 @@ QString summary(const std::optional<RecordSource> &source, const DataError &erro
 }
 
 } // namespace
+
+// The record-source texts the data layer takes, and the ones it refuses.
+class TestRecordSource : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recognise_data();
+    void recognise()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        DataError error;
+        const std::optional<RecordSource> source = RecordSource::recognise(text, &error);
+        QCOMPARE(summary(source, error), expected);
+        QCOMPARE(error.text.isEmpty(), bool(source));
+        // An empty key is an empty text, which selects rows, not a missing value.
+        if (source && source->kind == RecordSource::Kind::OffencesOfPerson)
+            QVERIFY(!source->cnp.isNull());
+    }
+};
 
 void TestRecordSource::recognise_data()
 {
@@ -72,19 +83,6 @@ void TestRecordSource::recognise_data()
         << offences + "\"1\"; DROP TABLE TBL_Zavoni; --\"" << syntax;
     QTest::newRow("condition after the code") << accomplices + "7 OR 1=1" << syntax;
     QTest::newRow("other filter") << accomplices + "7 AND TBL_Complici.Nume=\"X\"" << syntax;
-}
-
-void TestRecordSource::recognise()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    DataError error;
-    const std::optional<RecordSource> source = RecordSource::recognise(text, &error);
-    QCOMPARE(summary(source, error), expected);
-    QCOMPARE(error.text.isEmpty(), bool(source));
-    // An empty key is an empty text, which selects rows, not a missing value.
-    if (source && source->kind == RecordSource::Kind::OffencesOfPerson)
-        QVERIFY(!source->cnp.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestRecordSource)

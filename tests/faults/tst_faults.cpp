@@ -16,39 +16,6 @@
 #include <cstdio>
 #include <memory>
 
-// The register failing under an operator in the middle of a change. The
-// screens must keep running, keep what was typed, say what went wrong and
-// never lose what anybody saved.
-class TestFaults : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void faultDuringSave_data();
-    void faultDuringSave();
-    void linkRefused_data();
-    void linkRefused();
-    void registerPutBack_data() { flag("renamed", "copied over", "moved into place"); }
-    void registerPutBack();
-
-private:
-    enum Fault {
-        Deleted, Replaced, ReadOnly, DiskFull, Locked, OtherDeletes, OtherChanges,
-        OtherProgramChanges
-    };
-    void inject(Fault fault);
-    void lift();
-    QStringList row(ScreenKind kind);
-    void closeAll();
-
-    std::unique_ptr<ScreenSession> m_session;
-    rlimit m_fileSize{};
-    bool m_locked = false;
-};
-
 namespace {
 
 const QString Cnp = QStringLiteral("1700101400011");
@@ -110,6 +77,7 @@ QStringList with(QStringList fields, const Edit &edit)
         if (field.startsWith(edit.column + '='))
             field = edit.column + '=' + edit.text;
     }
+
     return fields;
 }
 
@@ -128,100 +96,155 @@ bool overridePermissions(bool on)
 
 } // namespace
 
-void TestFaults::initTestCase()
+// The register failing under an operator in the middle of a change. The
+// screens must keep running, keep what was typed, say what went wrong and
+// never lose what anybody saved.
+class TestFaults : public QObject
 {
-    // Another copy's save holds the lock: the screen's save is to fail soon.
-    Database::setBusyTimeout(100);
-}
+    Q_OBJECT
 
-void TestFaults::init()
-{
-    getrlimit(RLIMIT_FSIZE, &m_fileSize);
-    m_session = std::make_unique<ScreenSession>();
-    TestRegister &r = m_session->reg;
-    r.addPerson("1600101400019", "IONESCU");
-    r.addPerson(Cnp, "TEXT", "M", {{"sector", 1}, {"Judet", "TEXT"}});
-    r.addOffence(Cnp, "FURT", "A", {{"Amenda", "100"}, {"Descriere", "TEXT"},
-                                    {"Suspendare", 1}, {"Ispasit", 0}});
-    r.addAccomplice(Cnp, "TEXT", "M", 1, {{"sector", 1}, {"Judet", "TEXT"}});
-    r.addArticle(1, "TEXT", "TEXT", {{"Autor", "TEXT"}});
-}
-
-void TestFaults::cleanup()
-{
-    lift();
-    m_session.reset();
-}
-
-QStringList TestFaults::row(ScreenKind kind)
-{
-    return m_session->reg.row(subjects().at(int(kind)).table, Rows[int(kind)]);
-}
-
-// "Înapoi" down the chain: every screen closes after what went wrong.
-void TestFaults::closeAll()
-{
-    ScreenChain &chain = m_session->chain;
-    for (int i = 0; i < 4 && !chain.stack().isEmpty(); ++i)
-        UiDriver::click(chain.screen(chain.stack().last()), "Command6");
-    QVERIFY(chain.stack().isEmpty());
-}
-
-void TestFaults::inject(Fault fault)
-{
-    const QString file = m_session->reg.path();
-    if (fault == Deleted) {
-        for (const char *suffix : {"", "-wal", "-shm"})
-            QFile::remove(file + suffix);
-    } else if (fault == Replaced) {
-        // Another register moved into its place, as a restore from a backup would.
-        const QString other = m_session->reg.folder() + "/Copie.mdb";
-        if (!RegisterFile::create(other, nullptr)
-            || std::rename(qPrintable(other), qPrintable(file)) != 0)
-            qFatal("cannot replace the register");
-    } else if (fault == ReadOnly) {
-        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QFile::setPermissions(m_session->reg.folder(), QFile::ReadOwner | QFile::ExeOwner);
-    } else if (fault == DiskFull) {
-        // The log starts empty and may not grow: the next write meets a full disk.
-        m_session->reg.value("PRAGMA wal_checkpoint(TRUNCATE)");
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = m_fileSize;
-        full.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &full);
-    } else if (fault == Locked) {
-        // Another copy of the program in the middle of its own save.
-        m_session->reg.exec("BEGIN IMMEDIATE");
-        m_session->reg.addPerson(OtherCopyPerson, "ALTA COPIE", "F");
-        m_locked = true;
+private slots:
+    void initTestCase()
+    {
+        // Another copy's save holds the lock: the screen's save is to fail soon.
+        Database::setBusyTimeout(100);
     }
-}
 
-void TestFaults::lift()
-{
-    setrlimit(RLIMIT_FSIZE, &m_fileSize);
-    if (geteuid() == 0)
-        overridePermissions(true);
-    QFile::setPermissions(m_session->reg.folder(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(m_session->reg.path(), QFile::ReadOwner | QFile::WriteOwner);
-    if (m_locked)
-        m_session->reg.exec("COMMIT");
-    m_locked = false;
-}
-
-void TestFaults::faultDuringSave_data()
-{
-    QTest::addColumn<int>("subject");
-    QTest::addColumn<int>("fault");
-    const char *faults[] = {"file deleted", "file replaced", "file read-only", "disk full",
-                            "other copy saving", "other copy deletes the row",
-                            "other copy changes the row", "another program changes the row"};
-    for (const Subject &s : subjects()) {
-        for (int fault = Deleted; fault <= OtherProgramChanges; ++fault)
-            QTest::addRow("%s, %s", s.name, faults[fault]) << int(s.kind) << fault;
+    void init()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_fileSize);
+        m_session = std::make_unique<ScreenSession>();
+        TestRegister &r = m_session->reg;
+        r.addPerson("1600101400019", "IONESCU");
+        r.addPerson(Cnp, "TEXT", "M", {{"sector", 1}, {"Judet", "TEXT"}});
+        r.addOffence(Cnp, "FURT", "A", {{"Amenda", "100"}, {"Descriere", "TEXT"},
+                                        {"Suspendare", 1}, {"Ispasit", 0}});
+        r.addAccomplice(Cnp, "TEXT", "M", 1, {{"sector", 1}, {"Judet", "TEXT"}});
+        r.addArticle(1, "TEXT", "TEXT", {{"Autor", "TEXT"}});
     }
-}
+
+    void cleanup()
+    {
+        lift();
+        m_session.reset();
+    }
+
+    void faultDuringSave_data()
+    {
+        QTest::addColumn<int>("subject");
+        QTest::addColumn<int>("fault");
+        const char *faults[] = {"file deleted", "file replaced", "file read-only", "disk full",
+                                "other copy saving", "other copy deletes the row",
+                                "other copy changes the row", "another program changes the row"};
+        for (const Subject &s : subjects()) {
+            for (int fault = Deleted; fault <= OtherProgramChanges; ++fault)
+                QTest::addRow("%s, %s", s.name, faults[fault]) << int(s.kind) << fault;
+        }
+    }
+
+    void faultDuringSave();
+    void linkRefused_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("disk error") << "CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
+                                       "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END";
+        QTest::newRow("offence deleted meanwhile") << "DELETE FROM TBL_Infractiuni";
+        QTest::newRow("locked") << "BEGIN IMMEDIATE";
+    }
+
+    // An accomplice and its link are two rows; when the second cannot be written
+    // the first must not stay behind, unreachable from any offence, and the screen
+    // stays as it was before "Salvează".
+    void linkRefused()
+    {
+        QFETCH(QString, refusal);
+        QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
+        QWidget *screen = m_session->form();
+        m_session->reg.exec(refusal);
+        m_locked = refusal.startsWith("BEGIN");
+        m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
+        QVERIFY(editing(screen));
+        QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
+        QCOMPARE(m_session->state("Command2 Command3 Command5 Data1 DBGrid1"), QString("Command3"));
+        lift();
+        QCOMPARE(m_session->reg.count("TBL_Complici", "CNP = '2850505123457'"), 0);
+        QCOMPARE(m_session->reg.count("TBL_Complicitate", "CNP = '2850505123457'"), 0);
+
+        UiDriver::click(screen, "Command4");
+        QCOMPARE(m_session->counter(), QString("1/1"));
+        QCOMPARE(m_session->state("Command2 Command3 Command5 Data1"),
+                 QString("Command2 Command5 Data1"));
+    }
+
+    void registerPutBack_data() { flag("renamed", "copied over", "moved into place"); }
+    void registerPutBack();
+
+private:
+    enum Fault {
+        Deleted, Replaced, ReadOnly, DiskFull, Locked, OtherDeletes, OtherChanges,
+        OtherProgramChanges
+    };
+    void inject(Fault fault)
+    {
+        const QString file = m_session->reg.path();
+        if (fault == Deleted) {
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QFile::remove(file + suffix);
+        } else if (fault == Replaced) {
+            // Another register moved into its place, as a restore from a backup would.
+            const QString other = m_session->reg.folder() + "/Copie.mdb";
+            if (!RegisterFile::create(other, nullptr)
+                || std::rename(qPrintable(other), qPrintable(file)) != 0)
+                qFatal("cannot replace the register");
+        } else if (fault == ReadOnly) {
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            QFile::setPermissions(m_session->reg.folder(), QFile::ReadOwner | QFile::ExeOwner);
+        } else if (fault == DiskFull) {
+            // The log starts empty and may not grow: the next write meets a full disk.
+            m_session->reg.value("PRAGMA wal_checkpoint(TRUNCATE)");
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit full = m_fileSize;
+            full.rlim_cur = 0;
+            setrlimit(RLIMIT_FSIZE, &full);
+        } else if (fault == Locked) {
+            // Another copy of the program in the middle of its own save.
+            m_session->reg.exec("BEGIN IMMEDIATE");
+            m_session->reg.addPerson(OtherCopyPerson, "ALTA COPIE", "F");
+            m_locked = true;
+        }
+    }
+
+    void lift()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_fileSize);
+        if (geteuid() == 0)
+            overridePermissions(true);
+        QFile::setPermissions(m_session->reg.folder(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_session->reg.path(), QFile::ReadOwner | QFile::WriteOwner);
+        if (m_locked)
+            m_session->reg.exec("COMMIT");
+        m_locked = false;
+    }
+
+    QStringList row(ScreenKind kind)
+    {
+        return m_session->reg.row(subjects().at(int(kind)).table, Rows[int(kind)]);
+    }
+
+    // "Înapoi" down the chain: every screen closes after what went wrong.
+    void closeAll()
+    {
+        ScreenChain &chain = m_session->chain;
+        for (int i = 0; i < 4 && !chain.stack().isEmpty(); ++i)
+            UiDriver::click(chain.screen(chain.stack().last()), "Command6");
+        QVERIFY(chain.stack().isEmpty());
+    }
+
+    std::unique_ptr<ScreenSession> m_session;
+    rlimit m_fileSize{};
+    bool m_locked = false;
+};
 
 void TestFaults::faultDuringSave()
 {
@@ -237,6 +260,7 @@ void TestFaults::faultDuringSave()
                                                   ? ScreenKind::Persons : ScreenKind::Offences, -1);
         inject(ReadOnly);
     }
+
     QVERIFY(m_session->open(s.kind, -1));
     QWidget *screen = m_session->form();
     const QStringList before = row(s.kind);
@@ -260,6 +284,7 @@ void TestFaults::faultDuringSave()
     } else if (fault != ReadOnly) {
         inject(Fault(fault));
     }
+
     m_session->messages.clear();
     UiDriver::click(screen, "Command3");
     QCOMPARE(m_session->chain.screen(s.kind), screen);
@@ -293,39 +318,6 @@ void TestFaults::faultDuringSave()
     closeAll();
 }
 
-void TestFaults::linkRefused_data()
-{
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("disk error") << "CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
-                                   "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END";
-    QTest::newRow("offence deleted meanwhile") << "DELETE FROM TBL_Infractiuni";
-    QTest::newRow("locked") << "BEGIN IMMEDIATE";
-}
-
-// An accomplice and its link are two rows; when the second cannot be written
-// the first must not stay behind, unreachable from any offence, and the screen
-// stays as it was before "Salvează".
-void TestFaults::linkRefused()
-{
-    QFETCH(QString, refusal);
-    QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
-    QWidget *screen = m_session->form();
-    m_session->reg.exec(refusal);
-    m_locked = refusal.startsWith("BEGIN");
-    m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
-    QVERIFY(editing(screen));
-    QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
-    QCOMPARE(m_session->state("Command2 Command3 Command5 Data1 DBGrid1"), QString("Command3"));
-    lift();
-    QCOMPARE(m_session->reg.count("TBL_Complici", "CNP = '2850505123457'"), 0);
-    QCOMPARE(m_session->reg.count("TBL_Complicitate", "CNP = '2850505123457'"), 0);
-
-    UiDriver::click(screen, "Command4");
-    QCOMPARE(m_session->counter(), QString("1/1"));
-    QCOMPARE(m_session->state("Command2 Command3 Command5 Data1"),
-             QString("Command2 Command5 Data1"));
-}
-
 // A backup put back while the screens are open is the operator's: the program
 // stops using the file and never writes a byte of it.
 void TestFaults::registerPutBack()
@@ -353,6 +345,7 @@ void TestFaults::registerPutBack()
         QFile target(file);
         QVERIFY(target.open(QIODevice::WriteOnly | QIODevice::Truncate) && target.write(put));
     }
+
     m_session->messages.clear();
     UiDriver::climb(m_session->chain, ScreenKind::Accomplices, -1);
     QVERIFY(!change(persons, subjects().at(0).second));

@@ -48,6 +48,7 @@ QList<QStringList> readCsv(const QString &fileName)
             field += c;
         }
     }
+
     rows.removeLast(); // after the last line break
     return rows;
 }
@@ -63,6 +64,7 @@ public:
         m_stop = true;
         m_thread.join();
     }
+
     int confirmed() const { return m_confirmed; }
 
 private:
@@ -100,6 +102,7 @@ QVariant valueIn(const QString &file, const QString &sql)
         if (q.next())
             result = q.value(0);
     }
+
     QSqlDatabase::removeDatabase("copy");
     return result;
 }
@@ -112,53 +115,118 @@ class TestOutput : public QObject
     Q_OBJECT
 
 private slots:
-    void csvRoundTrip_data();
-    void csvRoundTrip();
+    void csvRoundTrip_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("comma") << "BLOC 4, SCARA B";
+        QTest::newRow("quotes") << "zis \"VULPEA\"";
+        QTest::newRow("line breaks") << "rândul unu\r\nrândul doi\nal treilea";
+        QTest::newRow("diacritics") << "ȘTEFĂNEȘTI, ȚĂNDĂREI; ăâîșț";
+        QTest::newRow("empty") << "";
+        QTest::newRow("only a quote") << "\"";
+    }
+
+    void csvRoundTrip()
+    {
+        QFETCH(QString, value);
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU", "M",
+                      {{"Strada", value}, {"Porecla1", value}, {"sector", 3}});
+        reg.addPerson("2800101123456", value, "F");
+        const QString target = QDir(reg.folder()).filePath("persoane.csv");
+        Progress progress;
+        const CsvExport::Outcome o =
+            CsvExport::writeSource(reg.path(), SourceTexts::Persons, {}, target, &progress);
+        QCOMPARE(o.kind, CsvExport::Outcome::Done);
+        QCOMPARE(o.rows, 2);
+        QCOMPARE(QFile::permissions(target), OwnerOnly);
+        const QList<QStringList> rows = readCsv(target);
+        QCOMPARE(rows.size(), 3);
+        const QStringList heading = rows.at(0);
+        QCOMPARE(heading.size(), 20); // every field, not the grid's five
+        QCOMPARE(heading.first(), "CNP_C");
+        const auto at = [&](int row, const char *field) {
+            return rows.at(row).at(heading.indexOf(field));
+        };
+        QCOMPARE(at(1, "Strada") + at(1, "Porecla1") + at(2, "Nume"), value + value + value);
+        QCOMPARE(at(1, "sector") + "|" + at(1, "Functia"), "3|");
+    }
+
     void csvSources_data();
-    void csvSources();
-    void csvWholeRegister();
+    // A list leaves in the order the screen shows it: its own or the one chosen.
+    void csvSources()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, sortedBy);
+        QFETCH(bool, descending);
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU", "M");
+        reg.addPerson("2800101123456", "IONESCU", "F");
+        reg.addPerson("1900101123456", "ȘERBAN", "M");
+        const qint64 first = reg.addOffence("1800101123456", "Luare de mită", "A");
+        const qint64 second = reg.addOffence("1800101123456", "Dare de mită", "S");
+        reg.addAccomplice("1700101123456", "VASILE", "M", second);
+        reg.addAccomplice("1600101123456", "ANTON", "M", second);
+        reg.addArticle(first, "Gazeta", "Primul");
+        reg.addArticle(first, "Ziarul", "Al doilea");
+        const QString target = QDir(reg.folder()).filePath("lista.csv");
+        Progress progress;
+        QCOMPARE(CsvExport::writeSource(reg.path(), source, {sortedBy, descending}, target,
+                                         &progress).kind, CsvExport::Outcome::Done);
+        QList<QStringList> rows = readCsv(target);
+        QTEST(int(rows.takeFirst().size()), "fields");
+        QStringList column;
+        for (const QStringList &row : rows)
+            column << row.first();
+        QTEST(column, "firstColumn");
+    }
+
+    void csvWholeRegister()
+    {
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU", "M");
+        const qint64 offence = reg.addOffence("1800101123456", "Luare de mită", "A");
+        reg.addAccomplice("1700101123456", "VASILE", "M", offence);
+        reg.addArticle(offence, "Gazeta", "Text");
+        const QDir folder(QDir(reg.folder()).filePath("export"));
+        QDir().mkdir(folder.path());
+        Progress progress;
+        const CsvExport::Outcome o = CsvExport::writeRegister(reg.path(), folder.path(), &progress);
+        QVERIFY2(o.kind == CsvExport::Outcome::Done, qPrintable(o.problem));
+        QCOMPARE(o.rows, 5);
+        const QStringList files = folder.entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files, QStringList({"TBL_Articole.csv", "TBL_Complici.csv", "TBL_Complicitate.csv",
+                                     "TBL_Infractiuni.csv", "TBL_Zavoni.csv"}));
+        for (const QString &f : files)
+            QCOMPARE(readCsv(folder.filePath(f)).size(), 2);
+    }
+
     void copyWhileSaving();
-    void dailyCopiesRotate();
+    void dailyCopiesRotate()
+    {
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU");
+        const QDate first(2026, 12, 25);
+        for (int day = 0; day < 9; ++day) {
+            QVERIFY(Backup::dailyCopyDue(reg.path(), first.addDays(day)));
+            Progress progress;
+            QVERIFY(Backup::keepDailyCopy(reg.path(), first.addDays(day), &progress).ok);
+        }
+        QVERIFY(!Backup::dailyCopyDue(reg.path(), first.addDays(8)));
+        const QDir folder(Backup::dailyFolder(reg.path()));
+        QStringList kept;
+        for (int day = 2; day < 9; ++day)
+            kept << Backup::defaultName(first.addDays(day));
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), kept);
+        QCOMPARE(kept.last(), "Zavoni-2027-01-02.mdb");
+        QCOMPARE(QFile::permissions(folder.path()) & 0x0077, 0); // none for group or others
+        QCOMPARE(valueIn(folder.filePath(kept.last()), "SELECT Nume FROM TBL_Zavoni").toString(),
+                 "POPESCU");
+    }
+
     void nothingLeftBehind_data();
     void nothingLeftBehind();
 };
-
-void TestOutput::csvRoundTrip_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::newRow("comma") << "BLOC 4, SCARA B";
-    QTest::newRow("quotes") << "zis \"VULPEA\"";
-    QTest::newRow("line breaks") << "rândul unu\r\nrândul doi\nal treilea";
-    QTest::newRow("diacritics") << "ȘTEFĂNEȘTI, ȚĂNDĂREI; ăâîșț";
-    QTest::newRow("empty") << "";
-    QTest::newRow("only a quote") << "\"";
-}
-
-void TestOutput::csvRoundTrip()
-{
-    QFETCH(QString, value);
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU", "M",
-                  {{"Strada", value}, {"Porecla1", value}, {"sector", 3}});
-    reg.addPerson("2800101123456", value, "F");
-    const QString target = QDir(reg.folder()).filePath("persoane.csv");
-    Progress progress;
-    const CsvExport::Outcome o =
-        CsvExport::writeSource(reg.path(), SourceTexts::Persons, {}, target, &progress);
-    QCOMPARE(o.kind, CsvExport::Outcome::Done);
-    QCOMPARE(o.rows, 2);
-    QCOMPARE(QFile::permissions(target), OwnerOnly);
-    const QList<QStringList> rows = readCsv(target);
-    QCOMPARE(rows.size(), 3);
-    const QStringList heading = rows.at(0);
-    QCOMPARE(heading.size(), 20); // every field, not the grid's five
-    QCOMPARE(heading.first(), "CNP_C");
-    const auto at = [&](int row, const char *field) {
-        return rows.at(row).at(heading.indexOf(field));
-    };
-    QCOMPARE(at(1, "Strada") + at(1, "Porecla1") + at(2, "Nume"), value + value + value);
-    QCOMPARE(at(1, "sector") + "|" + at(1, "Functia"), "3|");
-}
 
 void TestOutput::csvSources_data()
 {
@@ -183,54 +251,6 @@ void TestOutput::csvSources_data()
         << SourceTexts::ArticlesOfOffence + "1" << "" << false << QStringList{"1", "1"} << 5;
 }
 
-// A list leaves in the order the screen shows it: its own or the one chosen.
-void TestOutput::csvSources()
-{
-    QFETCH(QString, source);
-    QFETCH(QString, sortedBy);
-    QFETCH(bool, descending);
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU", "M");
-    reg.addPerson("2800101123456", "IONESCU", "F");
-    reg.addPerson("1900101123456", "ȘERBAN", "M");
-    const qint64 first = reg.addOffence("1800101123456", "Luare de mită", "A");
-    const qint64 second = reg.addOffence("1800101123456", "Dare de mită", "S");
-    reg.addAccomplice("1700101123456", "VASILE", "M", second);
-    reg.addAccomplice("1600101123456", "ANTON", "M", second);
-    reg.addArticle(first, "Gazeta", "Primul");
-    reg.addArticle(first, "Ziarul", "Al doilea");
-    const QString target = QDir(reg.folder()).filePath("lista.csv");
-    Progress progress;
-    QCOMPARE(CsvExport::writeSource(reg.path(), source, {sortedBy, descending}, target,
-                                     &progress).kind, CsvExport::Outcome::Done);
-    QList<QStringList> rows = readCsv(target);
-    QTEST(int(rows.takeFirst().size()), "fields");
-    QStringList column;
-    for (const QStringList &row : rows)
-        column << row.first();
-    QTEST(column, "firstColumn");
-}
-
-void TestOutput::csvWholeRegister()
-{
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU", "M");
-    const qint64 offence = reg.addOffence("1800101123456", "Luare de mită", "A");
-    reg.addAccomplice("1700101123456", "VASILE", "M", offence);
-    reg.addArticle(offence, "Gazeta", "Text");
-    const QDir folder(QDir(reg.folder()).filePath("export"));
-    QDir().mkdir(folder.path());
-    Progress progress;
-    const CsvExport::Outcome o = CsvExport::writeRegister(reg.path(), folder.path(), &progress);
-    QVERIFY2(o.kind == CsvExport::Outcome::Done, qPrintable(o.problem));
-    QCOMPARE(o.rows, 5);
-    const QStringList files = folder.entryList(QDir::Files, QDir::Name);
-    QCOMPARE(files, QStringList({"TBL_Articole.csv", "TBL_Complici.csv", "TBL_Complicitate.csv",
-                                 "TBL_Infractiuni.csv", "TBL_Zavoni.csv"}));
-    for (const QString &f : files)
-        QCOMPARE(readCsv(folder.filePath(f)).size(), 2);
-}
-
 void TestOutput::copyWhileSaving()
 {
     TestRegister reg;
@@ -250,6 +270,7 @@ void TestOutput::copyWhileSaving()
         outcome = Backup::copyTo(reg.path(), target, &progress);
         after = saver.confirmed();
     }
+
     QVERIFY2(outcome.ok, qPrintable(outcome.problem));
     QCOMPARE(QFile::permissions(target), OwnerOnly);
     QCOMPARE(valueIn(target, "PRAGMA integrity_check").toString(), "ok");
@@ -262,28 +283,6 @@ void TestOutput::copyWhileSaving()
                  .toLongLong(), 2900000000000LL + saved - 1);
     QCOMPARE(valueIn(target, "SELECT Numar FROM TBL_Numarare WHERE Sursa = 'TBL_Zavoni'").toInt(),
              40000 + saved);
-}
-
-void TestOutput::dailyCopiesRotate()
-{
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU");
-    const QDate first(2026, 12, 25);
-    for (int day = 0; day < 9; ++day) {
-        QVERIFY(Backup::dailyCopyDue(reg.path(), first.addDays(day)));
-        Progress progress;
-        QVERIFY(Backup::keepDailyCopy(reg.path(), first.addDays(day), &progress).ok);
-    }
-    QVERIFY(!Backup::dailyCopyDue(reg.path(), first.addDays(8)));
-    const QDir folder(Backup::dailyFolder(reg.path()));
-    QStringList kept;
-    for (int day = 2; day < 9; ++day)
-        kept << Backup::defaultName(first.addDays(day));
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), kept);
-    QCOMPARE(kept.last(), "Zavoni-2027-01-02.mdb");
-    QCOMPARE(QFile::permissions(folder.path()) & 0x0077, 0); // none for group or others
-    QCOMPARE(valueIn(folder.filePath(kept.last()), "SELECT Nume FROM TBL_Zavoni").toString(),
-             "POPESCU");
 }
 
 void TestOutput::nothingLeftBehind_data()
@@ -326,6 +325,7 @@ void TestOutput::nothingLeftBehind()
         QCOMPARE(o.cancelled, cancel);
         said = o.problem;
     }
+
     QFETCH(QString, problem);
     QVERIFY2(said.contains(problem), qPrintable(said));
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);

@@ -40,6 +40,7 @@ public:
         });
         m_timer.start(10);
     }
+
     QString title() const { return m_title; }
 
 private:
@@ -80,19 +81,125 @@ class TestReports : public QObject
 
 private slots:
     void initTestCase();
-    void figures_data();
+    void figures_data()
+    {
+        columns<QString, QString, QString, QString>("chart", "label", "table", "where");
+        const auto row = [](const char *chart, const char *label, const char *where) {
+            QTest::newRow(label) << chart << label
+                                 << (QString(chart) == "PersonsByCounty" ? "TBL_Zavoni"
+                                                                          : "TBL_Infractiuni")
+                                 << where;
+        };
+        row("OffencesByType", "Luare de mită", "Infractiune = 'Luare de mită'");
+        row("PenaltiesByKind", "Amendă", "Pedeapsa = 'A'");
+        row("PenaltiesByKind", "Detenție", "Pedeapsa = 'D'");
+        row("PenaltiesByKind", "Altă sancțiune", "Pedeapsa = 'S'");
+        row("Served", "Ispășită", "Ispasit <> 0");
+        row("Served", "Neispășită", "Ispasit = 0");
+        row("PersonsByCounty", "IAȘI", "Judet = 'IAȘI'");
+        row("PersonsByCounty", "(necompletat)", "Judet IS NULL");
+        row("PersonsByCounty", "Total", "1");
+    }
+
     void figures();
-    void savedChart_data();
-    void savedChart();
-    void statisticsFromStartWindow();
+    void savedChart_data()
+    {
+        columns<QString, QByteArray>("name", "magic");
+        QTest::newRow("PNG") << "grafic.png" << QByteArray("\x89PNG");
+        QTest::newRow("PDF") << "grafic.pdf" << QByteArray("%PDF");
+    }
+
+    void savedChart()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, magic);
+        StatisticsWindow window(m_figures);
+        const QString target = QDir(m_reg->folder()).filePath(name);
+        QString problem;
+        QVERIFY(StatisticsWindow::writeChart(window.findChild<QChartView *>("ServedChart"), target,
+                                             &problem));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(magic.size()) == magic);
+        QCOMPARE(file.permissions() & 0x0077, 0); // none for group or others
+    }
+
+    void statisticsFromStartWindow()
+    {
+        TestRegister reg;
+        ScreenChain chain;
+        Form1 form1(&chain);
+        form1.show();
+        // The figures are counted in the background first; the window comes after.
+        Closer closer("StatisticsWindow");
+        form1.findChild<QAction *>("StatisticsAction")->trigger();
+        QCOMPARE(closer.title(), "Statistici");
+    }
+
     void dossierSections_data();
     void dossierSections();
     void longDossier();
     void dossierFromScreens_data() { flag("offences", "persons screen", "offences screen"); }
-    void dossierFromScreens();
-    void cancelFromDialog();
+    void dossierFromScreens()
+    {
+        QFETCH(bool, offences);
+        ScreenSession s;
+        s.reg.addPerson("1000000000001", "POPESCU");
+        s.reg.addPerson("2000000000002", "ȘTEFĂNESCU", "F", {{"Prenume", "ANA"}});
+        QVERIFY(s.open(offences ? ScreenKind::Offences : ScreenKind::Persons, 1));
+        Closer closer("DossierPreview");
+        QTest::keyClick(s.form(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(closer.title(), "Dosarul persoanei ȘTEFĂNESCU ANA (C.N.P. 2000000000002)");
+        QCOMPARE(s.messages.count(), 0);
+    }
+
+    void cancelFromDialog()
+    {
+        QWidget window;
+        window.show();
+        QString button;
+        QTimer clicker;
+        connect(&clicker, &QTimer::timeout, this, [&button] {
+            auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+            if (dialog && dialog->isVisible()) {
+                auto *cancel = dialog->findChild<QPushButton *>();
+                button = cancel->text();
+                cancel->click();
+            }
+        });
+        clicker.start(50);
+        bool cancelled = false;
+        BackgroundWork::run(&window, "Se lucrează...", [&cancelled](Progress *progress) {
+            progress->setTotal(100);
+            while (!progress->cancelled())
+                QThread::msleep(5);
+            cancelled = true;
+        });
+        QVERIFY(cancelled);
+        QCOMPARE(button, "Anulează");
+    }
+
     void dailyCopy_data() { flag("closeAtOnce", "window stays", "window closed at once"); }
-    void dailyCopy();
+    void dailyCopy()
+    {
+        QFETCH(bool, closeAtOnce);
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU");
+        const QString today = Backup::defaultName(QDate::currentDate());
+        auto window = std::make_unique<QWidget>();
+        DailyCopy::start(window.get(), reg.path());
+        const QDir folder(Backup::dailyFolder(reg.path()));
+        if (closeAtOnce) {
+            window.reset(); // waits for the copy, cut short or whole
+            const QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
+            QVERIFY2(left.isEmpty() || left == QStringList(today), qPrintable(left.join(' ')));
+            return;
+        }
+        QTRY_VERIFY(!window->findChild<DailyCopy *>());
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList(today));
+        DailyCopy::start(window.get(), reg.path()); // once a day
+        QVERIFY(!window->findChild<DailyCopy *>());
+    }
 
 private:
     std::unique_ptr<TestRegister> m_reg;
@@ -114,26 +221,6 @@ void TestReports::initTestCase()
     QVERIFY(Figures::read(*Database::open(m_reg->path(), &error), &m_figures, &error));
 }
 
-void TestReports::figures_data()
-{
-    columns<QString, QString, QString, QString>("chart", "label", "table", "where");
-    const auto row = [](const char *chart, const char *label, const char *where) {
-        QTest::newRow(label) << chart << label
-                             << (QString(chart) == "PersonsByCounty" ? "TBL_Zavoni"
-                                                                      : "TBL_Infractiuni")
-                             << where;
-    };
-    row("OffencesByType", "Luare de mită", "Infractiune = 'Luare de mită'");
-    row("PenaltiesByKind", "Amendă", "Pedeapsa = 'A'");
-    row("PenaltiesByKind", "Detenție", "Pedeapsa = 'D'");
-    row("PenaltiesByKind", "Altă sancțiune", "Pedeapsa = 'S'");
-    row("Served", "Ispășită", "Ispasit <> 0");
-    row("Served", "Neispășită", "Ispasit = 0");
-    row("PersonsByCounty", "IAȘI", "Judet = 'IAȘI'");
-    row("PersonsByCounty", "(necompletat)", "Judet IS NULL");
-    row("PersonsByCounty", "Total", "1");
-}
-
 void TestReports::figures()
 {
     QFETCH(QString, chart);
@@ -146,40 +233,6 @@ void TestReports::figures()
     const QList<QTableWidgetItem *> found = numbers->findItems(label, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     QCOMPARE(numbers->item(found.first()->row(), 1)->text().toInt(), m_reg->count(table, where));
-}
-
-void TestReports::savedChart_data()
-{
-    columns<QString, QByteArray>("name", "magic");
-    QTest::newRow("PNG") << "grafic.png" << QByteArray("\x89PNG");
-    QTest::newRow("PDF") << "grafic.pdf" << QByteArray("%PDF");
-}
-
-void TestReports::savedChart()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, magic);
-    StatisticsWindow window(m_figures);
-    const QString target = QDir(m_reg->folder()).filePath(name);
-    QString problem;
-    QVERIFY(StatisticsWindow::writeChart(window.findChild<QChartView *>("ServedChart"), target,
-                                         &problem));
-    QFile file(target);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.read(magic.size()) == magic);
-    QCOMPARE(file.permissions() & 0x0077, 0); // none for group or others
-}
-
-void TestReports::statisticsFromStartWindow()
-{
-    TestRegister reg;
-    ScreenChain chain;
-    Form1 form1(&chain);
-    form1.show();
-    // The figures are counted in the background first; the window comes after.
-    Closer closer("StatisticsWindow");
-    form1.findChild<QAction *>("StatisticsAction")->trigger();
-    QCOMPARE(closer.title(), "Statistici");
 }
 
 void TestReports::dossierSections_data()
@@ -251,71 +304,12 @@ void TestReports::longDossier()
         for (auto it = whole.globalMatch(pages.at(p)); it.hasNext(); it.next())
             ++found;
     }
+
     QCOMPARE(found, 200);
     QProcess fonts;
     fonts.start("pdffonts", {pdf});
     fonts.waitForFinished();
     QVERIFY(fonts.readAllStandardOutput().contains(" yes "));
-}
-
-void TestReports::dossierFromScreens()
-{
-    QFETCH(bool, offences);
-    ScreenSession s;
-    s.reg.addPerson("1000000000001", "POPESCU");
-    s.reg.addPerson("2000000000002", "ȘTEFĂNESCU", "F", {{"Prenume", "ANA"}});
-    QVERIFY(s.open(offences ? ScreenKind::Offences : ScreenKind::Persons, 1));
-    Closer closer("DossierPreview");
-    QTest::keyClick(s.form(), Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(closer.title(), "Dosarul persoanei ȘTEFĂNESCU ANA (C.N.P. 2000000000002)");
-    QCOMPARE(s.messages.count(), 0);
-}
-
-void TestReports::cancelFromDialog()
-{
-    QWidget window;
-    window.show();
-    QString button;
-    QTimer clicker;
-    connect(&clicker, &QTimer::timeout, this, [&button] {
-        auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-        if (dialog && dialog->isVisible()) {
-            auto *cancel = dialog->findChild<QPushButton *>();
-            button = cancel->text();
-            cancel->click();
-        }
-    });
-    clicker.start(50);
-    bool cancelled = false;
-    BackgroundWork::run(&window, "Se lucrează...", [&cancelled](Progress *progress) {
-        progress->setTotal(100);
-        while (!progress->cancelled())
-            QThread::msleep(5);
-        cancelled = true;
-    });
-    QVERIFY(cancelled);
-    QCOMPARE(button, "Anulează");
-}
-
-void TestReports::dailyCopy()
-{
-    QFETCH(bool, closeAtOnce);
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU");
-    const QString today = Backup::defaultName(QDate::currentDate());
-    auto window = std::make_unique<QWidget>();
-    DailyCopy::start(window.get(), reg.path());
-    const QDir folder(Backup::dailyFolder(reg.path()));
-    if (closeAtOnce) {
-        window.reset(); // waits for the copy, cut short or whole
-        const QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
-        QVERIFY2(left.isEmpty() || left == QStringList(today), qPrintable(left.join(' ')));
-        return;
-    }
-    QTRY_VERIFY(!window->findChild<DailyCopy *>());
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList(today));
-    DailyCopy::start(window.get(), reg.path()); // once a day
-    QVERIFY(!window->findChild<DailyCopy *>());
 }
 
 QTEST_MAIN(TestReports)

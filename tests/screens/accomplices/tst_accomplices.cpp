@@ -80,8 +80,38 @@ class TestAccomplices : public QObject
 
 private slots:
     void operatorScripts_data();
-    void operatorScripts();
-    void offenceReadAtEachOpening();
+    void operatorScripts()
+    {
+        QFETCH(int, offence);
+        QFETCH(QString, script);
+        QFETCH(QString, state);
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Accomplices, 0, offence));
+        QCOMPARE(s.focus(), QStringLiteral("Command1"));
+        s.run(script);
+
+        QTEST(s.boxes(), "boxes");
+        QCOMPARE(s.state(Controls), state);
+        QFETCH(QString, cnp);
+        QTEST(stored(s.reg, cnp), "stored");
+        QTEST(s.reg.count("TBL_Complicitate"), "links");
+        QTEST(list(s), "list");
+        QTEST(current(s), "current");
+    }
+
+    void offenceReadAtEachOpening()
+    {
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Accomplices, 0, Bribe));
+        QCOMPARE(s.text("Label40"), "LUARE DE MITĂ");
+        s.run("Command6");
+        QVERIFY(!s.form());
+        QVERIFY(s.open(ScreenKind::Accomplices, 0, Theft));
+        QCOMPARE(s.text("Label40"), "FURT");
+        QCOMPARE(list(s), "IONESCU DOBRE (1/2)");
+    }
 };
 
 void TestAccomplices::operatorScripts_data()
@@ -151,39 +181,6 @@ void TestAccomplices::operatorScripts_data()
         "MARINESCU VASILE (2/2)", "VASILE M 5", IonescuF, "IONESCU|F|BUCURESTI|3 @2", 5);
     row("delete the only one", Fraud, "?yes|Command5", askDelete,
         "Command1 Command6 Command7 Command8", "(0/0)", " F [1]", StanF, "", 5);
-}
-
-void TestAccomplices::operatorScripts()
-{
-    QFETCH(int, offence);
-    QFETCH(QString, script);
-    QFETCH(QString, state);
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Accomplices, 0, offence));
-    QCOMPARE(s.focus(), QStringLiteral("Command1"));
-    s.run(script);
-
-    QTEST(s.boxes(), "boxes");
-    QCOMPARE(s.state(Controls), state);
-    QFETCH(QString, cnp);
-    QTEST(stored(s.reg, cnp), "stored");
-    QTEST(s.reg.count("TBL_Complicitate"), "links");
-    QTEST(list(s), "list");
-    QTEST(current(s), "current");
-}
-
-void TestAccomplices::offenceReadAtEachOpening()
-{
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Accomplices, 0, Bribe));
-    QCOMPARE(s.text("Label40"), "LUARE DE MITĂ");
-    s.run("Command6");
-    QVERIFY(!s.form());
-    QVERIFY(s.open(ScreenKind::Accomplices, 0, Theft));
-    QCOMPARE(s.text("Label40"), "FURT");
-    QCOMPARE(list(s), "IONESCU DOBRE (1/2)");
 }
 
 QTEST_MAIN(TestAccomplices)

@@ -45,11 +45,72 @@ class TestArticles : public QObject
 
 private slots:
     void caseRules_data();
-    void caseRules();
-    void memoLimit_data();
-    void memoLimit();
+    void caseRules()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        ScreenSession s;
+        openSecond(s, {});
+        s.run("Command1|Text1=text|" + box + "=" + typed);
+        UiDriver::focus(s.form(), box == "Text2" ? "Text3" : "Text2");
+        QCOMPARE(s.text(box), kept);
+        s.run("Command3");
+        QCOMPARE(s.boxes(), QString());
+        QFETCH(QString, field);
+        QCOMPARE(stored(s, field), kept);
+    }
+
+    void memoLimit_data()
+    {
+        columns<int, int, bool, int>("typed", "pasted", "overAll", "kept");
+        QTest::newRow("typed past the limit") << 260 << 0 << false << 255;
+        QTest::newRow("pasted past the limit") << 250 << 10 << false << 255;
+        QTest::newRow("pasted within the limit") << 200 << 10 << false << 210;
+        QTest::newRow("pasted over the whole text") << 255 << 30 << true << 30;
+    }
+
+    // The article box takes no more than its 255 letters from the keyboard or the
+    // clipboard; what is pasted past them is cut off.
+    void memoLimit()
+    {
+        QFETCH(int, typed);
+        QFETCH(int, pasted);
+        ScreenSession s;
+        openSecond(s, {});
+        s.run("Command1|Text1=" + QString(typed, QChar(u'ă')));
+        QWidget *box = s.form()->findChild<QWidget *>("Text1");
+        QGuiApplication::clipboard()->setText(QString(pasted, 'p'));
+        QFETCH(bool, overAll);
+        if (overAll)
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        if (pasted > 0)
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QTEST(int(s.text("Text1").size()), "kept");
+        s.run("Command3");
+        QCOMPARE(stored(s), s.text("Text1"));
+    }
+
     void workflow_data();
-    void workflow();
+    void workflow()
+    {
+        QFETCH(QStringList, articles);
+        QFETCH(QString, script);
+        QFETCH(QString, state);
+        ScreenSession s;
+        openSecond(s, articles);
+        s.run(script);
+
+        QTEST(s.boxes(), "boxes");
+        QCOMPARE(s.state(Controls), state);
+        QTEST(s.counter(), "counter");
+        QTEST(s.text("Text1"), "shown");
+        if (s.boxes().startsWith("! Text articol."))
+            QCOMPARE(s.focus(), QStringLiteral("Text1"));
+        // Saved under the offence that is current below; the others keep their one article each.
+        QTEST(stored(s), "stored");
+        QCOMPARE(s.reg.count("TBL_Articole", "Cod_infractiune <> 2"), 2);
+    }
 };
 
 void TestArticles::caseRules_data()
@@ -64,52 +125,6 @@ void TestArticles::caseRules_data()
     const QString letters(254, 'a'), emoji = "\U0001F600";
     QTest::newRow("article at the limit") << "Text1" << "Articol" << "^" + letters + emoji + emoji
                                           << letters + emoji;
-}
-
-void TestArticles::caseRules()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    ScreenSession s;
-    openSecond(s, {});
-    s.run("Command1|Text1=text|" + box + "=" + typed);
-    UiDriver::focus(s.form(), box == "Text2" ? "Text3" : "Text2");
-    QCOMPARE(s.text(box), kept);
-    s.run("Command3");
-    QCOMPARE(s.boxes(), QString());
-    QFETCH(QString, field);
-    QCOMPARE(stored(s, field), kept);
-}
-
-void TestArticles::memoLimit_data()
-{
-    columns<int, int, bool, int>("typed", "pasted", "overAll", "kept");
-    QTest::newRow("typed past the limit") << 260 << 0 << false << 255;
-    QTest::newRow("pasted past the limit") << 250 << 10 << false << 255;
-    QTest::newRow("pasted within the limit") << 200 << 10 << false << 210;
-    QTest::newRow("pasted over the whole text") << 255 << 30 << true << 30;
-}
-
-// The article box takes no more than its 255 letters from the keyboard or the
-// clipboard; what is pasted past them is cut off.
-void TestArticles::memoLimit()
-{
-    QFETCH(int, typed);
-    QFETCH(int, pasted);
-    ScreenSession s;
-    openSecond(s, {});
-    s.run("Command1|Text1=" + QString(typed, QChar(u'ă')));
-    QWidget *box = s.form()->findChild<QWidget *>("Text1");
-    QGuiApplication::clipboard()->setText(QString(pasted, 'p'));
-    QFETCH(bool, overAll);
-    if (overAll)
-        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    if (pasted > 0)
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    QTEST(int(s.text("Text1").size()), "kept");
-    s.run("Command3");
-    QCOMPARE(stored(s), s.text("Text1"));
 }
 
 void TestArticles::workflow_data()
@@ -144,26 +159,6 @@ void TestArticles::workflow_data()
     QTest::newRow("failed save, then saved") << L{"B1"} << "Command1|Text1=X|!INSERT|Command3|"
                                                 "!|Command3" << "2/2" << Browse << "X" << "B1|X"
                                              << failed;
-}
-
-void TestArticles::workflow()
-{
-    QFETCH(QStringList, articles);
-    QFETCH(QString, script);
-    QFETCH(QString, state);
-    ScreenSession s;
-    openSecond(s, articles);
-    s.run(script);
-
-    QTEST(s.boxes(), "boxes");
-    QCOMPARE(s.state(Controls), state);
-    QTEST(s.counter(), "counter");
-    QTEST(s.text("Text1"), "shown");
-    if (s.boxes().startsWith("! Text articol."))
-        QCOMPARE(s.focus(), QStringLiteral("Text1"));
-    // Saved under the offence that is current below; the others keep their one article each.
-    QTEST(stored(s), "stored");
-    QCOMPARE(s.reg.count("TBL_Articole", "Cod_infractiune <> 2"), 2);
 }
 
 QTEST_MAIN(TestArticles)

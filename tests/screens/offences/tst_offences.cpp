@@ -74,38 +74,119 @@ class TestOffences : public QObject
     Q_OBJECT
 
 private slots:
-    void longHeaderStaysInItsPlace();
-    void penaltyShown_data();
-    void penaltyShown();
-    void operatorScripts_data();
-    void operatorScripts();
-    void penaltyKeys_data();
-    void penaltyKeys();
-    void rereadOnReturn();
-};
-
-// A name longer than its place is cut at the next caption, never written over
-// it, and shows whole in the label's tool tip.
-void TestOffences::longHeaderStaysInItsPlace()
-{
-    ScreenSession s;
-    fill(s.reg);
-    const QString name = "ȘTEFĂNESCU-" + QString(40, 'W'), nick = QString(40, 'M');
-    s.reg.exec("UPDATE TBL_Zavoni SET Nume = ?, Porecla1 = ? WHERE CNP_C = '2800202123457'",
-               {name, nick});
-    QVERIFY(s.open(ScreenKind::Offences, IonescuRow));
-    QWidget *frame = s.form()->findChild<QWidget *>("Frame1");
-    for (int i = 11; i <= 20; ++i) {
-        auto *label = s.form()->findChild<QLabel *>(QString("Label%1").arg(i));
-        QVERIFY(frame->rect().contains(label->geometry()));
-        for (QWidget *other : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
-                     qPrintable(label->objectName() + " over " + other->objectName()));
+    // A name longer than its place is cut at the next caption, never written over
+    // it, and shows whole in the label's tool tip.
+    void longHeaderStaysInItsPlace()
+    {
+        ScreenSession s;
+        fill(s.reg);
+        const QString name = "ȘTEFĂNESCU-" + QString(40, 'W'), nick = QString(40, 'M');
+        s.reg.exec("UPDATE TBL_Zavoni SET Nume = ?, Porecla1 = ? WHERE CNP_C = '2800202123457'",
+                   {name, nick});
+        QVERIFY(s.open(ScreenKind::Offences, IonescuRow));
+        QWidget *frame = s.form()->findChild<QWidget *>("Frame1");
+        for (int i = 11; i <= 20; ++i) {
+            auto *label = s.form()->findChild<QLabel *>(QString("Label%1").arg(i));
+            QVERIFY(frame->rect().contains(label->geometry()));
+            for (QWidget *other : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
+                         qPrintable(label->objectName() + " over " + other->objectName()));
+        }
+        QCOMPARE(s.text("Label12"), name);
+        QCOMPARE(s.form()->findChild<QLabel *>("Label12")->toolTip(), name);
+        QCOMPARE(s.form()->findChild<QLabel *>("Label18")->toolTip(), nick);
     }
-    QCOMPARE(s.text("Label12"), name);
-    QCOMPARE(s.form()->findChild<QLabel *>("Label12")->toolTip(), name);
-    QCOMPARE(s.form()->findChild<QLabel *>("Label18")->toolTip(), nick);
-}
+
+    void penaltyShown_data();
+    void penaltyShown()
+    {
+        QFETCH(int, before);
+        QFETCH(int, row);
+        QFETCH(QString, option);
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
+        s.run(QString("#%1|#%2").arg(before).arg(row));
+        QCOMPARE(s.counter(), QString("%1/8").arg(row + 1));
+        QVERIFY(s.form()->findChild<QRadioButton *>(option)->isChecked());
+        QStringList on;
+        for (const QString &name : PenaltyControls.split(' ')) {
+            if (s.form()->findChild<QWidget *>(name)->isEnabled())
+                on << name;
+        }
+        QTEST(on.join(' '), "boxes");
+        QTEST(s.text("Label27") + "/" + s.text("Label28"), "status");
+        // The start date is shown as stored, never today's.
+        QCOMPARE(s.text("Text4"), offence(s.reg, row + 1).section('|', 5, 5));
+    }
+
+    void operatorScripts_data();
+    void operatorScripts()
+    {
+        QFETCH(int, person);
+        QFETCH(QString, script);
+        QFETCH(QString, focus);
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Offences, person));
+        s.run(script);
+
+        QTEST(s.boxes(), "boxes");
+        if (!focus.isEmpty())
+            QCOMPARE(s.focus(), focus);
+        QTEST(state(s), "state");
+        QFETCH(int, code);
+        QTEST(offence(s.reg, code), "stored");
+        QTEST(s.counter(), "counter");
+        if (s.counter() == "0/0")
+            QCOMPARE(s.text("Label27") + s.text("Label28"), QString());
+    }
+
+    void penaltyKeys_data()
+    {
+        columns<int, QString, QString>("row", "keys", "option");
+        QTest::newRow("Tab onto Amendă") << 0 << "" << "Option1";
+        QTest::newRow("Tab onto Detentie, Space keeps it") << 2 << "Space" << "Option2";
+        QTest::newRow("Right") << 0 << "Right" << "Option2";
+        QTest::newRow("Down round the end") << 4 << "Down" << "Option1";
+        QTest::newRow("Left round the end") << 0 << "Left" << "Option3";
+    }
+
+    // The keyboard reaches every penalty kind: Tab from the description enters the
+    // group on the selected option, the arrows choose, the next Tab leaves.
+    void penaltyKeys()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, keys);
+        QFETCH(QString, option);
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
+        s.run(QString("#%1").arg(row));
+        UiDriver::focus(s.form(), "Text1");
+        for (int i = 0; i < 20 && !qobject_cast<QRadioButton *>(QApplication::focusWidget()); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
+            QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
+        QCOMPARE(QApplication::focusWidget()->objectName(), option);
+        QVERIFY(s.form()->findChild<QRadioButton *>(option)->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(!qobject_cast<QRadioButton *>(QApplication::focusWidget()));
+    }
+
+    void rereadOnReturn()
+    {
+        ScreenSession s;
+        fill(s.reg);
+        QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
+        s.run("#2|Command8");
+        QCOMPARE(s.chain.stack().last(), ScreenKind::Articles);
+        s.reg.addOffence(Popescu, "FALS", "A", {{"Amenda", "5"}});
+        UiDriver::click(s.chain.screen(ScreenKind::Articles), "Command6");
+        QCOMPARE(s.counter(), "1/9");
+        QCOMPARE(s.text("Text1"), "furt");
+    }
+};
 
 void TestOffences::penaltyShown_data()
 {
@@ -123,28 +204,6 @@ void TestOffences::penaltyShown_data()
         << 2 << 6 << "Option2" << DetentionBoxes << no + without;
     QTest::newRow("empty code keeps fine") << 0 << 6 << "Option1" << FineBoxes << no + without;
     QTest::newRow("unknown code keeps other") << 5 << 7 << "Option3" << OtherBoxes << no + without;
-}
-
-void TestOffences::penaltyShown()
-{
-    QFETCH(int, before);
-    QFETCH(int, row);
-    QFETCH(QString, option);
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
-    s.run(QString("#%1|#%2").arg(before).arg(row));
-    QCOMPARE(s.counter(), QString("%1/8").arg(row + 1));
-    QVERIFY(s.form()->findChild<QRadioButton *>(option)->isChecked());
-    QStringList on;
-    for (const QString &name : PenaltyControls.split(' ')) {
-        if (s.form()->findChild<QWidget *>(name)->isEnabled())
-            on << name;
-    }
-    QTEST(on.join(' '), "boxes");
-    QTEST(s.text("Label27") + "/" + s.text("Label28"), "status");
-    // The start date is shown as stored, never today's.
-    QCOMPARE(s.text("Text4"), offence(s.reg, row + 1).section('|', 5, 5));
 }
 
 void TestOffences::operatorScripts_data()
@@ -226,72 +285,6 @@ void TestOffences::operatorScripts_data()
     row("delete refused", 0, "!DELETE|?yes|#2|Command5",
         AskDelete + " / x Eroare. Infractiunea nu a putut fi stearsă. [OK]", "", Browse, "3/8", 3,
         third);
-}
-
-void TestOffences::operatorScripts()
-{
-    QFETCH(int, person);
-    QFETCH(QString, script);
-    QFETCH(QString, focus);
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Offences, person));
-    s.run(script);
-
-    QTEST(s.boxes(), "boxes");
-    if (!focus.isEmpty())
-        QCOMPARE(s.focus(), focus);
-    QTEST(state(s), "state");
-    QFETCH(int, code);
-    QTEST(offence(s.reg, code), "stored");
-    QTEST(s.counter(), "counter");
-    if (s.counter() == "0/0")
-        QCOMPARE(s.text("Label27") + s.text("Label28"), QString());
-}
-
-void TestOffences::penaltyKeys_data()
-{
-    columns<int, QString, QString>("row", "keys", "option");
-    QTest::newRow("Tab onto Amendă") << 0 << "" << "Option1";
-    QTest::newRow("Tab onto Detentie, Space keeps it") << 2 << "Space" << "Option2";
-    QTest::newRow("Right") << 0 << "Right" << "Option2";
-    QTest::newRow("Down round the end") << 4 << "Down" << "Option1";
-    QTest::newRow("Left round the end") << 0 << "Left" << "Option3";
-}
-
-// The keyboard reaches every penalty kind: Tab from the description enters the
-// group on the selected option, the arrows choose, the next Tab leaves.
-void TestOffences::penaltyKeys()
-{
-    QFETCH(int, row);
-    QFETCH(QString, keys);
-    QFETCH(QString, option);
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
-    s.run(QString("#%1").arg(row));
-    UiDriver::focus(s.form(), "Text1");
-    for (int i = 0; i < 20 && !qobject_cast<QRadioButton *>(QApplication::focusWidget()); ++i)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
-        QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
-    QCOMPARE(QApplication::focusWidget()->objectName(), option);
-    QVERIFY(s.form()->findChild<QRadioButton *>(option)->isChecked());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QVERIFY(!qobject_cast<QRadioButton *>(QApplication::focusWidget()));
-}
-
-void TestOffences::rereadOnReturn()
-{
-    ScreenSession s;
-    fill(s.reg);
-    QVERIFY(s.open(ScreenKind::Offences, PopescuRow));
-    s.run("#2|Command8");
-    QCOMPARE(s.chain.stack().last(), ScreenKind::Articles);
-    s.reg.addOffence(Popescu, "FALS", "A", {{"Amenda", "5"}});
-    UiDriver::click(s.chain.screen(ScreenKind::Articles), "Command6");
-    QCOMPARE(s.counter(), "1/9");
-    QCOMPARE(s.text("Text1"), "furt");
 }
 
 QTEST_MAIN(TestOffences)

@@ -10,18 +10,6 @@
 #include <QTableView>
 #include <QTest>
 
-// Finding and jumping on the persons and accomplices screens, driven by keys
-// over a real register: what becomes current, what the strip says, and that
-// the screen's own reposition handler ran (the counter and the sex list).
-class TestFind : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void findAndJump_data();
-    void findAndJump();
-};
-
 namespace {
 
 struct Session : ScreenSession
@@ -76,6 +64,61 @@ struct Session : ScreenSession
 
 } // namespace
 
+// Finding and jumping on the persons and accomplices screens, driven by keys
+// over a real register: what becomes current, what the strip says, and that
+// the screen's own reposition handler ran (the counter and the sex list).
+class TestFind : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findAndJump_data();
+    void findAndJump()
+    {
+        QFETCH(bool, accomplices);
+        QFETCH(QString, script);
+        QFETCH(QString, counter);
+        QFETCH(QString, name);
+        QFETCH(QString, note);
+
+        Session s(accomplices);
+        QVERIFY(s.form());
+        // Where a button lies against the navigation bar, both below the growing grid.
+        const auto placed = [&s] {
+            return s.form()->findChild<QWidget *>("Command1")->geometry().translated(
+                -s.form()->findChild<QWidget *>("Data1")->pos());
+        };
+        const QRect designed = placed();
+        const int height = s.form()->height();
+        s.play(script);
+
+        QCOMPARE(s.form()->findChild<DataControl *>("Data1")->caption(), counter);
+        QCOMPARE(s.text("Text4"), name);
+        QCOMPARE(s.form()->findChild<QLabel *>("FindNote")->text(), note);
+        // Data1_Reposition ran: the sex list shows the current row's sex.
+        const QString sex = s.reg.value(accomplices ? "SELECT sex FROM TBL_Complici WHERE Nume = ?"
+                                                    : "SELECT sex FROM TBL_Zavoni WHERE Nume = ?",
+                                        {name}).toString();
+        QCOMPARE(s.form()->findChild<QComboBox *>("Combo1")->currentText(), sex);
+        // The strip lies below the designed controls, which stay where they were.
+        auto *bar = s.form()->findChild<QWidget *>("FindBar");
+        QCOMPARE(placed(), designed);
+        QCOMPARE(s.form()->height(), height + (bar->isVisible() ? bar->height() : 0));
+        QVERIFY(!s.form()->findChild<CnpHint *>()->toolTip().isEmpty());
+        QCOMPARE(s.form()->findChild<QTableView *>("DBGrid1")->horizontalHeader()
+                     ->isSortIndicatorShown(),
+                 script.count("sort=") % 3 != 0);
+
+        // Esc in the strip closes the strip only.
+        if (bar->isVisible()) {
+            QTest::keyClick(s.form()->findChild<QLineEdit *>("FindText"), Qt::Key_Escape);
+            QVERIFY(bar->isHidden());
+            QCOMPARE(s.form()->height(), height);
+            QVERIFY(s.form()->isVisible());
+        }
+    }
+};
+
 void TestFind::findAndJump_data()
 {
     QTest::addColumn<bool>("accomplices");
@@ -119,51 +162,6 @@ void TestFind::findAndJump_data()
                                              << "ŞERBAN" << "";
     QTest::newRow("accomplices, past the end") << true << "goto=3|Ctrl+F|find=po|F3"
                                                << "1/3" << "POPA" << fromStart;
-}
-
-void TestFind::findAndJump()
-{
-    QFETCH(bool, accomplices);
-    QFETCH(QString, script);
-    QFETCH(QString, counter);
-    QFETCH(QString, name);
-    QFETCH(QString, note);
-
-    Session s(accomplices);
-    QVERIFY(s.form());
-    // Where a button lies against the navigation bar, both below the growing grid.
-    const auto placed = [&s] {
-        return s.form()->findChild<QWidget *>("Command1")->geometry().translated(
-            -s.form()->findChild<QWidget *>("Data1")->pos());
-    };
-    const QRect designed = placed();
-    const int height = s.form()->height();
-    s.play(script);
-
-    QCOMPARE(s.form()->findChild<DataControl *>("Data1")->caption(), counter);
-    QCOMPARE(s.text("Text4"), name);
-    QCOMPARE(s.form()->findChild<QLabel *>("FindNote")->text(), note);
-    // Data1_Reposition ran: the sex list shows the current row's sex.
-    const QString sex = s.reg.value(accomplices ? "SELECT sex FROM TBL_Complici WHERE Nume = ?"
-                                                : "SELECT sex FROM TBL_Zavoni WHERE Nume = ?",
-                                    {name}).toString();
-    QCOMPARE(s.form()->findChild<QComboBox *>("Combo1")->currentText(), sex);
-    // The strip lies below the designed controls, which stay where they were.
-    auto *bar = s.form()->findChild<QWidget *>("FindBar");
-    QCOMPARE(placed(), designed);
-    QCOMPARE(s.form()->height(), height + (bar->isVisible() ? bar->height() : 0));
-    QVERIFY(!s.form()->findChild<CnpHint *>()->toolTip().isEmpty());
-    QCOMPARE(s.form()->findChild<QTableView *>("DBGrid1")->horizontalHeader()
-                 ->isSortIndicatorShown(),
-             script.count("sort=") % 3 != 0);
-
-    // Esc in the strip closes the strip only.
-    if (bar->isVisible()) {
-        QTest::keyClick(s.form()->findChild<QLineEdit *>("FindText"), Qt::Key_Escape);
-        QVERIFY(bar->isHidden());
-        QCOMPARE(s.form()->height(), height);
-        QVERIFY(s.form()->isVisible());
-    }
 }
 
 QTEST_MAIN(TestFind)

@@ -51,13 +51,131 @@ class TestPersons : public QObject
 
 private slots:
     void operatorScripts_data();
-    void operatorScripts();
-    void browsingStoresNothing_data();
-    void browsingStoresNothing();
+    void operatorScripts()
+    {
+        QFETCH(int, persons);
+        QFETCH(QString, state);
+        QFETCH(QString, focus);
+        ScreenSession s;
+        addPersons(s.reg, persons);
+        QVERIFY(s.open(ScreenKind::Persons));
+        QCOMPARE(s.focus(), QStringLiteral("Command1"));
+        QFETCH(QString, script);
+        s.run(script);
+
+        QTEST(s.boxes(), "boxes");
+        if (!focus.isEmpty())
+            QCOMPARE(s.focus(), focus);
+        QCOMPARE(s.state(Controls), state);
+        QFETCH(QString, cnp);
+        QTEST(stored(s.reg, cnp), "stored");
+        if (state == "closed")
+            return;
+        QTEST(s.counter(), "counter");
+        const QVariant sex = s.form()->findChild<DataControl *>("Data1")->recordset()->value("sex");
+        QTEST(sex.toString(), "sex");
+        if (state == Browse)
+            QCOMPARE(s.text("Combo1"), sex.toString());
+    }
+
+    void browsingStoresNothing_data()
+    {
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QVariant>("sector");
+        QTest::addColumn<QString>("sexShown");
+        QTest::addColumn<QString>("sectorShown");
+
+        QTest::newRow("values of the lists") << "F" << QVariant(5) << "F" << "5";
+        QTest::newRow("lower-case sex") << "f" << QVariant(3) << "" << "3";
+        QTest::newRow("no sector") << "F" << QVariant() << "F" << "";
+        QTest::newRow("sector 9") << "M" << QVariant(9) << "M" << "";
+    }
+
+    void browsingStoresNothing()
+    {
+        QFETCH(QString, sex);
+        QFETCH(QVariant, sector);
+        ScreenSession s;
+        s.reg.addPerson(P0, "popescu ", "F", {{"Localitate", "Bucuresti"}, {"sector", 6}});
+        s.reg.addPerson(P1, "B", sex, {{"Localitate", "Iasi"}, {"sector", sector}});
+        QVERIFY(s.open(ScreenKind::Persons));
+        QCOMPARE(s.state("Combo2"), QString());
+        // Tabbing through locked boxes shows the normal form...
+        UiDriver::focus(s.form(), "Text4");
+        UiDriver::focus(s.form(), "Text6");
+        QCOMPARE(s.text("Text4"), QStringLiteral("POPESCU"));
+
+        s.run("Last");
+        QCOMPARE(s.text("Text4"), QStringLiteral("B"));
+        QTEST(s.text("Combo1"), "sexShown");
+        QTEST(s.text("Combo2"), "sectorShown");
+        QVERIFY(!s.form()->findChild<QWidget *>("Combo2")->isEnabled());
+        s.run("First");
+        QCOMPARE(s.text("Combo2"), QStringLiteral("6"));
+        // ...but only shows it.
+        QCOMPARE(s.text("Text4"), QStringLiteral("popescu "));
+        QCOMPARE(stored(s.reg, P0), QStringLiteral("popescu |||Bucuresti|F|6"));
+        QCOMPARE(stored(s.reg, P1), "B|||Iasi|" + sex + "|" + sector.toString());
+    }
+
     void fieldRules_data();
-    void fieldRules();
-    void lockedListRefuses_data();
-    void lockedListRefuses();
+    void fieldRules()
+    {
+        QFETCH(bool, accomplices);
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        ScreenSession s;
+        addPersons(s.reg, 1);
+        s.reg.addOffence(P0, "FURT", "A");
+        QVERIFY(s.open(accomplices ? ScreenKind::Accomplices : ScreenKind::Persons));
+        const QString locality = accomplices ? "Text11" : "Text13";
+        s.run("Command1|" + locality + "=bucuresti|Combo2=3|" + box + "=" + typed);
+        QCOMPARE(s.text(box), typed);
+        QTEST(s.form()->findChild<QWidget *>("Combo2")->isEnabled(), "sectorEnabled");
+        UiDriver::focus(s.form(), accomplices ? "Combo1" : "Text6");
+        QTEST(s.text(box), "shown");
+        // The rule never touches the value itself.
+        QCOMPARE(s.text("Combo2"), QStringLiteral("3"));
+    }
+
+    void lockedListRefuses_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("arrow key") << "down";
+        QTest::newRow("letter key") << "F";
+        QTest::newRow("wheel") << "wheel";
+    }
+
+    // While browsing the sex list shows the person's sex and takes the focus, but
+    // no key and no wheel changes it; in edit mode the same input does.
+    void lockedListRefuses()
+    {
+        QFETCH(QString, input);
+        ScreenSession s;
+        addPersons(s.reg, 1);
+        QVERIFY(s.open(ScreenKind::Persons));
+        auto *list = s.form()->findChild<LockableComboBox *>("Combo1");
+        const auto send = [&] {
+            UiDriver::focus(s.form(), "Combo1");
+            if (input == "down") {
+                QTest::keyClick(list, Qt::Key_Down);
+            } else if (input == "wheel") {
+                const QPointF at = list->rect().center();
+                QWheelEvent wheel(at, list->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(list, &wheel);
+            } else {
+                QTest::keyClicks(list, input);
+            }
+        };
+        QVERIFY(list->isLocked());
+        send();
+        QCOMPARE(list->currentText(), QStringLiteral("M"));
+        s.run("Command2");
+        QVERIFY(!list->isLocked());
+        send();
+        QCOMPARE(list->currentText(), QStringLiteral("F"));
+    }
 };
 
 void TestPersons::operatorScripts_data()
@@ -132,73 +250,6 @@ void TestPersons::operatorScripts_data()
         "", NewCnp, "");
 }
 
-void TestPersons::operatorScripts()
-{
-    QFETCH(int, persons);
-    QFETCH(QString, state);
-    QFETCH(QString, focus);
-    ScreenSession s;
-    addPersons(s.reg, persons);
-    QVERIFY(s.open(ScreenKind::Persons));
-    QCOMPARE(s.focus(), QStringLiteral("Command1"));
-    QFETCH(QString, script);
-    s.run(script);
-
-    QTEST(s.boxes(), "boxes");
-    if (!focus.isEmpty())
-        QCOMPARE(s.focus(), focus);
-    QCOMPARE(s.state(Controls), state);
-    QFETCH(QString, cnp);
-    QTEST(stored(s.reg, cnp), "stored");
-    if (state == "closed")
-        return;
-    QTEST(s.counter(), "counter");
-    const QVariant sex = s.form()->findChild<DataControl *>("Data1")->recordset()->value("sex");
-    QTEST(sex.toString(), "sex");
-    if (state == Browse)
-        QCOMPARE(s.text("Combo1"), sex.toString());
-}
-
-void TestPersons::browsingStoresNothing_data()
-{
-    QTest::addColumn<QString>("sex");
-    QTest::addColumn<QVariant>("sector");
-    QTest::addColumn<QString>("sexShown");
-    QTest::addColumn<QString>("sectorShown");
-
-    QTest::newRow("values of the lists") << "F" << QVariant(5) << "F" << "5";
-    QTest::newRow("lower-case sex") << "f" << QVariant(3) << "" << "3";
-    QTest::newRow("no sector") << "F" << QVariant() << "F" << "";
-    QTest::newRow("sector 9") << "M" << QVariant(9) << "M" << "";
-}
-
-void TestPersons::browsingStoresNothing()
-{
-    QFETCH(QString, sex);
-    QFETCH(QVariant, sector);
-    ScreenSession s;
-    s.reg.addPerson(P0, "popescu ", "F", {{"Localitate", "Bucuresti"}, {"sector", 6}});
-    s.reg.addPerson(P1, "B", sex, {{"Localitate", "Iasi"}, {"sector", sector}});
-    QVERIFY(s.open(ScreenKind::Persons));
-    QCOMPARE(s.state("Combo2"), QString());
-    // Tabbing through locked boxes shows the normal form...
-    UiDriver::focus(s.form(), "Text4");
-    UiDriver::focus(s.form(), "Text6");
-    QCOMPARE(s.text("Text4"), QStringLiteral("POPESCU"));
-
-    s.run("Last");
-    QCOMPARE(s.text("Text4"), QStringLiteral("B"));
-    QTEST(s.text("Combo1"), "sexShown");
-    QTEST(s.text("Combo2"), "sectorShown");
-    QVERIFY(!s.form()->findChild<QWidget *>("Combo2")->isEnabled());
-    s.run("First");
-    QCOMPARE(s.text("Combo2"), QStringLiteral("6"));
-    // ...but only shows it.
-    QCOMPARE(s.text("Text4"), QStringLiteral("popescu "));
-    QCOMPARE(stored(s.reg, P0), QStringLiteral("popescu |||Bucuresti|F|6"));
-    QCOMPARE(stored(s.reg, P1), "B|||Iasi|" + sex + "|" + sector.toString());
-}
-
 void TestPersons::fieldRules_data()
 {
     // The persons and the accomplices screens share their boxes' rules.
@@ -235,64 +286,6 @@ void TestPersons::fieldRules_data()
     row("accomplice, flat", true, "Text16", " 12b", true, "12B");
     row("accomplice, Bucharest", true, "Text11", " BucuResti ", true, "BUCURESTI");
     row("accomplice, locality emptied", true, "Text11", "", false, "");
-}
-
-void TestPersons::fieldRules()
-{
-    QFETCH(bool, accomplices);
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    ScreenSession s;
-    addPersons(s.reg, 1);
-    s.reg.addOffence(P0, "FURT", "A");
-    QVERIFY(s.open(accomplices ? ScreenKind::Accomplices : ScreenKind::Persons));
-    const QString locality = accomplices ? "Text11" : "Text13";
-    s.run("Command1|" + locality + "=bucuresti|Combo2=3|" + box + "=" + typed);
-    QCOMPARE(s.text(box), typed);
-    QTEST(s.form()->findChild<QWidget *>("Combo2")->isEnabled(), "sectorEnabled");
-    UiDriver::focus(s.form(), accomplices ? "Combo1" : "Text6");
-    QTEST(s.text(box), "shown");
-    // The rule never touches the value itself.
-    QCOMPARE(s.text("Combo2"), QStringLiteral("3"));
-}
-
-void TestPersons::lockedListRefuses_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::newRow("arrow key") << "down";
-    QTest::newRow("letter key") << "F";
-    QTest::newRow("wheel") << "wheel";
-}
-
-// While browsing the sex list shows the person's sex and takes the focus, but
-// no key and no wheel changes it; in edit mode the same input does.
-void TestPersons::lockedListRefuses()
-{
-    QFETCH(QString, input);
-    ScreenSession s;
-    addPersons(s.reg, 1);
-    QVERIFY(s.open(ScreenKind::Persons));
-    auto *list = s.form()->findChild<LockableComboBox *>("Combo1");
-    const auto send = [&] {
-        UiDriver::focus(s.form(), "Combo1");
-        if (input == "down") {
-            QTest::keyClick(list, Qt::Key_Down);
-        } else if (input == "wheel") {
-            const QPointF at = list->rect().center();
-            QWheelEvent wheel(at, list->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(list, &wheel);
-        } else {
-            QTest::keyClicks(list, input);
-        }
-    };
-    QVERIFY(list->isLocked());
-    send();
-    QCOMPARE(list->currentText(), QStringLiteral("M"));
-    s.run("Command2");
-    QVERIFY(!list->isLocked());
-    send();
-    QCOMPARE(list->currentText(), QStringLiteral("F"));
 }
 
 QTEST_MAIN(TestPersons)
