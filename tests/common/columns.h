@@ -17,3 +17,10 @@ inline void flag(const char *name, const char *without, const char *with)
     QTest::newRow(without) << false;
     QTest::newRow(with) << true;
 }
+
+// The current row's value in a column, for a value used once: cell<QString>("script").
+template<typename T>
+const T &cell(const char *column)
+{
+    return *static_cast<const T *>(QTest::qData(column, qMetaTypeId<T>()));
+}
