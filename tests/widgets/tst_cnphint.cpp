@@ -1,9 +1,7 @@
 #include "common/columns.h"
 #include "widgets/cnphint.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QVBoxLayout>
+#include <QtWidgets>
 
 // The mark beside a CNP box, fed by typing into real boxes: what its tool tip
 // says for valid codes and for each kind of fault.
@@ -13,7 +11,31 @@ class TestCnpHint : public QObject
 
 private slots:
     void tellsWhatIsWrong_data();
-    void tellsWhatIsWrong();
+    void tellsWhatIsWrong()
+    {
+        QFETCH(QString, cnp);
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *cnpBox = new QLineEdit;
+        auto *sexList = new QComboBox;
+        sexList->addItems({"", "M", "F"});
+        auto *dateBox = new QLineEdit;
+        auto *hint = new CnpHint;
+        for (QWidget *w : std::initializer_list<QWidget *>{cnpBox, sexList, dateBox, hint})
+            layout->addWidget(w);
+        hint->watch(cnpBox, sexList, dateBox);
+        window.show();
+        sexList->setCurrentText(cell<QString>("sex"));
+        QTest::keyClicks(dateBox, cell<QString>("birthDate"));
+        QTest::keyClicks(cnpBox, cnp);
+        QTEST(hint->toolTip(), "tip");
+        QCOMPARE(hint->pixmap().isNull(), cnp.isEmpty());
+        // Typing on past 13 characters is judged at once, not only on leaving.
+        if (!cnp.isEmpty()) {
+            QTest::keyClick(cnpBox, Qt::Key_5);
+            QVERIFY(hint->toolTip().startsWith("CNP-ul are"));
+        }
+    }
 };
 
 void TestCnpHint::tellsWhatIsWrong_data()
@@ -26,7 +48,6 @@ void TestCnpHint::tellsWhatIsWrong_data()
     const char *const cnp = "1850315401231";
     row("valid", cnp, "M", "15.03.1985");
     row("date written year first", cnp, "M", "1985-03-15");
-    row("date not a date: nothing to compare", cnp, "", "martie");
     row("29 February 2000", "6000229400117", "F", "");
     row("registered anywhere since 2024", "1850315700129", "", "");
     row("foreigner: no sex told", "9000101700013", "F", "");
@@ -47,34 +68,6 @@ void TestCnpHint::tellsWhatIsWrong_data()
     row("a letter", "18503154O1231", "", "", "CNP-ul poate conține numai cifre");
     row("two faults at once", "1851315401231", "", "",
         "Luna 13 nu există\nCifra de control greșită: ar trebui să fie 2");
-}
-
-void TestCnpHint::tellsWhatIsWrong()
-{
-    QFETCH(QString, cnp);
-    QWidget window;
-    auto *layout = new QVBoxLayout(&window);
-    auto *cnpBox = new QLineEdit;
-    auto *sexList = new QComboBox;
-    sexList->addItems({"", "M", "F"});
-    auto *dateBox = new QLineEdit;
-    auto *hint = new CnpHint;
-    for (QWidget *w : std::initializer_list<QWidget *>{cnpBox, sexList, dateBox, hint})
-        layout->addWidget(w);
-    hint->watch(cnpBox, sexList, dateBox);
-    window.show();
-    QFETCH(QString, sex);
-    sexList->setCurrentText(sex);
-    QFETCH(QString, birthDate);
-    QTest::keyClicks(dateBox, birthDate);
-    QTest::keyClicks(cnpBox, cnp);
-    QTEST(hint->toolTip(), "tip");
-    QCOMPARE(hint->pixmap().isNull(), cnp.isEmpty());
-    // Typing on past 13 characters is judged at once, not only on leaving.
-    if (!cnp.isEmpty()) {
-        QTest::keyClick(cnpBox, Qt::Key_5);
-        QVERIFY(hint->toolTip().startsWith("CNP-ul are"));
-    }
 }
 
 QTEST_MAIN(TestCnpHint)
