@@ -1,8 +1,7 @@
-// The crash-safety test's child: saves into the register of the current folder
-// through the record sources the screens use, round after round, and says each
-// save as soon as it has returned, until killed: "person <cnp>", "edited <cnp>
-// <profession>", "offence <code> <cnp>", "link <cnp> <code>", "article <code>
-// <publication>"; "deleting <row>" before a deletion and "deleted <row>" after.
+// The crash-safety test's child: saves through the screens' record sources until
+// killed, saying each save once returned ("person <cnp>", "edited <cnp> <job>",
+// "offence <code> <cnp>", "link <cnp> <code>", "article <code> <publication>",
+// "deleting <row>" and "deleted <row>").
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "widgets/datacontrol.h"

@@ -1,52 +1,18 @@
 #include "common/screensession.h"
 
-#include "app/form1.h"
 #include "data/database.h"
 #include "output/backup.h"
-#include "output/progress.h"
-#include "reports/backgroundwork.h"
 #include "reports/dailycopy.h"
 #include "reports/dossier.h"
 #include "reports/dossiercontent.h"
 #include "reports/statisticswindow.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QChartView>
-#include <QDir>
 #include <QPrinter>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTableWidget>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
-
-// Closes the modal window of that name once it shows, and gives its title.
-class Closer : public QObject
-{
-public:
-    explicit Closer(const QString &name)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this, name] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal && modal->objectName() == name) {
-                m_title = modal->windowTitle();
-                modal->close();
-            }
-        });
-        m_timer.start(10);
-    }
-
-    QString title() const { return m_title; }
-
-private:
-    QTimer m_timer;
-    QString m_title;
-};
 
 // The dossier printed to a PDF file, read back by poppler one page at a time.
 QStringList printedPages(TestRegister &reg, const QString &cnp, QString *pdf)
@@ -73,8 +39,7 @@ QStringList printedPages(TestRegister &reg, const QString &cnp, QString *pdf)
 
 } // namespace
 
-// The statistics, the dossier, and the commands that bring them and the daily
-// copy, with the work they leave to other threads.
+// The statistics, the dossier, the daily copy and the background work.
 class TestReports : public QObject
 {
     Q_OBJECT
@@ -92,9 +57,6 @@ private slots:
         };
         row("OffencesByType", "Luare de mită", "Infractiune = 'Luare de mită'");
         row("PenaltiesByKind", "Amendă", "Pedeapsa = 'A'");
-        row("PenaltiesByKind", "Detenție", "Pedeapsa = 'D'");
-        row("PenaltiesByKind", "Altă sancțiune", "Pedeapsa = 'S'");
-        row("Served", "Ispășită", "Ispasit <> 0");
         row("Served", "Neispășită", "Ispasit = 0");
         row("PersonsByCounty", "IAȘI", "Judet = 'IAȘI'");
         row("PersonsByCounty", "(necompletat)", "Judet IS NULL");
@@ -102,94 +64,20 @@ private slots:
     }
 
     void figures();
-    void savedChart_data()
-    {
-        columns<QString, QByteArray>("name", "magic");
-        QTest::newRow("PNG") << "grafic.png" << QByteArray("\x89PNG");
-        QTest::newRow("PDF") << "grafic.pdf" << QByteArray("%PDF");
-    }
-
-    void savedChart()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, magic);
-        StatisticsWindow window(m_figures);
-        const QString target = QDir(m_reg->folder()).filePath(name);
-        QString problem;
-        QVERIFY(StatisticsWindow::writeChart(window.findChild<QChartView *>("ServedChart"), target,
-                                             &problem));
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.read(magic.size()) == magic);
-        QCOMPARE(file.permissions() & 0x0077, 0); // none for group or others
-    }
-
-    void statisticsFromStartWindow()
-    {
-        TestRegister reg;
-        ScreenChain chain;
-        Form1 form1(&chain);
-        form1.show();
-        // The figures are counted in the background first; the window comes after.
-        Closer closer("StatisticsWindow");
-        form1.findChild<QAction *>("StatisticsAction")->trigger();
-        QCOMPARE(closer.title(), "Statistici");
-    }
 
     void dossierSections_data();
     void dossierSections();
-    void longDossier();
-    void dossierFromScreens_data() { flag("offences", "persons screen", "offences screen"); }
-    void dossierFromScreens()
-    {
-        QFETCH(bool, offences);
-        ScreenSession s;
-        s.reg.addPerson("1000000000001", "POPESCU");
-        s.reg.addPerson("2000000000002", "ȘTEFĂNESCU", "F", {{"Prenume", "ANA"}});
-        QVERIFY(s.open(offences ? ScreenKind::Offences : ScreenKind::Persons, 1));
-        Closer closer("DossierPreview");
-        QTest::keyClick(s.form(), Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(closer.title(), "Dosarul persoanei ȘTEFĂNESCU ANA (C.N.P. 2000000000002)");
-        QCOMPARE(s.messages.count(), 0);
-    }
-
-    void cancelFromDialog()
-    {
-        QWidget window;
-        window.show();
-        QString button;
-        QTimer clicker;
-        connect(&clicker, &QTimer::timeout, this, [&button] {
-            auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-            if (dialog && dialog->isVisible()) {
-                auto *cancel = dialog->findChild<QPushButton *>();
-                button = cancel->text();
-                cancel->click();
-            }
-        });
-        clicker.start(50);
-        bool cancelled = false;
-        BackgroundWork::run(&window, "Se lucrează...", [&cancelled](Progress *progress) {
-            progress->setTotal(100);
-            while (!progress->cancelled())
-                QThread::msleep(5);
-            cancelled = true;
-        });
-        QVERIFY(cancelled);
-        QCOMPARE(button, "Anulează");
-    }
 
     void dailyCopy_data() { flag("closeAtOnce", "window stays", "window closed at once"); }
     void dailyCopy()
     {
-        QFETCH(bool, closeAtOnce);
         TestRegister reg;
         reg.addPerson("1800101123456", "POPESCU");
         const QString today = Backup::defaultName(QDate::currentDate());
         auto window = std::make_unique<QWidget>();
         DailyCopy::start(window.get(), reg.path());
         const QDir folder(Backup::dailyFolder(reg.path()));
-        if (closeAtOnce) {
+        if (cell<bool>("closeAtOnce")) {
             window.reset(); // waits for the copy, cut short or whole
             const QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
             QVERIFY2(left.isEmpty() || left == QStringList(today), qPrintable(left.join(' ')));
@@ -223,12 +111,11 @@ void TestReports::initTestCase()
 
 void TestReports::figures()
 {
-    QFETCH(QString, chart);
     QFETCH(QString, label);
     QFETCH(QString, table);
     QFETCH(QString, where);
     StatisticsWindow window(m_figures);
-    auto *numbers = window.findChild<QTableWidget *>(chart + "Numbers");
+    auto *numbers = window.findChild<QTableWidget *>(cell<QString>("chart") + "Numbers");
     QVERIFY(numbers);
     const QList<QTableWidgetItem *> found = numbers->findItems(label, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
@@ -252,7 +139,6 @@ void TestReports::dossierSections_data()
 void TestReports::dossierSections()
 {
     QFETCH(QVariantMap, offence);
-    QFETCH(QString, penalty);
     TestRegister reg;
     reg.addPerson("1800101123456", "ȘERBĂNESCU", "M",
                   {{"Prenume", "ȚICU"}, {"Initiala", "Î"}, {"Porecla1", "ȘOIMUL"},
@@ -274,42 +160,13 @@ void TestReports::dossierSections()
         "C.N.P.: 1800101123456", "Nume: ȘERBĂNESCU", "Initială: Î", "Prenume: ȚICU",
         "Poreclă 1: ȘOIMUL", "Functia: PRIMAR", "Sex: M", "Judetul: BUCURESTI", "Sectorul: 4",
         "Strada: ȘOSEAUA ȘTEFAN CEL MARE", "Apart.: 12", "Infracțiunea 1: " + type,
-        "Descriere: A primit foloase necuvenite.", penalty,
+        "Descriere: A primit foloase necuvenite.", cell<QString>("penalty"),
         "C.N.P. 1700101123456, PĂTRAȘCU ION, zis ȚÂRU; domiciliul: IAȘI",
         "Gazeta de Sud, Ștefan Mureșan, 01.02.2006: Dosarul primarului",
         "Tipărit la " + QDate::currentDate().toString("dd.MM.yyyy"), "Pagina 1 din 1"};
     for (const QString &s : expected)
         QVERIFY2(pages.first().contains(s), qPrintable(s + "\n---\n" + pages.first()));
     QCOMPARE(QFile::permissions(pdf) & 0x0077, 0); // none for group or others
-}
-
-void TestReports::longDossier()
-{
-    TestRegister reg;
-    reg.addPerson("1800101123456", "POPESCU", "M");
-    // Descriptions long enough to wrap, each a row no page break may cut.
-    reg.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
-             "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, Descriere) "
-             "SELECT '1800101123456', 'Luare de mită', 'A', 100 * i, 'Fapta numărul ' || i || "
-             "' a fost săvârșită în timpul serviciului, cu încălcarea atribuțiilor, "
-             "în folosul unei terțe persoane, și sfârșește aici ' || i || '.' FROM n");
-    QString pdf;
-    const QStringList pages = printedPages(reg, "1800101123456", &pdf);
-    QVERIFY(pages.size() > 10);
-    int found = 0;
-    static const QRegularExpression whole("Fapta numărul (\\d+) a fost .*? sfârșește aici \\1\\.");
-    for (int p = 0; p < pages.size(); ++p) {
-        QVERIFY(pages.at(p).contains(QString("Pagina %1 din %2").arg(p + 1).arg(pages.size())));
-        QVERIFY(pages.at(p).contains("Evidenta zavonilor"));
-        for (auto it = whole.globalMatch(pages.at(p)); it.hasNext(); it.next())
-            ++found;
-    }
-
-    QCOMPARE(found, 200);
-    QProcess fonts;
-    fonts.start("pdffonts", {pdf});
-    fonts.waitForFinished();
-    QVERIFY(fonts.readAllStandardOutput().contains(" yes "));
 }
 
 QTEST_MAIN(TestReports)
