@@ -1,20 +1,12 @@
 #include "common/screensession.h"
 
-#include "app/form1.h"
 #include "app/startup.h"
 #include "data/catalogue.h"
 #include "data/registerfile.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtSql>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,37 +14,11 @@
 #include <csignal>
 #include <optional>
 
-// What the program does with the file it finds, or does not find, at start.
-class TestStartup : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-    void missingFile_data();
-    void missingFile();
-    void badFilesLeftUntouched_data();
-    void badFilesLeftUntouched();
-    void registerOpens_data();
-    void registerOpens();
-    void readOnlyOffersBrowsing();
-    void plainLayout_data();
-    void plainLayout();
-    void readableRegisterNamed_data();
-    void readableRegisterNamed();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_old;
-};
-
 namespace {
 
 const QString File = "Zavoni.mdb";
 
-// Another program's connection to the register: runs the statements and
-// keeps what they began (a transaction, a lock) until it goes.
+// Another program's connection: keeps what its statements began until it goes.
 struct OtherProgram
 {
     explicit OtherProgram(const QStringList &statements)
@@ -78,9 +44,9 @@ QStringList runSql(const QStringList &statements)
     return OtherProgram(statements).rows;
 }
 
-QByteArray digest()
+QByteArray digest(const QString &file = File)
 {
-    QFile f(File);
+    QFile f(file);
     return f.open(QIODevice::ReadOnly)
                ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
                : QByteArray();
@@ -88,135 +54,131 @@ QByteArray digest()
 
 } // namespace
 
-void TestStartup::init()
+// What the program does with the file it finds, or does not find, at start.
+class TestStartup : public QObject
 {
-    m_old = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QDir::setCurrent(m_dir->path());
-}
+    Q_OBJECT
 
-void TestStartup::cleanup()
-{
-    QDir::setCurrent(m_old);
-    m_dir.reset();
-}
+private slots:
+    void init()
+    {
+        m_old = QDir::currentPath();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(m_dir->path());
+    }
 
-void TestStartup::missingFile_data()
-{
-    QTest::addColumn<bool>("create");
-    QTest::newRow("refused") << false;
-    QTest::newRow("created") << true;
-}
+    void cleanup()
+    {
+        QDir::setCurrent(m_old);
+        m_dir.reset();
+    }
 
-void TestStartup::missingFile()
-{
-    QFETCH(bool, create);
-    // The usual umask, under which a file made without care is readable by all:
-    // the register holds national identification numbers and criminal records.
-    ::umask(022);
-    ScriptedMessages messages;
-    messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
-    QCOMPARE(Startup::prepareRegister(File), create);
-    QVERIFY(messages.last().text.contains("Zavoni.mdb nu a fost găsit în folderul curent"));
-    QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
-    QCOMPARE(RegisterFile::inspect(File).status,
-             create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
-    if (create)
-        QCOMPARE(QFile::permissions(File) & 0x0077, 0); // none for group or others
-    // Once there, it opens without a question.
-    QCOMPARE(Startup::prepareRegister(File), create);
-    QCOMPARE(messages.count(), create ? 1 : 2);
-}
+    void missingFile_data() { flag("create", "refused", "created"); }
+    void missingFile()
+    {
+        QFETCH(bool, create);
+        // The usual umask: a register made without care would be readable by all.
+        ::umask(022);
+        ScriptedMessages messages;
+        messages.answer(create ? Messages::Answer::Yes : Messages::Answer::No);
+        QCOMPARE(Startup::prepareRegister(File), create);
+        QVERIFY(messages.last().text.contains("Zavoni.mdb nu a fost găsit în folderul curent"));
+        QCOMPARE(messages.last().buttons, Messages::Buttons::YesNo);
+        QCOMPARE(RegisterFile::inspect(File).status,
+                 create ? RegisterFile::Status::Ok : RegisterFile::Status::Missing);
+        if (create)
+            QCOMPARE(QFile::permissions(File) & 0x0077, 0); // none for group or others
+        // Once there, it opens without a question.
+        QCOMPARE(Startup::prepareRegister(File), create);
+        QCOMPARE(messages.count(), create ? 1 : 2);
+    }
+
+    void badFilesLeftUntouched_data();
+    void badFilesLeftUntouched()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, statements);
+        if (kind == "bytes") {
+            QFile f(File);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (int i = 0; !statements.isEmpty() && i < 8192; ++i)
+                f.putChar(char((i * 7919 + 13) % 251));
+        } else if (kind != "plain") {
+            QVERIFY(RegisterFile::create(File, nullptr));
+        }
+        if (kind == "truncated") {
+            runSql({"PRAGMA journal_mode = DELETE"});
+            QFile f(File);
+            QVERIFY(f.size() > 8192 && f.resize(8192));
+        } else if (kind != "bytes") {
+            runSql(statements);
+        }
+        // The other program keeps its exclusive lock while the start looks.
+        std::optional<OtherProgram> other;
+        if (kind == "locked")
+            other.emplace(QStringList{"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE"});
+        // A register left with its log needs a file beside it: the disk has no room.
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        if (kind == "full") {
+            runSql({"PRAGMA journal_mode = WAL"});
+            QFile::remove(File + "-shm");
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit full = fileSize;
+            full.rlim_cur = 0;
+            setrlimit(RLIMIT_FSIZE, &full);
+        }
+        const QByteArray before = digest();
+
+        ScriptedMessages messages;
+        const bool started = Startup::prepareRegister(File);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        other.reset();
+        QVERIFY(!started);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().icon, Messages::Icon::Critical);
+        QFETCH(QString, named);
+        QVERIFY2(messages.last().text.contains(named), qPrintable(messages.last().text));
+        QCOMPARE(digest(), before);
+    }
+
+    void registerOpens_data() { flag("otherWriting", "alone", "another program saving"); }
+    void registerOpens();
+
+    void plainLayout_data() { flag("convert", "left as it is", "converted"); }
+    void plainLayout();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_old;
+};
 
 void TestStartup::badFilesLeftUntouched_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("statements");
-    QTest::addColumn<QString>("named");
-
-    QTest::newRow("empty") << "bytes" << QStringList() << "gol";
-    QTest::newRow("random bytes") << "bytes" << QStringList("random") << "nu este o bază de date";
-    QTest::newRow("truncated") << "truncated" << QStringList() << "trunchiat";
-    QTest::newRow("other program") << "plain" << QStringList{"CREATE TABLE facturi (nr INTEGER)",
-                                                             "PRAGMA application_id = 42"}
-                                   << "altui program";
-    QTest::newRow("other sqlite, no id") << "plain"
-                                         << QStringList("CREATE TABLE facturi (nr INTEGER)")
-                                         << "TBL_Zavoni";
-    QTest::newRow("newer version") << "register" << QStringList("PRAGMA user_version = 99")
-                                   << "versiune mai nouă";
-    for (const Catalogue::Object &o : Catalogue::objects()) {
-        QTest::newRow(qPrintable("without " + o.name))
-            << "register" << QStringList((o.isQuery ? "DROP VIEW " : "DROP TABLE ") + o.name)
-            << o.name;
-    }
-    QTest::newRow("without a field") << "register"
-                                     << QStringList("ALTER TABLE TBL_Infractiuni DROP Ispasit")
-                                     << "Ispasit";
+    columns<QString, QStringList, QString>("kind", "statements", "named");
+    const auto row = [](const QString &tag, const char *kind, const QStringList &statements,
+                        const QString &named) {
+        QTest::newRow(qPrintable(tag)) << kind << statements << named;
+    };
+    const QString other = "CREATE TABLE facturi (nr INTEGER)";
+    row("empty", "bytes", {}, "gol");
+    row("random bytes", "bytes", {"random"}, "nu este o bază de date");
+    row("truncated", "truncated", {}, "trunchiat");
+    row("other program", "plain", {other, "PRAGMA application_id = 42"}, "altui program");
+    row("other sqlite, no id", "plain", {other}, "TBL_Zavoni");
+    row("newer version", "register", {"PRAGMA user_version = 99"}, "versiune mai nouă");
+    for (const Catalogue::Object &o : Catalogue::objects())
+        row("without " + o.name, "register", {(o.isQuery ? "DROP VIEW " : "DROP TABLE ") + o.name},
+            o.name);
+    row("without a field", "register", {"ALTER TABLE TBL_Infractiuni DROP Ispasit"}, "Ispasit");
     // A good register that cannot be read now is not called damaged.
-    QTest::newRow("locked by another") << "locked" << QStringList() << "folosit de alt program";
-    QTest::newRow("disk full") << "full" << QStringList() << "discul este plin";
+    row("locked by another", "locked", {}, "folosit de alt program");
+    row("disk full", "full", {}, "discul este plin");
 }
 
-void TestStartup::badFilesLeftUntouched()
-{
-    QFETCH(QString, kind);
-    QFETCH(QStringList, statements);
-    if (kind == "bytes") {
-        QFile f(File);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        for (int i = 0; !statements.isEmpty() && i < 8192; ++i)
-            f.putChar(char((i * 7919 + 13) % 251));
-    } else if (kind != "plain") {
-        QVERIFY(RegisterFile::create(File, nullptr));
-    }
-    if (kind == "truncated") {
-        runSql({"PRAGMA journal_mode = DELETE"});
-        QFile f(File);
-        QVERIFY(f.size() > 8192 && f.resize(8192));
-    } else if (kind != "bytes") {
-        runSql(statements);
-    }
-    // The other program keeps its exclusive lock while the start looks.
-    std::optional<OtherProgram> other;
-    if (kind == "locked")
-        other.emplace(QStringList{"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE"});
-    // A register left with its log needs a file beside it: the disk has no room.
-    rlimit fileSize{};
-    getrlimit(RLIMIT_FSIZE, &fileSize);
-    if (kind == "full") {
-        runSql({"PRAGMA journal_mode = WAL"});
-        QFile::remove(File + "-shm");
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = fileSize;
-        full.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &full);
-    }
-    const QByteArray before = digest();
-
-    ScriptedMessages messages;
-    const bool started = Startup::prepareRegister(File);
-    setrlimit(RLIMIT_FSIZE, &fileSize);
-    other.reset();
-    QVERIFY(!started);
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages.last().icon, Messages::Icon::Critical);
-    QFETCH(QString, named);
-    QVERIFY2(messages.last().text.contains(named), qPrintable(messages.last().text));
-    QCOMPARE(digest(), before);
-}
-
-void TestStartup::registerOpens_data()
-{
-    QTest::addColumn<bool>("otherWriting");
-    QTest::newRow("alone") << false;
-    // Browsing needs no write: another program's save does not hold the start back.
-    QTest::newRow("another program saving") << true;
-}
-
+// Browsing needs no write: another program's save does not hold the start back.
 void TestStartup::registerOpens()
 {
-    QFETCH(bool, otherWriting);
     QVERIFY(RegisterFile::create(File, nullptr));
     runSql({"PRAGMA foreign_keys = ON", "INSERT INTO TBL_Zavoni (CNP_C, Nume) VALUES ('1', 'A')",
             "INSERT INTO TBL_Infractiuni (CNP_C) VALUES ('1')",
@@ -226,7 +188,7 @@ void TestStartup::registerOpens()
             "INSERT INTO TBL_Complici (CNP, Nume) VALUES ('8', 'NELEGAT')"});
     const QByteArray before = digest();
     std::optional<OtherProgram> other;
-    if (otherWriting)
+    if (cell<bool>("otherWriting"))
         other.emplace(
             QStringList{"BEGIN IMMEDIATE", "INSERT INTO TBL_Zavoni (CNP_C) VALUES ('2')"});
     ScriptedMessages messages;
@@ -236,30 +198,6 @@ void TestStartup::registerOpens()
     QCOMPARE(digest(), before);
     QCOMPARE(runSql({"SELECT group_concat(Nume) FROM TBL_Complici"}),
              QStringList("LEGAT,NELEGAT"));
-}
-
-void TestStartup::readOnlyOffersBrowsing()
-{
-    QVERIFY(RegisterFile::create(File, nullptr));
-    QFile::setPermissions(File, QFile::ReadOwner);
-    QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner);
-    const bool writable = QFileInfo(File).isWritable();
-    ScriptedMessages messages;
-    messages.answer(Messages::Answer::Yes);
-    const bool started = Startup::prepareRegister(File);
-    QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
-        QSKIP("the user writes to read-only files here");
-    QVERIFY(started);
-    QCOMPARE(messages.count(), 1);
-    QVERIFY(messages.last().text.contains("poate fi doar citit"));
-}
-
-void TestStartup::plainLayout_data()
-{
-    QTest::addColumn<bool>("convert");
-    QTest::newRow("left as it is") << false;
-    QTest::newRow("converted") << true;
 }
 
 // The tables and stored queries as mdb-schema and mdb-export write an old register.
@@ -289,73 +227,24 @@ void TestStartup::plainLayout()
     QCOMPARE(messages.count(), 1);
     QVERIFY(messages.last().text.contains("Zavoni-original.mdb"));
     QCOMPARE(QFile::exists("Zavoni-original.mdb"), convert);
-    if (!convert) {
-        QCOMPARE(digest(), before);
+    QCOMPARE(digest(convert ? "Zavoni-original.mdb" : File), before);
+    if (!convert)
         return;
-    }
-    QFile original("Zavoni-original.mdb");
-    QVERIFY(original.open(QIODevice::ReadOnly));
-    QCOMPARE(QCryptographicHash::hash(original.readAll(), QCryptographicHash::Sha256), before);
     QCOMPARE(RegisterFile::inspect(File).status, RegisterFile::Status::Ok);
-    QCOMPARE(runSql({"SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin"}),
-             QStringList("1A,3C"));
-    QCOMPARE(runSql({"SELECT group_concat(Numar) FROM TBL_Numarare"}),
-             QStringList("2,0,2,0")); // and no doubt about them
-    QCOMPARE(runSql({"SELECT group_concat(Cheie) FROM TBL_Goluri"}), QStringList("2"));
-    QCOMPARE(runSql({"SELECT count(*) FROM TBL_Complicitate l JOIN TBL_Infractiuni i "
-                     "USING (COD_infractiune) WHERE i.CNP_C = '3'"}), QStringList("1"));
-    QCOMPARE(runSql({"PRAGMA integrity_check"}), QStringList("ok"));
+    // The women, the kept counts (and no doubt about them), the gaps, the link, the file.
+    QCOMPARE(runSql({"SELECT (SELECT group_concat(RID || Nume) FROM Q_Zavonii_de_sex_feminin) "
+                     "|| (SELECT group_concat(Numar) FROM TBL_Numarare) || (SELECT "
+                     "group_concat(Cheie) FROM TBL_Goluri) || (SELECT count(*) FROM "
+                     "TBL_Complicitate l JOIN TBL_Infractiuni i USING (COD_infractiune) WHERE "
+                     "i.CNP_C = '3') || (SELECT * FROM pragma_integrity_check)"}),
+             QStringList("1A,3C2,0,2,021ok"));
     // The persons screen filters on both stored queries without a word.
     ScreenChain chain;
-    chain.open(ScreenKind::Persons);
-    QWidget *persons = chain.screen(ScreenKind::Persons);
-    QVERIFY(persons);
+    QWidget *persons = UiDriver::climb(chain, ScreenKind::Persons);
     for (const char *filter : {"Command11", "Command13", "Command11"})
         UiDriver::click(persons, filter);
     UiDriver::click(persons, "Command6");
     QCOMPARE(messages.count(), 1);
-}
-
-void TestStartup::readableRegisterNamed_data()
-{
-    QTest::addColumn<int>("permissions");
-    QTest::addColumn<bool>("warned");
-    QTest::newRow("owner only") << int(QFile::ReadOwner | QFile::WriteOwner) << false;
-    QTest::newRow("group may read")
-        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup) << true;
-    QTest::newRow("anyone may read")
-        << int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)
-        << true;
-}
-
-// Who else on the machine may read the register is said, not changed.
-void TestStartup::readableRegisterNamed()
-{
-    QFETCH(int, permissions);
-    QFETCH(bool, warned);
-    TestRegister reg;
-    QVERIFY(QFile::setPermissions(reg.path(), QFile::Permissions(permissions)));
-    const QFile::Permissions before = QFile::permissions(reg.path());
-    ScreenChain chain;
-    Form1 form1(&chain);
-    const QSize designed = form1.size();
-    const QRect button = form1.findChild<QPushButton *>("Command2")->geometry();
-    form1.warnIfReadableByOthers("Zavoni.mdb");
-    form1.show();
-    auto *warning = form1.findChild<QLabel *>("registerWarning");
-    QCOMPARE(warning != nullptr, warned);
-    QCOMPARE(QFile::permissions(reg.path()), before);
-    if (!warned) {
-        QCOMPARE(form1.size(), designed);
-        return;
-    }
-    QVERIFY(warning->isVisible());
-    QVERIFY(warning->text().contains("Zavoni.mdb"));
-    // The window grew by the line; no designed control moved.
-    QVERIFY(warning->y() >= designed.height());
-    QVERIFY(form1.rect().contains(warning->geometry()));
-    QVERIFY(warning->heightForWidth(warning->width()) <= warning->height());
-    QCOMPARE(form1.findChild<QPushButton *>("Command2")->geometry(), button);
 }
 
 QTEST_MAIN(TestStartup)

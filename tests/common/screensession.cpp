@@ -3,13 +3,8 @@
 #include "widgets/datacontrol.h"
 #include "widgets/dbgrid.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace UiDriver {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/screenchain.h"
+#include "common/columns.h"
 #include "common/scriptedmessages.h"
 #include "common/testregister.h"
 
@@ -15,10 +16,8 @@ namespace UiDriver {
 bool activate(QWidget *window);
 // Clicks with the mouse, so the focus moves to the button first.
 void click(QWidget *window, const QString &name);
-// Puts the focus into a box (by a click), clears it and types the text;
-// Romanian letters are sent one by one, a tab is pasted. A list takes the text as keys.
-// A text beginning with "^" is pasted instead (Ctrl+V), one beginning with "~"
-// committed by an input method.
+// Clicks into a box, clears it and types the text (a list takes it as keys), a
+// tab pasted; a text after "^" is pasted (Ctrl+V), after "~" an input method's.
 void type(QWidget *window, const QString &name, const QString &text);
 // Moves the focus to another control, as a click there would.
 void focus(QWidget *window, const QString &name);

@@ -1,3 +1,4 @@
+#include "common/columns.h"
 #include "common/testregister.h"
 
 #include "data/database.h"
@@ -5,211 +6,180 @@
 
 #include <QTest>
 
-// Finding and sorting persons over a register made before the search existed,
-// which gains it when opened, then changed by another connection as the
-// sqlite3 tool would change it.
+using Order = PersonSearch::Order;
+using Dir = PersonSearch::Direction;
+
+// Finding and sorting persons in a register that gains the search when opened,
+// then changed by another program.
 class TestPersonSearch : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void find_data();
-    void find();
-    void sort_data();
-    void sort();
-    void findSorted_data();
+    void init()
+    {
+        m_reg = std::make_unique<TestRegister>();
+        // A register made before finding and sorting, which gains them below.
+        for (const QSqlRecord &r : m_reg->records(
+                 "SELECT type || ' ' || name FROM sqlite_master WHERE name = 'FTS_Zavoni' OR "
+                 "name LIKE 'TR_Zavoni_cautare_%' OR name LIKE 'IX_Zavoni_ordine_%'"))
+            m_reg->exec("DROP " + r.value(0).toString());
+        const QList<QStringList> persons = {
+            {"1850315401231", "ȘTEFAN", "ION", "", "M"},
+            {"2850315401234", "ŞTEFĂNESCU", "MARIA", "", "F"},
+            {"1700101400011", "ȚIRIAC", "ION", "", "M"},
+            {"2700101400012", "POPESCU-ŢĂRANU", "ANA", "", "F"},
+            {"2700101400013", "ALBU", "ŞTEFANIA", "", "F"},
+            {"1700101400014", "PETRE", "", "STEAUA", "M"},
+        };
+        int serial = 100;
+        for (const QStringList &p : persons)
+            m_reg->addPerson(p[0], p[1], p[4], {{"Prenume", p[2]}, {"Porecla1", p[3]}});
+        for (const char *sortOnly : {"BĂLAN", "BALTA", "AZUR", "ĂLA", "ÂNCA", "ÎNCULEȚ", "ISAC", "",
+                                     "TUDOR", "zamfir", "SAVA"})
+            m_reg->addPerson(QString::number(1700101400000LL + ++serial), sortOnly, "M",
+                             {{"Prenume", "X"}});
+
+        DataError error;
+        m_db = Database::open(m_reg->path(), &error);
+        QVERIFY(m_db);
+        m_search = std::make_unique<PersonSearch>(m_db->connection());
+        QVERIFY(!m_search->isInstalled());
+        QVERIFY2(m_search->install({}, &error), qPrintable(error.describe()));
+        QVERIFY(m_search->isInstalled());
+
+        // Another program changes the register after it gained the search.
+        m_reg->addPerson("1900101400015", "ştefan", "M", {{"Prenume", "ALEXANDRU"}});
+        m_reg->exec("UPDATE TBL_Zavoni SET Porecla1 = 'LUPUL' WHERE Nume = 'PETRE'");
+        m_reg->exec("DELETE FROM TBL_Zavoni WHERE Nume = 'ALBU'");
+    }
+
+    void cleanup()
+    {
+        m_search.reset();
+        m_db.reset();
+        m_reg.reset();
+    }
+
+    void find_data()
+    {
+        columns<QString, QString, QStringList>("typed", "sex", "found");
+
+        const QStringList stefans{"ȘTEFAN", "ŞTEFĂNESCU", "ştefan"};
+        QTest::newRow("no diacritics") << "stefan" << "" << stefans;
+        QTest::newRow("cedilla typed, comma stored") << "ŞTEF" << "" << stefans;
+        QTest::newRow("comma typed, cedilla stored") << "ștefăn" << "" << stefans;
+        QTest::newRow("longer") << "stefane" << "" << QStringList{"ŞTEFĂNESCU"};
+        QTest::newRow("T comma") << "tiriac" << "" << QStringList{"ȚIRIAC"};
+        QTest::newRow("word after a hyphen") << "TARANU" << "" << QStringList{"POPESCU-ŢĂRANU"};
+        QTest::newRow("inside a word") << "opescu" << "" << QStringList{};
+        QTest::newRow("every word typed") << "ion stef" << "" << QStringList{"ȘTEFAN"};
+        QTest::newRow("in the given name") << "ion" << "" << QStringList{"ȘTEFAN", "ȚIRIAC"};
+        QTest::newRow("CNP from its start") << "18503" << "" << QStringList{"ȘTEFAN"};
+        QTest::newRow("CNP not from its start") << "0315" << "" << QStringList{};
+        QTest::newRow("inserted by another program") << "alex" << "" << QStringList{"ştefan"};
+        QTest::newRow("changed by another program") << "steaua" << "" << QStringList{};
+        QTest::newRow("as changed") << "lupul" << "" << QStringList{"PETRE"};
+        QTest::newRow("deleted by another program") << "albu" << "" << QStringList{};
+        QTest::newRow("women only") << "stefan" << "F" << QStringList{"ŞTEFĂNESCU"};
+        QTest::newRow("nothing typed") << " - " << "" << QStringList{};
+    }
+
+    void find()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, sex);
+        QFETCH(QStringList, found);
+
+        QCOMPARE(walk(typed, sex, {}, Dir::Forward), found);
+        std::reverse(found.begin(), found.end());
+        QCOMPARE(walk(typed, sex, {}, Dir::Backward), found);
+    }
+
+    void sort_data()
+    {
+        columns<bool, QString, QStringList>("descending", "sex", "order");
+
+        const QStringList all{"AZUR", "ĂLA", "ÂNCA", "BALTA", "BĂLAN", "ISAC", "ÎNCULEȚ", "PETRE",
+                              "POPESCU-ŢĂRANU", "SAVA", "ȘTEFAN", "ştefan", "ŞTEFĂNESCU", "TUDOR",
+                              "ȚIRIAC", "zamfir", ""};
+        QStringList reversed = all;
+        std::reverse(reversed.begin(), reversed.end());
+        QTest::newRow("Romanian order, empty last") << false << "" << all;
+        QTest::newRow("reversed") << true << "" << reversed;
+        QTest::newRow("women") << false << "F" << QStringList{"POPESCU-ŢĂRANU", "ŞTEFĂNESCU"};
+    }
+
+    void sort()
+    {
+        QFETCH(QString, sex);
+
+        // Read three at a time, each read going on from the last key read.
+        const Order byName{"Nume", cell<bool>("descending")};
+        QStringList names;
+        std::optional<PersonSearch::Place> from;
+        DataError error;
+        for (QList<qint64> keys; names.size() < 40; keys.clear()) {
+            QVERIFY(m_search->sortedKeys(byName, sex, from, 0, 3, {}, &keys, &error));
+            for (qint64 key : keys)
+                names << name(key);
+            if (keys.size() < 3)
+                break;
+            from = m_search->placeOf(keys.last(), byName, &error);
+        }
+        QTEST(names, "order");
+    }
+
+    void findSorted_data()
+    {
+        columns<QString, bool, QStringList>("typed", "backward", "found");
+
+        // Seven names sort before N00000, so N00057 is the first row of the
+        // second block read, and N04500 lies past the rows read before gathering.
+        QTest::newRow("past a block, then past the rows read")
+            << "vlad" << false << QStringList{"N00057", "N04500"};
+        QTest::newRow("backward") << "vlad" << true << QStringList{"N04500", "N00057"};
+        QStringList lupu;
+        for (int k = 4500; k < 4530; ++k)
+            lupu << QStringLiteral("N%1").arg(k, 5, 10, QLatin1Char('0'));
+        QTest::newRow("many matches, all past the rows read") << "lupu" << false << lupu;
+        QTest::newRow("long s, which the index folds, beside cedilla and comma")
+            << "stef" << true << QStringList{"ſtefan", "ŞTEFĂNESCU", "ştefan", "ȘTEFAN"};
+        QTest::newRow("a mark the index keeps") << "ana" << true << QStringList{"POPESCU-ŢĂRANU"};
+    }
+
     void findSorted();
 
 private:
+    // Every match in turn from the start, each search starting after the last.
     QStringList walk(const QString &typed, const QString &sex, const PersonSearch::Order &order,
-                     PersonSearch::Direction direction);
-    QString name(qint64 rowid) const;
+                     PersonSearch::Direction direction)
+    {
+        QStringList found;
+        std::optional<PersonSearch::Place> from;
+        DataError error;
+        while (found.size() < 30) {
+            const auto hit = m_search->find(PersonSearch::terms(typed), direction, from, sex, order,
+                                            &error);
+            if (!hit)
+                break;
+            found << name(*hit);
+            from = m_search->placeOf(*hit, order, &error);
+        }
+        if (error.isError())
+            found << error.describe();
+        return found;
+    }
+
+    QString name(qint64 rowid) const
+    {
+        return m_reg->value("SELECT Nume FROM TBL_Zavoni WHERE rowid = ?", {rowid}).toString();
+    }
 
     std::unique_ptr<TestRegister> m_reg;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PersonSearch> m_search;
 };
-
-using Order = PersonSearch::Order;
-using Dir = PersonSearch::Direction;
-
-void TestPersonSearch::init()
-{
-    m_reg = std::make_unique<TestRegister>();
-    // A register made before finding and sorting, which gains them below.
-    for (const char *drop :
-         {"DROP TABLE FTS_Zavoni", "DROP TRIGGER TR_Zavoni_cautare_adaugat",
-          "DROP TRIGGER TR_Zavoni_cautare_sters", "DROP TRIGGER TR_Zavoni_cautare_schimbat",
-          "DROP INDEX IX_Zavoni_ordine_Initiala", "DROP INDEX IX_Zavoni_ordine_Nume",
-          "DROP INDEX IX_Zavoni_ordine_Prenume", "DROP INDEX IX_Zavoni_ordine_Porecla1",
-          "DROP INDEX IX_Zavoni_ordine_Porecla2"})
-        m_reg->exec(drop);
-    const QList<QStringList> persons = {
-        {"1850315401231", "ȘTEFAN", "ION", "", "M"},
-        {"2850315401234", "ŞTEFĂNESCU", "MARIA", "", "F"},
-        {"1700101400011", "ȚIRIAC", "ION", "", "M"},
-        {"2700101400012", "POPESCU-ŢĂRANU", "ANA", "", "F"},
-        {"2700101400013", "ALBU", "ŞTEFANIA", "", "F"},
-        {"1700101400014", "PETRE", "", "STEAUA", "M"},
-    };
-    int serial = 100;
-    for (const QStringList &p : persons)
-        m_reg->addPerson(p[0], p[1], p[4], {{"Prenume", p[2]}, {"Porecla1", p[3]}});
-    for (const char *sortOnly : {"BĂLAN", "BALTA", "AZUR", "ĂLA", "ÂNCA", "ÎNCULEȚ", "ISAC", "",
-                                 "TUDOR", "zamfir", "SAVA"})
-        m_reg->addPerson(QString::number(1700101400000LL + ++serial), sortOnly, "M",
-                         {{"Prenume", "X"}});
-
-    DataError error;
-    m_db = Database::open(m_reg->path(), &error);
-    QVERIFY(m_db);
-    m_search = std::make_unique<PersonSearch>(m_db->connection());
-    QVERIFY(!m_search->isInstalled());
-    QVERIFY2(m_search->install({}, &error), qPrintable(error.describe()));
-    QVERIFY(m_search->isInstalled());
-
-    // Another program changes the register after it gained the search.
-    m_reg->addPerson("1900101400015", "ştefan", "M", {{"Prenume", "ALEXANDRU"}});
-    m_reg->exec("UPDATE TBL_Zavoni SET Porecla1 = 'LUPUL' WHERE Nume = 'PETRE'");
-    m_reg->exec("DELETE FROM TBL_Zavoni WHERE Nume = 'ALBU'");
-}
-
-void TestPersonSearch::cleanup()
-{
-    m_search.reset();
-    m_db.reset();
-    m_reg.reset();
-}
-
-QString TestPersonSearch::name(qint64 rowid) const
-{
-    return m_reg->value("SELECT Nume FROM TBL_Zavoni WHERE rowid = ?", {rowid}).toString();
-}
-
-// Every match in turn from the start, each search starting after the last.
-QStringList TestPersonSearch::walk(const QString &typed, const QString &sex, const Order &order,
-                                   Dir direction)
-{
-    QStringList found;
-    std::optional<PersonSearch::Place> from;
-    DataError error;
-    while (found.size() < 30) {
-        const auto hit = m_search->find(PersonSearch::terms(typed), direction, from, sex, order,
-                                        &error);
-        if (!hit)
-            break;
-        found << name(*hit);
-        from = m_search->placeOf(*hit, order, &error);
-    }
-    if (error.isError())
-        found << error.describe();
-    return found;
-}
-
-void TestPersonSearch::find_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("sex");
-    QTest::addColumn<QStringList>("found");
-
-    const QStringList stefans{"ȘTEFAN", "ŞTEFĂNESCU", "ştefan"};
-    QTest::newRow("no diacritics") << "stefan" << "" << stefans;
-    QTest::newRow("cedilla typed, comma stored") << "ŞTEF" << "" << stefans;
-    QTest::newRow("comma typed, cedilla stored") << "ștefăn" << "" << stefans;
-    QTest::newRow("longer") << "stefane" << "" << QStringList{"ŞTEFĂNESCU"};
-    QTest::newRow("T comma") << "tiriac" << "" << QStringList{"ȚIRIAC"};
-    QTest::newRow("word after a hyphen") << "TARANU" << "" << QStringList{"POPESCU-ŢĂRANU"};
-    QTest::newRow("inside a word") << "opescu" << "" << QStringList{};
-    QTest::newRow("every word typed") << "ion stef" << "" << QStringList{"ȘTEFAN"};
-    QTest::newRow("in the given name") << "ion" << "" << QStringList{"ȘTEFAN", "ȚIRIAC"};
-    QTest::newRow("CNP from its start") << "18503" << "" << QStringList{"ȘTEFAN"};
-    QTest::newRow("CNP not from its start") << "0315" << "" << QStringList{};
-    QTest::newRow("inserted by another program") << "alex" << "" << QStringList{"ştefan"};
-    QTest::newRow("changed by another program") << "steaua" << "" << QStringList{};
-    QTest::newRow("as changed") << "lupul" << "" << QStringList{"PETRE"};
-    QTest::newRow("deleted by another program") << "albu" << "" << QStringList{};
-    QTest::newRow("women only") << "stefan" << "F" << QStringList{"ŞTEFĂNESCU"};
-    QTest::newRow("nothing typed") << " - " << "" << QStringList{};
-}
-
-void TestPersonSearch::find()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, sex);
-    QFETCH(QStringList, found);
-
-    QCOMPARE(walk(typed, sex, {}, Dir::Forward), found);
-    std::reverse(found.begin(), found.end());
-    QCOMPARE(walk(typed, sex, {}, Dir::Backward), found);
-}
-
-void TestPersonSearch::sort_data()
-{
-    QTest::addColumn<bool>("descending");
-    QTest::addColumn<QString>("sex");
-    QTest::addColumn<QStringList>("order");
-
-    const QStringList all{"AZUR", "ĂLA", "ÂNCA", "BALTA", "BĂLAN", "ISAC", "ÎNCULEȚ", "PETRE",
-                          "POPESCU-ŢĂRANU", "SAVA", "ȘTEFAN", "ştefan", "ŞTEFĂNESCU", "TUDOR",
-                          "ȚIRIAC", "zamfir", ""};
-    QStringList reversed = all;
-    std::reverse(reversed.begin(), reversed.end());
-    QTest::newRow("Romanian order, empty last") << false << "" << all;
-    QTest::newRow("reversed") << true << "" << reversed;
-    QTest::newRow("women") << false << "F" << QStringList{"POPESCU-ŢĂRANU", "ŞTEFĂNESCU"};
-}
-
-void TestPersonSearch::sort()
-{
-    QFETCH(bool, descending);
-    QFETCH(QString, sex);
-    QFETCH(QStringList, order);
-
-    // Read three at a time, each read going on from the last key read.
-    const Order byName{"Nume", descending};
-    QStringList names;
-    std::optional<PersonSearch::Place> from;
-    DataError error;
-    for (QList<qint64> keys; names.size() < 40; keys.clear()) {
-        QVERIFY(m_search->sortedKeys(byName, sex, from, 0, 3, {}, &keys, &error));
-        for (qint64 key : keys)
-            names << name(key);
-        if (keys.size() < 3)
-            break;
-        from = m_search->placeOf(keys.last(), byName, &error);
-    }
-    QCOMPARE(names, order);
-
-    // A find in a sorted list follows its order.
-    QStringList stefans;
-    for (const QString &n : order) {
-        if (PersonSearch::fold(n).startsWith("stef"))
-            stefans << n;
-    }
-    QCOMPARE(walk("stef", sex, byName, Dir::Forward), stefans);
-}
-
-void TestPersonSearch::findSorted_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("backward");
-    QTest::addColumn<QStringList>("found");
-
-    // Seven names sort before N00000, so N00057 is the first row of the
-    // second block read, and N04500 lies past the rows read before gathering.
-    QTest::newRow("past a block, then past the rows read")
-        << "vlad" << false << QStringList{"N00057", "N04500"};
-    QTest::newRow("backward") << "vlad" << true << QStringList{"N04500", "N00057"};
-    QStringList lupu;
-    for (int k = 4500; k < 4530; ++k)
-        lupu << QStringLiteral("N%1").arg(k, 5, 10, QLatin1Char('0'));
-    QTest::newRow("many matches, all past the rows read") << "lupu" << false << lupu;
-    QTest::newRow("long s, which the index folds, beside cedilla and comma")
-        << "stef" << true << QStringList{"ſtefan", "ŞTEFĂNESCU", "ştefan", "ȘTEFAN"};
-    QTest::newRow("a mark the index keeps") << "ana" << true << QStringList{"POPESCU-ŢĂRANU"};
-}
 
 void TestPersonSearch::findSorted()
 {

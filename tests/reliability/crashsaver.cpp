@@ -1,9 +1,7 @@
-// The crash-safety test's child: saves into the register of the current folder
-// through the record sources the screens use, round after round, and reports
-// each save on its standard output as soon as it has returned, until killed.
-// Lines: "ready", "person <cnp>", "edited <cnp> <profession>", "offence <code> <cnp>",
-// "link <cnp> <code>", "article <code> <publication>", "deleting ..." before and
-// "deleted ..." after a deletion, "error <what>" before it gives up.
+// The crash-safety test's child: saves through the screens' record sources until
+// killed, saying each save once returned ("person <cnp>", "edited <cnp> <job>",
+// "offence <code> <cnp>", "link <cnp> <code>", "article <code> <publication>",
+// "deleting <row>" and "deleted <row>").
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "widgets/datacontrol.h"
@@ -11,7 +9,6 @@
 #include <QApplication>
 
 #include <cerrno>
-#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -30,146 +27,111 @@ void say(const QString &line)
     }
 }
 
-void require(bool ok, const QString &what, const DataError &error)
+void require(bool ok, const QString &what, const Recordset *rs)
 {
     if (ok)
         return;
-    say(QStringLiteral("error %1: %2").arg(what, error.describe()));
+    say("error " + what + ": " + rs->lastError().describe());
     _exit(2);
 }
 
-class Saver
+// Made once the application is.
+DataControl *persons, *offences, *accomplices, *articles;
+
+Recordset *select(DataControl *control, const QString &source)
 {
-public:
-    explicit Saver(int run) : m_run(run) {}
-    void round(int n);
+    control->setRecordSource(source);
+    require(control->refresh(), "select " + source, control->recordset());
+    return control->recordset();
+}
 
-private:
-    QString key(char first, int n) const
-    {
-        return first + QStringLiteral("%1%2").arg(m_run, 5, 10, QLatin1Char('0'))
-                           .arg(n, 7, 10, QLatin1Char('0'));
-    }
-    Recordset *select(DataControl *control, const QString &source)
-    {
-        control->setRecordSource(source);
-        require(control->refresh(), "select " + source, control->lastError());
-        return control->recordset();
-    }
-    // "Adaugă" and the values typed.
-    void fill(Recordset *rs, const QVariantMap &values, const QString &what)
-    {
-        bool ok = rs->addNew();
-        for (auto it = values.begin(); ok && it != values.end(); ++it)
-            ok = rs->setValue(it.key(), it.value());
-        require(ok, what + " fields", rs->lastError());
-    }
-    // "Salvează"; false only for a key already there, when that may be.
-    bool store(Recordset *rs, const QString &what, bool mayExist = false)
-    {
-        if (rs->update()) {
-            rs->moveLast();
-            return true;
-        }
-        require(mayExist && rs->lastError().number == EngineError::DuplicateKey, what + " save",
-                rs->lastError());
-        return false;
-    }
-    void save(Recordset *rs, const QVariantMap &values, const QString &what)
-    {
-        fill(rs, values, what);
-        store(rs, what);
-    }
-    void addAccomplice(const QString &cnp, qint64 code);
-    void deleteLast(DataControl *control, const QString &what, qint64 code,
-                    const QString &field = {});
-
-    int m_run;
-    DataControl m_persons, m_offences, m_accomplices, m_articles;
-};
-
-void Saver::addAccomplice(const QString &cnp, qint64 code)
+// "Adaugă", the values typed, "Salvează" (with the link in the same save):
+// false only for a key already there, when that may be.
+bool add(Recordset *rs, const QVariantMap &values, Recordset *link = nullptr)
 {
-    // As the accomplices screen saves: the accomplice and its link in one
-    // transaction, and a CNP already recorded gets only the link.
-    Recordset *rs = m_accomplices.recordset();
+    bool ok = rs->addNew();
+    for (auto it = values.begin(); ok && it != values.end(); ++it)
+        ok = rs->setValue(it.key(), it.value());
+    require(ok, "fields", rs);
+    ok = rs->update(link);
+    require(ok || (link && rs->lastError().number == EngineError::DuplicateKey), "save", rs);
+    if (ok)
+        rs->moveLast();
+    return ok;
+}
+
+// As the accomplices screen saves: a CNP already recorded gets only the link.
+void addAccomplice(const QString &cnp, qint64 code)
+{
+    Recordset *rs = accomplices->recordset();
     Recordset link(rs->database());
-    require(link.open(QStringLiteral("TBL_Complicitate")), "link open", link.lastError());
-    fill(&link, {{"cod_infractiune", code}, {"CNP", cnp}}, "link");
-    fill(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, "accomplice");
-    if (rs->update(&link)) {
-        rs->moveLast();
-    } else {
-        require(rs->lastError().number == EngineError::DuplicateKey, "accomplice save",
-                rs->lastError());
+    require(link.open("TBL_Complicitate"), "link open", &link);
+    require(link.addNew() && link.setValue("cod_infractiune", code) && link.setValue("CNP", cnp),
+            "link fields", &link);
+    if (!add(rs, {{"CNP", cnp}, {"Nume", "IONESCU"}, {"sex", "M"}, {"sector", 0}}, &link)) {
         rs->cancelUpdate();
-        store(&link, "link");
+        require(link.update(), "link save", &link);
         rs->requery();
-        rs->moveLast();
     }
     say(QStringLiteral("link %1 %2").arg(cnp).arg(code));
 }
 
-// The last row of the set, reported as what, the offence code and the field's
-// value (the value first for a link).
-void Saver::deleteLast(DataControl *control, const QString &what, qint64 code,
-                       const QString &field)
+// The last row of the set: what, the offence code and the field's value (first for a link).
+void deleteLast(DataControl *control, const QString &what, qint64 code, const QString &field)
 {
     Recordset *rs = control->recordset();
     rs->moveLast();
     QStringList row{what, QString::number(code)};
     if (!field.isEmpty())
-        row.insert(what == QLatin1String("link") ? 1 : 2, rs->value(field).toString());
+        row.insert(what == "link" ? 1 : 2, rs->value(field).toString());
     say("deleting " + row.join(' '));
-    require(rs->deleteCurrent(), what + " delete", rs->lastError());
+    require(rs->deleteCurrent(), what + " delete", rs);
     say("deleted " + row.join(' '));
 }
 
-// Every kind of save, then one kind of deletion that turns with the run, so
-// that the kills fall on all of them.
-void Saver::round(int n)
+// Every kind of save, then one kind of deletion that turns with the round, so
+// that the kills fall on all of them. Persons are added through every filter.
+void round(int run, int n)
 {
-    // The persons screen adds through whichever filter is in force.
-    const QString persons[] = {SourceTexts::Persons, SourceTexts::PersonsWomen,
-                               SourceTexts::PersonsMen};
     const bool woman = n % 3 == 1 || (n % 3 == 0 && n % 2);
-    const QString sex = woman ? QStringLiteral("F") : QStringLiteral("M");
-    const QString cnp = key(woman ? '2' : '1', n);
-    Recordset *rs = select(&m_persons, persons[n % 3]);
-    save(rs, {{"CNP_C", cnp}, {"Nume", QStringLiteral("POPESCU %1").arg(n)},
-              {"Prenume", "ĂNA-MARIA"}, {"sex", sex}, {"sector", n % 7},
-              {"Localitate", "BUCURESTI"}, {"Data_nasterii", "01.02.1970"}}, "person");
+    const QString key = QStringLiteral("%1%2").arg(run, 5, 10, QLatin1Char('0'))
+                            .arg(n, 7, 10, QLatin1Char('0'));
+    const QString cnp = (woman ? "2" : "1") + key;
+    const QString sources[] = {SourceTexts::Persons, SourceTexts::PersonsWomen,
+                               SourceTexts::PersonsMen};
+    Recordset *rs = select(persons, sources[n % 3]);
+    add(rs, {{"CNP_C", cnp}, {"Nume", QStringLiteral("POPESCU %1").arg(n)},
+             {"Prenume", "ĂNA-MARIA"}, {"sex", woman ? "F" : "M"}, {"sector", n % 7},
+             {"Localitate", "BUCURESTI"}, {"Data_nasterii", "01.02.1970"}});
     say("person " + cnp);
     const QString profession = QStringLiteral("INGINER %1").arg(n);
-    require(rs->edit() && rs->setValue(QStringLiteral("Profesia"), profession) && rs->update(),
-            QStringLiteral("person edit"), rs->lastError());
+    require(rs->edit() && rs->setValue("Profesia", profession) && rs->update(), "edit", rs);
     say(QStringLiteral("edited %1 %2").arg(cnp, profession));
 
-    rs = select(&m_offences, SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(cnp));
-    save(rs, {{"CNP_C", cnp}, {"Infractiune", "LUARE DE MITĂ"}, {"Pedeapsa", "A"},
-              {"Amenda", "1500"}, {"Suspendare", false}, {"Ispasit", true}}, "offence");
-    const qint64 code = rs->value(QStringLiteral("cod_infractiune")).toLongLong();
-    require(code > 0, QStringLiteral("offence code"), rs->lastError());
+    rs = select(offences, SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(cnp));
+    add(rs, {{"CNP_C", cnp}, {"Infractiune", "LUARE DE MITĂ"}, {"Pedeapsa", "A"},
+             {"Amenda", "1500"}, {"Suspendare", false}, {"Ispasit", true}});
+    const qint64 code = rs->value("cod_infractiune").toLongLong();
+    require(code > 0, "offence code", rs);
     say(QStringLiteral("offence %1 %2").arg(code).arg(cnp));
 
-    select(&m_accomplices, SourceTexts::AccomplicesOfOffence + QString::number(code));
-    addAccomplice(key('5', n), code);
-    addAccomplice(QStringLiteral("6000000000000"), code); // new once, then recorded
+    select(accomplices, SourceTexts::AccomplicesOfOffence + QString::number(code));
+    addAccomplice("5" + key, code);
+    addAccomplice("6000000000000", code); // new once, then recorded
 
-    rs = select(&m_articles, SourceTexts::ArticlesOfOffence + QString::number(code));
-    const QString publication = QStringLiteral("GAZETA-%1-%2").arg(m_run).arg(n);
-    save(rs, {{"Cod_infractiune", code}, {"Publicatie", publication}, {"Autor", "REPORTER"},
-              {"Data_aparitiei", "03.04.2005"}, {"Articol", QString(250, QChar(u'ș'))}},
-         "article");
+    rs = select(articles, SourceTexts::ArticlesOfOffence + QString::number(code));
+    const QString publication = QStringLiteral("GAZETA-%1-%2").arg(run).arg(n);
+    add(rs, {{"Cod_infractiune", code}, {"Publicatie", publication}, {"Autor", "REPORTER"},
+             {"Data_aparitiei", "03.04.2005"}, {"Articol", QString(250, QChar(u'ș'))}});
     say(QStringLiteral("article %1 %2").arg(code).arg(publication));
 
-    const int turn = (m_run + n) % 3;
+    const int turn = (run + n) % 3;
     if (turn == 0)
-        deleteLast(&m_articles, "article", code, "Publicatie");
+        deleteLast(articles, "article", code, "Publicatie");
     else if (turn == 1)
-        deleteLast(&m_accomplices, "link", code, "CNP");
+        deleteLast(accomplices, "link", code, "CNP");
     else
-        deleteLast(&m_offences, "offence", code);
+        deleteLast(offences, "offence", code, {});
 }
 
 } // namespace
@@ -177,8 +139,13 @@ void Saver::round(int n)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    Saver saver(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0);
-    say(QStringLiteral("ready"));
+    DataControl lists[4];
+    persons = &lists[0];
+    offences = &lists[1];
+    accomplices = &lists[2];
+    articles = &lists[3];
+    const int run = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
+    say("ready");
     for (int n = 1;; ++n)
-        saver.round(n);
+        round(run, n);
 }

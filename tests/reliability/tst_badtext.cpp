@@ -1,63 +1,16 @@
 #include "common/screensession.h"
 
 #include "data/catalogue.h"
-#include "data/recordset.h"
-#include "data/registerfile.h"
-#include "data/sourcetexts.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 
-#include <QRegularExpression>
-#include <QSqlRecord>
-#include <QTest>
-#include <QToolButton>
-#include <QVBoxLayout>
-
-// Rows that another tool wrote into the register: quotes, semicolons, SQL,
-// control characters, text far beyond the boxes, NULLs, numbers and bytes
-// where text belongs, out-of-range codes. Every record source the screens
-// compose must select and browse them as plain values, and none of their
-// text may ever run as SQL.
-class TestBadText : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void sources_data();
-    void sources();
-    void screensChangeOneBox_data();
-    void screensChangeOneBox();
-
-private:
-    std::unique_ptr<TestRegister> m_reg;
-    QList<std::pair<QString, qint64>> m_offences; // name of the case, offence code
-    QStringList m_keys;                           // the persons' CNPs
-};
+#include <QtTest>
 
 namespace {
 
-// The values another tool put in every column of text; the key of each is
-// also the name of its case.
-const QList<std::pair<QString, QVariant>> BadValues{
-    {"double quote", "POP\"ESCU"}, {"lone double quote", "\""}, {"apostrophe", "O'BRIEN"},
-    {"semicolon", "A;B;"}, {"drop table", "'); DROP TABLE TBL_Zavoni; --"},
-    {"quoted drop table", "\"; DROP TABLE TBL_Infractiuni; SELECT \""},
-    {"always true", "\" OR \"1\"=\"1"}, {"bracket", "[TBL_Zavoni]"},
-    {"control characters", "\t\r\n\x01\x1b[31m\x7f"},
-    {"inner NUL", QString("AB") + QChar(0) + "CD"},
-    {"long text", QString(100000, QChar(u'Ă')) + " SFÂRSIT"},
-    {"right to left", "\u202eLUAP \u05e9\u05dc\u05d5\u05dd"}, {"empty", QString("")},
-    {"number", 42}, {"fraction", 3.75}, {"bytes", QByteArray("\xff\xfe\0bin", 6)},
-    {"null", QVariant()},
-};
 // The tables and their sizes: a literal run as SQL would change them.
 const QString Shape = "SELECT group_concat(name) || (SELECT count(*) FROM TBL_Zavoni) || "
                       "(SELECT count(*) FROM TBL_Infractiuni) || (SELECT count(*) FROM "
                       "TBL_Complici) || (SELECT count(*) FROM TBL_Complicitate) || "
                       "(SELECT count(*) FROM TBL_Articole) FROM sqlite_master";
-// Values of the wrong kind for the columns that are no text.
-const QVariantList Odd{0, 99, -1, "abc", QVariant(), 3.7, 6, "X", "Da", 1, 2};
 
 // Every column of text of the table holds the value; the others as given.
 QVariantMap row(const QString &table, const QVariant &value, QVariantMap fixed)
@@ -71,194 +24,82 @@ QVariantMap row(const QString &table, const QVariant &value, QVariantMap fixed)
 
 } // namespace
 
-void TestBadText::initTestCase()
+// Rows that another tool wrote into the register: quotes, SQL, control
+// characters, text far beyond the boxes, NULLs. Every screen must show them as
+// plain values, store only the box the operator changed, and never run them as SQL.
+class TestBadText : public QObject
 {
-    // Browsing changes nothing, which every case checks, so all share one register.
-    m_reg = std::make_unique<TestRegister>();
-    m_reg->exec("PRAGMA foreign_keys = OFF"); // the other tool does not check references
-    int i = 0;
-    for (const auto &[name, value] : BadValues) {
-        // A key cannot be NULL or repeat.
-        const QString key = value.typeId() == QMetaType::QString ? value.toString()
-                                                                 : "KEY-" + name;
-        const auto odd = [&](int k) { return Odd.at((i + k) % Odd.size()); };
-        m_keys << key;
-        m_reg->insert("TBL_Zavoni", row("TBL_Zavoni", value, {{"CNP_C", key},
-                                                               {"sector", odd(0)}}));
-        const qint64 code = m_reg->insert("TBL_Infractiuni", row("TBL_Infractiuni", value, {
-            {"CNP_C", key}, {"Suspendare", odd(1)}, {"Ispasit", odd(2)}}));
-        m_offences << std::pair{name, code};
-        m_reg->insert("TBL_Complici", row("TBL_Complici", value, {{"CNP", key},
-                                                                   {"sector", odd(3)}}));
-        // Each offence has its own accomplice and the one of the case before.
-        m_reg->exec("INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) SELECT CNP, ? "
-                    "FROM TBL_Complici WHERE rowid IN (?, ?)", {code, i, i + 1});
-        m_reg->insert("TBL_Articole", row("TBL_Articole", value, {{"Cod_infractiune", code}}));
-        m_reg->insert("TBL_Articole", {{"Cod_infractiune", code}});
-        ++i;
-    }
-    // Rows that refer to what is not there.
-    m_offences << std::pair{QString("offence of nobody"), m_reg->addOffence("NOBODY", "F", "D")}
-               << std::pair{QString("offence that is not there"), qint64(99999)};
-    m_keys << "NOBODY";
-    m_reg->insert("TBL_Complicitate", {{"CNP", "NIMENI"}, {"COD_INFRACTIUNE", 99999}});
-    m_reg->insert("TBL_Articole", {{"Cod_infractiune", 99999}});
-}
+    Q_OBJECT
 
-// Each source the screens compose, with the query that reads the same rows.
-void TestBadText::sources_data()
-{
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QVariantList>("params");
-    const QString persons = "SELECT * FROM TBL_Zavoni %1 ORDER BY rowid";
-    QTest::newRow("all persons") << SourceTexts::Persons << persons.arg("") << QVariantList();
-    QTest::newRow("women") << SourceTexts::PersonsWomen << persons.arg("WHERE sex = 'F'")
-                           << QVariantList();
-    QTest::newRow("men") << SourceTexts::PersonsMen << persons.arg("WHERE sex = 'M'")
-                         << QVariantList();
-    for (const QString &key : std::as_const(m_keys)) {
-        QTest::addRow("offences of %s", qPrintable(key.left(20)))
-            << SourceTexts::OffencesOfPerson + SourceTexts::quotedKey(key)
-            << "SELECT * FROM TBL_Infractiuni WHERE CNP_C = ? ORDER BY rowid" << QVariantList{key};
+private slots:
+    void screensChangeOneBox_data()
+    {
+        columns<QVariant, QString>("text", "cnp");
+        const QString controls = QStringLiteral("\tA\x01" "B\r\nC\x1b[31mD\x7f") + QChar(0) + "E ";
+        QTest::newRow("quotes") << QVariant("\"POPESCU\" O'BRIEN '") << "1700101400011";
+        QTest::newRow("SQL text") << QVariant("'); DROP TABLE TBL_Articole; --")
+                                  << "1\"; DROP TABLE TBL_Zavoni; --";
+        QTest::newRow("control characters") << QVariant(controls) << "17001\t01400\x01" "1";
+        QTest::newRow("far too long") << QVariant(QString(1000, QChar(u'Ă')) + "SFÂRSIT")
+                                      << QString(300, '7');
+        QTest::newRow("NULL everywhere") << QVariant() << "1700101400011";
     }
-    const QString accomplices = "SELECT c.*, l.COD_INFRACTIUNE FROM TBL_Complici c JOIN "
-                                "TBL_Complicitate l ON l.CNP = c.CNP WHERE l.COD_INFRACTIUNE = ?";
-    for (const auto &[name, code] : std::as_const(m_offences)) {
-        const QString of = SourceTexts::AccomplicesOfOffence + QString::number(code);
-        QTest::addRow("accomplices, %s", qPrintable(name))
-            << of << accomplices + " ORDER BY c.rowid" << QVariantList{code};
-        for (const QString sex : {"F", "M"}) {
-            QTest::addRow("accomplices %s, %s", qPrintable(sex), qPrintable(name))
-                << of + SourceTexts::AccomplicesSexFilter + SourceTexts::quotedKey(sex)
-                << accomplices + " AND c.sex = ? ORDER BY c.rowid" << QVariantList{code, sex};
+
+    // Each screen shows the row (a line break as a blank) and stores only the box
+    // changed, unless its own check refuses a row without any text.
+    void screensChangeOneBox()
+    {
+        QFETCH(QVariant, text);
+        QFETCH(QString, cnp);
+        ScreenSession s;
+        s.reg.addPerson("1600101400019", "IONESCU");
+        s.reg.insert("TBL_Zavoni", row("TBL_Zavoni", text, {{"CNP_C", cnp}, {"sex", "M"},
+                                                            {"sector", 1}}));
+        const qint64 code = s.reg.insert("TBL_Infractiuni", row("TBL_Infractiuni", text, {
+            {"CNP_C", cnp}, {"Infractiune", "FURT"}, {"Pedeapsa", "A"}, {"Suspendare", 1},
+            {"Ispasit", 0}}));
+        s.reg.insert("TBL_Complici", row("TBL_Complici", text, {{"CNP", cnp}, {"sex", "M"},
+                                                               {"sector", 1}}));
+        s.reg.insert("TBL_Complicitate", {{"CNP", cnp}, {"COD_INFRACTIUNE", code}});
+        s.reg.insert("TBL_Articole", row("TBL_Articole", text, {{"Cod_infractiune", code}}));
+        const QVariant before = s.reg.value(Shape);
+        const struct {
+            ScreenKind kind;
+            QString table;
+            qint64 rowid;
+            QString shown, changed, typed, refusal;
+        } screens[] = {
+            {ScreenKind::Persons, "TBL_Zavoni", 2, "Text14", "Text4 Nume", "NOUL", {}},
+            {ScreenKind::Offences, "TBL_Infractiuni", code, "Text4", "Text3 Amenda", "750",
+             "Descrierea infractiunii."},
+            {ScreenKind::Accomplices, "TBL_Complici", 1, "Text12", "Text4 Nume", "COMPLICE", {}},
+            {ScreenKind::Articles, "TBL_Articole", 1, "Text3", "Text2 Publicatie", "ZIARUL NOU",
+             "Text articol."},
+        };
+        for (const auto &c : screens) {
+            QVERIFY(s.open(c.kind, -1));
+            QCOMPARE(s.counter(), QString(c.kind == ScreenKind::Persons ? "2/2" : "1/1"));
+            s.form()->grab();
+            QCOMPARE(s.text(c.shown), text.toString().replace("\r\n", " "));
+            if (c.kind == ScreenKind::Persons || c.kind == ScreenKind::Accomplices)
+                QCOMPARE(s.text("Text1"), cnp);
+            QStringList want = s.reg.row(c.table, c.rowid);
+            const QString box = c.changed.section(' ', 0, 0), column = c.changed.section(' ', 1);
+            s.run("Command2|" + box + "=" + c.typed + "|Command3");
+            if (text.isNull() && !c.refusal.isEmpty()) {
+                QCOMPARE(s.messages.last().title, c.refusal);
+                s.run("Command4");
+            } else {
+                want.replaceInStrings(QRegularExpression("^" + column + "=[\\s\\S]*"),
+                                      column + "=" + c.typed);
+            }
+            QCOMPARE(s.reg.row(c.table, c.rowid), want);
+            if (c.kind == ScreenKind::Accomplices)
+                s.run("Command6");
         }
-        QTest::addRow("articles, %s", qPrintable(name))
-            << SourceTexts::ArticlesOfOffence + QString::number(code)
-            << "SELECT * FROM TBL_Articole WHERE Cod_infractiune = ? ORDER BY rowid"
-            << QVariantList{code};
+        QCOMPARE(s.reg.value(Shape), before);
     }
-}
-
-// Opens the source as a screen does, with a grid of all its fields, walks it
-// with the arrows, and compares every field of every row, in the record set
-// and in the grid, with what the test reads itself.
-void TestBadText::sources()
-{
-    QFETCH(QString, source);
-    QFETCH(QString, sql);
-    QFETCH(QVariantList, params);
-    const QVariant before = m_reg->value(Shape);
-    const QList<QSqlRecord> expected = m_reg->records(sql, params);
-
-    QWidget window;
-    auto *layout = new QVBoxLayout(&window);
-    auto *grid = new DBGrid(&window);
-    auto *data = new DataControl(&window);
-    layout->addWidget(grid);
-    layout->addWidget(data);
-    data->setRecordSource(source);
-    // The fields are known once the source is compiled; a first refresh tells them.
-    QVERIFY2(data->refresh(), qPrintable(data->lastError().describe()));
-    const QStringList fields = data->recordset()->fieldNames();
-    grid->setCaptions(fields);
-    grid->setFields(fields);
-    grid->setDataControl(data);
-    QVERIFY(data->refresh());
-    Recordset *rs = data->recordset();
-    QCOMPARE(rs->recordCount(), int(expected.size()));
-    for (int row = 0; row < expected.size(); ++row) {
-        if (row > 0)
-            data->findChild<QToolButton *>("Next")->click();
-        QCOMPARE(data->counterText(), QString("%1/%2").arg(row + 1).arg(expected.size()));
-        for (int column = 0; column < fields.size(); ++column) {
-            const QVariant want = expected.at(row).value(fields.at(column).section('.', -1));
-            const QVariant got = rs->value(fields.at(column));
-            QVERIFY2(got == want && got.isNull() == want.isNull(),
-                     qPrintable(QString("row %1 %2").arg(row).arg(fields.at(column))));
-            const QVariant cell =
-                grid->model()->data(grid->model()->index(row - grid->topRecord(), column));
-            QCOMPARE(cell.typeId(), QMetaType::QString);
-            if (rs->fieldType(column) == Catalogue::FieldType::Boolean)
-                QVERIFY(cell == "Da" || cell == "Nu");
-            else if (want.typeId() == QMetaType::QString)
-                QCOMPARE(cell.toString(), want.toString());
-        }
-    }
-    QCOMPARE(m_reg->value(Shape), before);
-    const RegisterFile::Check check = RegisterFile::inspect(m_reg->path());
-    QVERIFY2(check.status == RegisterFile::Status::Ok, qPrintable(check.problem));
-}
-
-void TestBadText::screensChangeOneBox_data()
-{
-    QTest::addColumn<QVariant>("text");
-    QTest::addColumn<QString>("cnp");
-    const QString controls = QStringLiteral("\tA\x01" "B\r\nC\x1b[31mD\x7f") + QChar(0) + "E ";
-    QTest::newRow("quotes") << QVariant("\"POPESCU\" O'BRIEN '") << "1700101400011";
-    QTest::newRow("SQL text") << QVariant("'); DROP TABLE TBL_Articole; --")
-                              << "1\"; DROP TABLE TBL_Zavoni; --";
-    QTest::newRow("control characters") << QVariant(controls) << "17001\t01400\x01" "1";
-    QTest::newRow("far too long") << QVariant(QString(1000, QChar(u'Ă')) + "SFÂRSIT")
-                                  << QString(300, '7');
-    QTest::newRow("NULL everywhere") << QVariant() << "1700101400011";
-}
-
-// Down the chain over a person another tool wrote: each screen shows the row
-// (a line break as a blank), then one box of it changes and only that box is
-// stored, unless the screen's own check refuses a row without any text.
-void TestBadText::screensChangeOneBox()
-{
-    QFETCH(QVariant, text);
-    QFETCH(QString, cnp);
-    ScreenSession s;
-    s.reg.addPerson("1600101400019", "IONESCU");
-    s.reg.insert("TBL_Zavoni", row("TBL_Zavoni", text, {{"CNP_C", cnp}, {"sex", "M"},
-                                                        {"sector", 1}}));
-    const qint64 code = s.reg.insert("TBL_Infractiuni", row("TBL_Infractiuni", text, {
-        {"CNP_C", cnp}, {"Infractiune", "FURT"}, {"Pedeapsa", "A"}, {"Suspendare", 1},
-        {"Ispasit", 0}}));
-    s.reg.insert("TBL_Complici", row("TBL_Complici", text, {{"CNP", cnp}, {"sex", "M"},
-                                                           {"sector", 1}}));
-    s.reg.insert("TBL_Complicitate", {{"CNP", cnp}, {"COD_INFRACTIUNE", code}});
-    s.reg.insert("TBL_Articole", row("TBL_Articole", text, {{"Cod_infractiune", code}}));
-    const QVariant before = s.reg.value(Shape);
-    const struct {
-        ScreenKind kind;
-        QString table;
-        qint64 rowid;
-        QString shown, changed, typed, refusal;
-    } screens[] = {
-        {ScreenKind::Persons, "TBL_Zavoni", 2, "Text14", "Text4 Nume", "NOUL", {}},
-        {ScreenKind::Offences, "TBL_Infractiuni", code, "Text4", "Text3 Amenda", "750",
-         "Descrierea infractiunii."},
-        {ScreenKind::Accomplices, "TBL_Complici", 1, "Text12", "Text4 Nume", "COMPLICE", {}},
-        {ScreenKind::Articles, "TBL_Articole", 1, "Text3", "Text2 Publicatie", "ZIARUL NOU",
-         "Text articol."},
-    };
-    for (const auto &c : screens) {
-        QVERIFY(s.open(c.kind, -1));
-        QCOMPARE(s.counter(), QString(c.kind == ScreenKind::Persons ? "2/2" : "1/1"));
-        s.form()->grab();
-        QCOMPARE(s.text(c.shown), text.toString().replace("\r\n", " "));
-        if (c.kind == ScreenKind::Persons || c.kind == ScreenKind::Accomplices)
-            QCOMPARE(s.text("Text1"), cnp);
-        QStringList want = s.reg.row(c.table, c.rowid);
-        const QString box = c.changed.section(' ', 0, 0), column = c.changed.section(' ', 1);
-        s.run("Command2|" + box + "=" + c.typed + "|Command3");
-        if (text.isNull() && !c.refusal.isEmpty()) {
-            QCOMPARE(s.messages.last().title, c.refusal);
-            s.run("Command4");
-        } else {
-            want.replaceInStrings(QRegularExpression("^" + column + "=[\\s\\S]*"),
-                                  column + "=" + c.typed);
-        }
-        QCOMPARE(s.reg.row(c.table, c.rowid), want);
-        if (c.kind == ScreenKind::Accomplices)
-            s.run("Command6");
-    }
-    QCOMPARE(s.reg.value(Shape), before);
-}
+};
 
 QTEST_MAIN(TestBadText)
 #include "tst_badtext.moc"
