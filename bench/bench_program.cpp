@@ -6,9 +6,7 @@
 //     Child mode: the program with the persons screen open over Zavoni.mdb in the current
 //     folder; prints its peak resident memory.
 
-#include "benchsupport.h"
 #include "programbench.h"
-#include "results.h"
 
 #include <QApplication>
 #include <QDir>

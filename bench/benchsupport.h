@@ -4,7 +4,6 @@
 #include "widgets/dbgrid.h"
 
 #include <QLineEdit>
-#include <QString>
 
 #include <functional>
 #include <vector>

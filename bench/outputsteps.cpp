@@ -1,17 +1,14 @@
 // The longer waits: a dossier to PDF, the persons list to CSV, the figures.
 
-#include "benchsupport.h"
 #include "programbench.h"
 #include "sqlitedb.h"
 
-#include "app/screenchain.h"
 #include "data/database.h"
 #include "data/sourcetexts.h"
 #include "output/csvexport.h"
 #include "output/progress.h"
 #include "reports/dossier.h"
 #include "reports/dossiercontent.h"
-#include "widgets/datacontrol.h"
 
 #include <QAction>
 #include <QApplication>

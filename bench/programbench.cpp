@@ -1,8 +1,6 @@
 #include "programbench.h"
 
-#include "benchsupport.h"
 #include "sqlitedb.h"
-#include "registergenerator.h"
 
 #include "app/form1.h"
 #include "app/screenchain.h"
@@ -13,8 +11,6 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/messages.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,17 +51,27 @@ void printMemory()
                 highest / 1024, now / 1024);
 }
 
-// The two readings of a memory probe run in that folder.
-QList<Results::Reading> probeMemory(const QString &folder)
+// A program built beside this one, run in that folder to its end; what it printed.
+QByteArray runBeside(const char *name, const QStringList &arguments, const QString &folder)
 {
     QProcess child;
     child.setWorkingDirectory(folder);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory")});
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name)),
+                arguments);
     if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
         || child.exitCode() != 0)
-        die(QStringLiteral("memory probe failed: ")
+        die(QLatin1String(name) + QStringLiteral(" failed: ")
             + QString::fromLocal8Bit(child.readAllStandardError()));
-    const QList<QByteArray> v = child.readAllStandardOutput().simplified().split(' ');
+    return child.readAllStandardOutput();
+}
+
+// The two readings of a memory probe run in that folder.
+QList<Results::Reading> probeMemory(const QString &folder)
+{
+    const QList<QByteArray> v =
+        runBeside("zavoni_bench_program", {QStringLiteral("--memory")}, folder)
+            .simplified()
+            .split(' ');
     if (v.size() != 8)
         die(QStringLiteral("memory probe said nothing"));
     QList<Results::Reading> readings;
@@ -139,11 +145,9 @@ Results::Size ProgramBench::run()
     closeFrom(ScreenKind::Persons);
 
     QTemporaryDir base(QDir::temp().filePath(QStringLiteral("zavoni-bench-base-XXXXXX")));
-    QString problem;
-    if (!base.isValid()
-        || !RegisterGenerator::generate(base.filePath(RegisterName), BasePersons, 1, nullptr,
-                                        &problem))
-        die(QStringLiteral("base register: ") + problem);
+    if (!base.isValid())
+        die(QStringLiteral("no folder for the base register"));
+    runBeside("zavoni_generate", {RegisterName, QString::number(BasePersons)}, base.path());
     const QList<Results::Reading> small = probeMemory(base.path());
     const QList<Results::Reading> large = probeMemory(m_folder.path());
     m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};

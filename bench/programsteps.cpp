@@ -1,6 +1,5 @@
 // The operator's steps through the screens, each beside its floor.
 
-#include "benchsupport.h"
 #include "programbench.h"
 #include "sqlitedb.h"
 
@@ -10,8 +9,6 @@
 #include "data/catalogue.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,21 +1,27 @@
-#include "registergenerator.h"
+// zavoni_generate FILE N [seed]: writes a synthetic register of N persons, large enough to
+// show how the program behaves after years of use. The same seed always gives the same
+// register, so two measurements on two machines look at the same rows.
+// zavoni_generate --check FILE N: whether FILE is such a register, as this version of the
+// program keeps it.
 
 #include "sqlitedb.h"
 
 #include "data/catalogue.h"
 #include "data/registerfile.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <initializer_list>
 #include <numeric>
 #include <vector>
-
-namespace RegisterGenerator {
 
 namespace {
 
@@ -114,78 +120,9 @@ QDate formatDate(int daysFrom1940, char *out, std::size_t size)
     return date;
 }
 
-// Spreads consecutive indexes over birth dates, counties and serial numbers: every index gets
-// its own CNP, and the CNPs do not sort in the order in which the rows were written, as in a
-// register typed by hand.
-class CnpSpace
-{
-public:
-    static constexpr quint64 Counties = 46, Serials = 1000;
-    static constexpr quint64 Size = quint64(BirthDays) * Counties * Serials;
-
-    explicit CnpSpace(Rng &rng) : m_multiplier((rng.next() % Size) | 1)
-    {
-        while (std::gcd(m_multiplier, Size) != 1)
-            m_multiplier += 2;
-        m_offset = rng.next() % Size;
-    }
-
-    void make(qint64 index, bool male, Identity *id) const
-    {
-        quint64 p = (quint64(index) * m_multiplier + m_offset) % Size;
-        const int serial = int(p % Serials);
-        p /= Serials;
-        const int county = int(p % Counties) + 1;
-        const QDate born = formatDate(int(p / Counties), id->birthDate, sizeof id->birthDate);
-        std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
-                      born.year() % 100, born.month(), born.day(), county, serial);
-        static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
-        int sum = 0;
-        for (int i = 0; i < 12; ++i)
-            sum += (id->cnp[i] - '0') * weights[i];
-        id->cnp[12] = char('0' + (sum % 11 == 10 ? 1 : sum % 11));
-        id->cnp[13] = '\0';
-    }
-
-private:
-    quint64 m_multiplier;
-    quint64 m_offset = 0;
-};
-
-void makeIdentity(Rng &rng, const CnpSpace &cnps, qint64 index, Identity *id)
-{
-    const bool male = rng.percent(50);
-    cnps.make(index, male, id);
-    std::snprintf(id->series, sizeof id->series, "%s", rng.pick(CardSeries));
-    std::snprintf(id->number, sizeof id->number, "%06d", rng.below(1000000));
-    id->surname = rng.pick(Surnames);
-    id->initial[0] = char('A' + rng.below(26));
-    id->initial[1] = '\0';
-    id->firstName = male ? rng.pick(MaleNames) : rng.pick(FemaleNames);
-    id->nickname1 = rng.percent(60) ? rng.pick(Nicknames) : nullptr;
-    id->nickname2 = id->nickname1 && rng.percent(25) ? rng.pick(Nicknames) : nullptr;
-    id->office = rng.percent(70) ? rng.pick(Offices) : nullptr;
-    id->profession = rng.percent(80) ? rng.pick(Professions) : nullptr;
-    id->sex = male ? "M" : "F";
-    if (rng.percent(25)) {
-        id->county = id->locality = Bucharest;
-        id->sector = rng.between(1, 6);
-    } else {
-        const auto &place = rng.pick(Places);
-        id->county = place[0];
-        id->locality = place[1];
-        id->sector = 0;
-    }
-    id->street = rng.pick(Streets);
-    std::snprintf(id->streetNumber, sizeof id->streetNumber, "%d", rng.between(1, 200));
-    if (rng.percent(60)) {
-        std::snprintf(id->block, sizeof id->block, "%c%d", 'A' + rng.below(20), rng.between(1, 40));
-        std::snprintf(id->staircase, sizeof id->staircase, "%c", 'A' + rng.below(4));
-        std::snprintf(id->flat, sizeof id->flat, "%d", rng.between(1, 120));
-    } else {
-        id->block[0] = id->staircase[0] = id->flat[0] = '\0';
-    }
-}
+// The CNPs there are: a birth date, a county, a serial number.
+constexpr quint64 Counties = 46, Serials = 1000;
+constexpr quint64 CnpSpace = quint64(BirthDays) * Counties * Serials;
 
 using Statement = SqliteDb::Statement;
 
@@ -210,27 +147,27 @@ void bindIdentity(Statement &s, const Identity &id, bool withOffice)
 class Filler
 {
 public:
-    Filler(SqliteDb &db, qint64 persons, quint64 seed, Counts *counts)
+    Filler(SqliteDb &db, qint64 persons, quint64 seed)
         : m_db(db)
-        , m_counts(*counts)
         , m_rng{seed}
-        , m_cnps(m_rng)
         , m_persons(persons)
         , m_pool(qMax<qint64>(1, persons / 2))
-        , m_poolWritten(std::size_t(m_pool), false)
-        , m_poolMale(std::size_t(m_pool), false)
+        , m_poolSex(std::size_t(m_pool), '\0')
     {
+        m_multiplier = (m_rng.next() % CnpSpace) | 1;
+        while (std::gcd(m_multiplier, CnpSpace) != 1)
+            m_multiplier += 2;
+        m_offset = m_rng.next() % CnpSpace;
     }
 
     void run()
     {
         Identity person;
         for (qint64 i = 0; i < m_persons; ++i) {
-            makeIdentity(m_rng, m_cnps, i, &person);
+            makeIdentity(i, &person);
             bindIdentity(m_person, person, true);
             m_person.integer(21, i + 1 + i / (GapEvery - 1)); // the rowid
             m_person.run();
-            ++m_counts.persons;
             const int offences = m_rng.between(1, 5);
             for (int o = 0; o < offences; ++o)
                 addOffence(i, person);
@@ -238,6 +175,63 @@ public:
     }
 
 private:
+    // Spreads consecutive indexes over birth dates, counties and serial numbers: every index
+    // gets its own CNP, and the CNPs do not sort in the order in which the rows were written,
+    // as in a register typed by hand.
+    void makeCnp(qint64 index, bool male, Identity *id) const
+    {
+        quint64 p = (quint64(index) * m_multiplier + m_offset) % CnpSpace;
+        const int serial = int(p % Serials);
+        p /= Serials;
+        const int county = int(p % Counties) + 1;
+        const QDate born = formatDate(int(p / Counties), id->birthDate, sizeof id->birthDate);
+        std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
+                      born.year() % 100, born.month(), born.day(), county, serial);
+        static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
+        int sum = 0;
+        for (int i = 0; i < 12; ++i)
+            sum += (id->cnp[i] - '0') * weights[i];
+        id->cnp[12] = char('0' + (sum % 11 == 10 ? 1 : sum % 11));
+        id->cnp[13] = '\0';
+    }
+
+    void makeIdentity(qint64 index, Identity *id)
+    {
+        Rng &rng = m_rng;
+        const bool male = rng.percent(50);
+        makeCnp(index, male, id);
+        std::snprintf(id->series, sizeof id->series, "%s", rng.pick(CardSeries));
+        std::snprintf(id->number, sizeof id->number, "%06d", rng.below(1000000));
+        id->surname = rng.pick(Surnames);
+        id->initial[0] = char('A' + rng.below(26));
+        id->initial[1] = '\0';
+        id->firstName = male ? rng.pick(MaleNames) : rng.pick(FemaleNames);
+        id->nickname1 = rng.percent(60) ? rng.pick(Nicknames) : nullptr;
+        id->nickname2 = id->nickname1 && rng.percent(25) ? rng.pick(Nicknames) : nullptr;
+        id->office = rng.percent(70) ? rng.pick(Offices) : nullptr;
+        id->profession = rng.percent(80) ? rng.pick(Professions) : nullptr;
+        id->sex = male ? "M" : "F";
+        if (rng.percent(25)) {
+            id->county = id->locality = Bucharest;
+            id->sector = rng.between(1, 6);
+        } else {
+            const auto &place = rng.pick(Places);
+            id->county = place[0];
+            id->locality = place[1];
+            id->sector = 0;
+        }
+        id->street = rng.pick(Streets);
+        std::snprintf(id->streetNumber, sizeof id->streetNumber, "%d", rng.between(1, 200));
+        if (rng.percent(60)) {
+            std::snprintf(id->block, sizeof id->block, "%c%d", 'A' + rng.below(20),
+                          rng.between(1, 40));
+            std::snprintf(id->staircase, sizeof id->staircase, "%c", 'A' + rng.below(4));
+            std::snprintf(id->flat, sizeof id->flat, "%d", rng.between(1, 120));
+        } else {
+            id->block[0] = id->staircase[0] = id->flat[0] = '\0';
+        }
+    }
+
     void addOffence(qint64 personIndex, const Identity &person)
     {
         char fine[16] = "", from[12] = "", to[12] = "", description[256];
@@ -268,7 +262,6 @@ private:
         m_offence.integer(9, suspended ? 1 : 0);
         m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
         m_offence.run();
-        ++m_counts.offences;
         const qint64 code = m_db.lastInsertId();
         addAccomplices(personIndex, code);
         for (int a = 0; a < 2; ++a) {
@@ -283,7 +276,6 @@ private:
             c = 2;
             bindTexts(m_article, &c, {m_rng.pick(Publications), author, date, text});
             m_article.run();
-            ++m_counts.articles;
         }
     }
 
@@ -301,32 +293,29 @@ private:
             while (std::find(chosen, chosen + l, k) != chosen + l);
             chosen[l] = k;
             Identity accomplice;
-            if (!m_poolWritten[std::size_t(k)]) {
+            if (!m_poolSex[std::size_t(k)]) {
                 // Written when first linked, so that no accomplice is left unreachable.
-                makeIdentity(m_rng, m_cnps, m_persons + k, &accomplice);
+                makeIdentity(m_persons + k, &accomplice);
                 bindIdentity(m_accomplice, accomplice, false);
                 m_accomplice.run();
-                m_poolWritten[std::size_t(k)] = true;
-                m_poolMale[std::size_t(k)] = accomplice.sex[0] == 'M';
-                ++m_counts.accomplices;
+                m_poolSex[std::size_t(k)] = accomplice.sex[0];
             } else {
                 // Only the CNP is needed: the index and the sex make it again.
-                m_cnps.make(m_persons + k, m_poolMale[std::size_t(k)], &accomplice);
+                makeCnp(m_persons + k, m_poolSex[std::size_t(k)] == 'M', &accomplice);
             }
             m_link.text(1, accomplice.cnp);
             m_link.integer(2, code);
             m_link.run();
-            ++m_counts.links;
         }
     }
 
     SqliteDb &m_db;
-    Counts &m_counts;
     Rng m_rng;
-    CnpSpace m_cnps;
+    quint64 m_multiplier, m_offset;
     qint64 m_persons;
     qint64 m_pool;
-    std::vector<bool> m_poolWritten, m_poolMale;
+    std::vector<char> m_poolSex; // of each accomplice written, 0 before
+
     Statement m_person{m_db, "INSERT INTO TBL_Zavoni (" PERSON_COLUMNS ", rowid) "
                              "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"};
     Statement m_offence{m_db, "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, "
@@ -392,15 +381,11 @@ bool agrees(SqliteDb &db, QString *problem)
            || fail(problem, QStringLiteral("its deleted rowids are not recorded"));
 }
 
-} // namespace
-
-bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *counts,
-              QString *problem)
+// Creates fileName (which must not exist) with the program's own schema and writes `persons`
+// persons with their offences, accomplices and articles.
+bool generate(const QString &fileName, qint64 persons, quint64 seed, QString *problem)
 {
-    Counts local;
-    counts = counts ? counts : &local;
-    *counts = Counts();
-    if (persons < 0 || quint64(persons + persons / 2 + 1) > CnpSpace::Size)
+    if (persons < 0 || quint64(persons + persons / 2 + 1) > CnpSpace)
         return fail(problem, QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
     if (!RegisterFile::create(fileName, problem))
         return false;
@@ -412,7 +397,7 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
         db.exec("BEGIN");
         const QList<QByteArray> indexes = takeOut(db, "index", QStringLiteral("CREATE"));
         const QList<QByteArray> triggers = takeOut(db, "trigger", Catalogue::CountsTable);
-        Filler(db, persons, seed, counts).run();
+        Filler(db, persons, seed).run();
         for (const QByteArray &create : indexes + triggers)
             db.exec(create.constData());
         for (const QString &statement : Catalogue::recountStatements())
@@ -426,14 +411,21 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *cou
         ok = agrees(db, problem);
         db.exec("COMMIT");
     }
-    // Back to the journal the program expects of its register.
+    // Back to the journal the program expects of its register, which must take it for one of
+    // its own.
     if (ok)
         SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    else
+    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
+    if (!ok || inspected.status != RegisterFile::Status::Ok) {
         QFile::remove(fileName);
-    return ok;
+        return ok ? fail(problem, inspected.problem) : false;
+    }
+    return true;
 }
 
+// Whether an existing register can be measured as one of `persons` persons: the program takes
+// it, and the row counts it keeps agree with its rows. A register made before the counts were
+// kept fails.
 bool check(const QString &fileName, qint64 persons, QString *problem)
 {
     const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
@@ -445,4 +437,42 @@ bool check(const QString &fileName, qint64 persons, QString *problem)
                || fail(problem, QStringLiteral("not a register of %1 persons").arg(persons)));
 }
 
-} // namespace RegisterGenerator
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool checking = args.size() == 4 && args.at(1) == QLatin1String("--check");
+    bool sizeOk = false, seedOk = true;
+    const qint64 persons = args.size() >= 3 ? args.at(checking ? 3 : 2).toLongLong(&sizeOk) : 0;
+    const quint64 seed = args.size() == 4 && !checking ? args.at(3).toULongLong(&seedOk) : 1;
+    if (args.size() < 3 || args.size() > 4 || !sizeOk || !seedOk || persons < 0) {
+        std::fprintf(stderr, "usage: zavoni_generate FILE N [seed]\n"
+                             "       zavoni_generate --check FILE N\n");
+        return 2;
+    }
+    const QString fileName = args.at(checking ? 2 : 1);
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t cpuStart = std::clock();
+    QString problem;
+    if (checking ? !check(fileName, persons, &problem)
+                 : !generate(fileName, persons, seed, &problem)) {
+        std::fprintf(stderr, "zavoni_generate: %s: %s\n", qPrintable(fileName),
+                     qPrintable(problem));
+        return 1;
+    }
+    if (checking)
+        return 0;
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    std::printf("%s\ngenerated in %.1f s (processor %.1f s), file %.1f MB\n",
+                qPrintable(SqliteDb(fileName, SqliteDb::Mode::ReadOnly).text(
+                    "SELECT 'persons ' || (SELECT count(*) FROM TBL_Zavoni) || ', offences ' || "
+                    "(SELECT count(*) FROM TBL_Infractiuni) || ', accomplices ' || (SELECT "
+                    "count(*) FROM TBL_Complici) || ', links ' || (SELECT count(*) FROM "
+                    "TBL_Complicitate) || ', articles ' || (SELECT count(*) FROM TBL_Articole)")),
+                seconds, cpuSeconds, QFileInfo(fileName).size() / 1048576.0);
+    return 0;
+}

@@ -9,8 +9,6 @@ namespace Results {
 
 namespace {
 
-constexpr double TargetBytesPerPerson = 16.0;
-
 QString number(double value)
 {
     return value <= 0 ? QStringLiteral("-") : QString::number(value, 'f', value < 10 ? 2 : 1);
@@ -39,30 +37,13 @@ QString verdict(const QList<Size> &sizes, int i)
 {
     for (const Size &s : sizes) {
         const Operation &op = s.operations.at(i);
-        if (s.persons != op.target.persons)
-            continue;
-        const bool met = op.wall < op.target.ms
-                         && (op.target.ratio <= 0 || ratio(op) < 0
-                             || ratio(op) <= op.target.ratio);
-        return met ? QStringLiteral("met") : QStringLiteral("**missed**");
+        if (s.persons == op.target.persons)
+            return op.wall < op.target.ms
+                           && (op.target.ratio <= 0 || ratio(op) <= op.target.ratio)
+                       ? QStringLiteral("met")
+                       : QStringLiteral("**missed**");
     }
     return QStringLiteral("-");
-}
-
-// Bytes a person beyond the base register, the engine's page cache taken out: cache_size
-// bounds it, so it belongs to the fixed base. The base's own noise can make it come out
-// below zero.
-QString growth(const Size &s, qint64 kb, qint64 baseKb)
-{
-    const qint64 base = s.memory.basePersons;
-    return s.persons <= base ? QStringLiteral("-")
-                             : QString::number(double(kb - baseKb) * 1024.0
-                                                   / double(s.persons - base), 'f', 1);
-}
-
-QString mb(qint64 kb)
-{
-    return number(kb / 1024.0);
 }
 
 } // namespace
@@ -71,10 +52,11 @@ void Size::add(const char *key, const Target &target, int runs, const QString &l
                const Measurement::Series &program, const Measurement::Series &floor)
 {
     using Measurement::median;
-    operations << Operation{label, target, runs, median(program.wall), median(program.cpu),
-                            median(floor.wall)};
-    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", key,
-                 operations.last().wall, operations.last().cpu, operations.last().floorWall);
+    const Operation op{label, target, runs, median(program.wall), median(program.cpu),
+                       median(floor.wall)};
+    operations << op;
+    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", key, op.wall,
+                 op.cpu, op.floorWall);
 }
 
 QString markdown(const QList<Size> &sizes)
@@ -113,22 +95,31 @@ QString markdown(const QList<Size> &sizes)
            "counted in the fixed base: the same process over a register of "
         << persons(first.memory.basePersons)
         << " persons. Growth: bytes a person beyond that base, the page cache taken out; "
-           "target < "
-        << TargetBytesPerPerson << " bytes a person.\n\n"
+           "target < 16 bytes a person.\n\n"
         << "| Persons | Peak (MB) | Resident open (MB) | Resident scrolled (MB) | Base peak / "
            "resident (MB) | Growth of the peak | Growth resident open | Growth resident "
            "scrolled |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     for (const Size &s : sizes) {
         const Memory &m = s.memory;
+        // Bytes a person beyond the base register, the engine's page cache taken out:
+        // cache_size bounds it, so it belongs to the fixed base. The base's own noise can
+        // make it come out below zero.
+        const auto growth = [&](qint64 kb, qint64 baseKb) {
+            return s.persons <= m.basePersons
+                       ? QStringLiteral("-")
+                       : QString::number(double(kb - baseKb) * 1024.0
+                                             / double(s.persons - m.basePersons), 'f', 1);
+        };
+        const auto mb = [](qint64 kb) { return number(kb / 1024.0); };
         out << "| " << persons(s.persons) << " | " << mb(m.open.peak) << " | "
             << mb(m.open.resident) << " | " << mb(m.scrolled.resident) << " | "
             << mb(m.baseOpen.peak) << " / " << mb(m.baseOpen.resident) << " | "
-            << growth(s, m.open.peak - m.open.cachePeak, m.baseOpen.peak - m.baseOpen.cachePeak)
+            << growth(m.open.peak - m.open.cachePeak, m.baseOpen.peak - m.baseOpen.cachePeak)
             << " | "
-            << growth(s, m.open.resident - m.open.cacheNow,
+            << growth(m.open.resident - m.open.cacheNow,
                       m.baseOpen.resident - m.baseOpen.cacheNow)
             << " | "
-            << growth(s, m.scrolled.resident - m.scrolled.cacheNow,
+            << growth(m.scrolled.resident - m.scrolled.cacheNow,
                       m.baseScrolled.resident - m.baseScrolled.cacheNow)
             << " |\n";
     }
