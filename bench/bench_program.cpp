@@ -71,12 +71,9 @@ int main(int argc, char *argv[])
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     QStringList args = app.arguments().mid(1);
-    int runs = 21;
     bool ok = true;
-    if (args.value(0) == QLatin1String("--runs")) {
-        runs = args.value(1).toInt(&ok);
-        args = args.mid(2);
-    }
+    const int runs = args.value(0) == QLatin1String("--runs") ? args.value(1).toInt(&ok) : 21;
+    args = args.mid(args.value(0) == QLatin1String("--runs") ? 2 : 0);
     QList<Results::Size> sizes;
     for (int i = 0; ok && runs > 0 && args.size() % 2 == 0 && i < args.size(); i += 2) {
         const qint64 persons = args.at(i + 1).toLongLong(&ok);

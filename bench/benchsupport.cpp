@@ -125,18 +125,6 @@ void expect(bool ok, const QString &what)
         die(QStringLiteral("wrong result: ") + what);
 }
 
-qint64 kilobytesOf(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 int shownRows(QTableView *view)
 {
     const int top = view->rowAt(0);

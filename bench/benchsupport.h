@@ -50,8 +50,6 @@ inline double paintedMs = 0;
 [[noreturn]] void die(const QString &why);
 // A step whose result is wrong ends the benchmark: it measured nothing.
 void expect(bool ok, const QString &what);
-// A "VmHWM:"-like field of this process's status, in kB; -1 when unreadable.
-qint64 kilobytesOf(const char *field);
 
 template<typename T>
 T *child(QWidget *screen, const char *name)

@@ -47,8 +47,14 @@ void printMemory()
 {
     sqlite3_int64 now = 0, highest = 0;
     sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &now, &highest, 0);
-    std::printf("%lld %lld %lld %lld\n", kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"),
-                highest / 1024, now / 1024);
+    QFile file(QStringLiteral("/proc/self/status"));
+    const QByteArray status = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto kb = [&](const char *field) {
+        const qsizetype at = status.indexOf(field);
+        return at < 0 ? -1
+                      : status.mid(at + qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    };
+    std::printf("%lld %lld %lld %lld\n", kb("VmHWM:"), kb("VmRSS:"), highest / 1024, now / 1024);
 }
 
 // A program built beside this one, run in that folder to its end; what it printed.
@@ -249,11 +255,6 @@ int ProgramBench::memoryProbe(int &argc, char **argv)
         return 0;
     };
     return Startup::run(argc, argv, options);
-}
-
-QWidget *ProgramBench::screen(ScreenKind kind) const
-{
-    return m_chain->screen(kind);
 }
 
 // Closes the screen with "Înapoi", and first every screen above it.

@@ -3,7 +3,7 @@
 #include "benchsupport.h"
 #include "results.h"
 
-#include "screens/common/navigator.h"
+#include "app/screenchain.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>
@@ -16,7 +16,6 @@
 class SqliteDb;
 class Form1;
 class QApplication;
-class ScreenChain;
 
 // The whole program measured as the operator meets it: a folder holding the
 // register as Zavoni.mdb, the real start, the real screens driven by clicks,
@@ -38,13 +37,10 @@ public:
 private:
     struct Expected
     {
-        QString firstCnp, lastCnp, firstWoman, firstMan;
-        qint64 women = 0, men = 0;
-        qint64 middle = 0; // rank of the person in the middle
-        qint64 middleRowid = 0;
-        QString middleCnp, nextCnp, middleName, anyAccomplice;
-        qint64 offences = 0, firstOffence = 0, accomplices = 0, articles = 0;
-        QString firstName, lastName; // the first and last surnames in Romanian order
+        QString firstCnp, lastCnp, firstWoman, firstMan, middleCnp, nextCnp, middleName;
+        QString anyAccomplice, firstName, lastName; // the first and last surnames, sorted
+        qint64 women = 0, men = 0, middle = 0 /* rank */, middleRowid = 0, offences = 0;
+        qint64 firstOffence = 0, accomplices = 0, articles = 0;
     };
     // What a floor found: a count (-1: none asked) and the rows it read.
     using Found = std::pair<qint64, int>;
@@ -72,7 +68,7 @@ private:
     void measureSorted();
     void measureOutput();
 
-    QWidget *screen(ScreenKind kind) const;
+    QWidget *screen(ScreenKind kind) const { return m_chain->screen(kind); }
     QWidget *persons() const { return screen(ScreenKind::Persons); }
     void closeFrom(ScreenKind kind);
     QWidget *reopenPersons();

@@ -35,6 +35,14 @@ QString counter(qint64 position, qint64 count)
     return QStringLiteral("%1/%2").arg(position).arg(count);
 }
 
+// The counter at this position, the current row's CNP, and that row on the grid's page.
+void expectRow(QWidget *screen, qint64 position, qint64 count, const QString &cnp)
+{
+    expect(data(screen)->caption() == counter(position, count) && boxText(screen, "Text1") == cnp
+               && recordShown(grid(screen), int(position - 1)),
+           data(screen)->caption() + QLatin1Char(' ') + boxText(screen, "Text1"));
+}
+
 } // namespace
 
 // A list opened or filtered by a click: its counter at row 1, that row (the CNP in `Text1` of
@@ -120,9 +128,7 @@ void ProgramBench::measureScreens()
          QStringLiteral("\"Infractiuni comise\" for the person in the middle: `Form5` filled"),
          [&] { return personsAtMiddle(); }, "Command9", ScreenKind::Offences, e.offences,
          e.middleCnp, OffencesCount,
-         "SELECT COD_infractiune, CNP_C, Infractiune, Pedeapsa, Amenda, Detenta1, Detenta2, "
-         "Sanctiune, Descriere, Suspendare, Ispasit FROM TBL_Infractiuni WHERE CNP_C = ? "
-         "ORDER BY rowid LIMIT ?",
+         "SELECT * FROM TBL_Infractiuni WHERE CNP_C = ? ORDER BY rowid LIMIT ?",
          {e.middleCnp}, {e.middleCnp}, true},
         {"open_accomplices",
          QStringLiteral("\"Complici\" of that person's first offence: `Form3` filled"), offences,
@@ -134,8 +140,7 @@ void ProgramBench::measureScreens()
         {"open_articles", QStringLiteral("\"Articole\" of the same offence: `Form4` filled"),
          offences, "Command8", ScreenKind::Articles, e.articles, e.middleCnp,
          "SELECT count(*) FROM TBL_Articole WHERE Cod_infractiune = ?",
-         "SELECT Cod_infractiune, Publicatie, Autor, Data_aparitiei, Articol FROM TBL_Articole "
-         "WHERE Cod_infractiune = ? ORDER BY rowid LIMIT ?",
+         "SELECT * FROM TBL_Articole WHERE Cod_infractiune = ? ORDER BY rowid LIMIT ?",
          {e.firstOffence}, {e.firstOffence}, true},
     };
     measure(opening(openings[0]));
@@ -154,11 +159,7 @@ void ProgramBench::measureScreens()
         {"move_last", {}, 0,
          QStringLiteral("Last arrow of `Data1`: the last person, counter N/N, the last page"),
          reopen, [&] { clickAndShow(data(persons()), "Last"); },
-         [&] {
-             expect(data(persons())->caption() == counter(n, n), data(persons())->caption());
-             expect(boxText(persons(), "Text1") == e.lastCnp, QStringLiteral("last"));
-             expect(recordShown(grid(persons()), int(n - 1)), QStringLiteral("page"));
-         },
+         [&] { expectRow(persons(), n, n, e.lastCnp); },
          [&] { return Found(-1, engine().rows(PersonsLastPage, {m_personsPage})); }, pageRows,
          openedFloor},
         // How the operator reaches the middle of the list: by dragging the grid's scroll bar.
@@ -183,12 +184,7 @@ void ProgramBench::measureScreens()
              persons()->grab();
          },
          [&] { clickAndShow(data(persons()), "Next"); },
-         [&] {
-             expect(data(persons())->caption() == counter(middle + 2, n),
-                    data(persons())->caption());
-             expect(boxText(persons(), "Text1") == e.nextCnp, QStringLiteral("next"));
-             expect(recordShown(grid(persons()), int(middle + 1)), QStringLiteral("shown"));
-         },
+         [&] { expectRow(persons(), middle + 2, n, e.nextCnp); },
          [&] {
              return Found(-1, engine().rows(PERSONS "WHERE rowid > ? ORDER BY rowid LIMIT 1",
                                             {e.middleRowid}));
@@ -241,12 +237,8 @@ void ProgramBench::expectDeleted()
 // the persons screen, then through the floor.
 void ProgramBench::measureEditing()
 {
-    const QString added = counter(m_persons + 1, m_persons + 1);
     const auto stored = [&] {
         return m_reference->text("SELECT Nume FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp});
-    };
-    const auto expectCaption = [&](const QString &caption) {
-        expect(data(persons())->caption() == caption, data(persons())->caption());
     };
     // The click that begins an edit, the boxes typed (untimed), the click that ends it (none:
     // the first ends it).
@@ -282,8 +274,7 @@ void ProgramBench::measureEditing()
          },
          edit("Command1", {{"Text1", BenchCnp}, {"Text4", AddedName}}, "Command3"),
          [&] {
-             expectCaption(added);
-             expect(boxText(persons(), "Text1") == BenchCnp, QStringLiteral("added person shown"));
+             expectRow(persons(), m_persons + 1, m_persons + 1, BenchCnp);
              expect(stored() == AddedName, QStringLiteral("added person stored"));
          },
          floor([&](SqliteDb &f) {
@@ -295,7 +286,7 @@ void ProgramBench::measureEditing()
         {"modify_save", {}, 0, QStringLiteral("\"Modifică\" + \"Salvează\" (name typed, untimed)"),
          children, edit("Command2", {{"Text4", ChangedName}}, "Command3"),
          [&] {
-             expectCaption(added);
+             expectRow(persons(), m_persons + 1, m_persons + 1, BenchCnp);
              expect(stored() == ChangedName, QStringLiteral("change stored"));
          },
          floor([&](SqliteDb &f) {
@@ -307,7 +298,7 @@ void ProgramBench::measureEditing()
          QStringLiteral("\"Sterge\" answered Yes (3 offences, 6 articles, 3 links go with it)"),
          {}, edit("Command5", {}, nullptr),
          [&] {
-             expectCaption(counter(m_persons, m_persons));
+             expectRow(persons(), m_persons, m_persons, m_expected.lastCnp);
              expectDeleted();
          },
          floor([&](SqliteDb &f) { f.exec("DELETE FROM TBL_Zavoni WHERE rowid = ?", {rowid}); }),
