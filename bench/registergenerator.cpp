@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <initializer_list>
 #include <numeric>
@@ -350,17 +351,20 @@ QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &contain
     return creates;
 }
 
-bool fail(QString *problem, const QString &why)
+QString unfinished; // the register being written, removed if it fails
+
+[[noreturn]] void fail(const QString &why)
 {
-    if (problem)
-        *problem = why;
-    return false;
+    if (!unfinished.isEmpty())
+        QFile::remove(unfinished);
+    std::fprintf(stderr, "zavoni_generate: %s\n", qPrintable(why));
+    std::exit(1);
 }
 
 // The program opens the persons list by its kept counts, and a benchmark run leaves a gap
 // recorded past the last rowid, which the next person added fills: a register whose counts
 // or gaps disagree with its rows would be measured showing the wrong numbers.
-bool agrees(SqliteDb &db, QString *problem)
+void expectAgreeing(SqliteDb &db)
 {
     const QByteArray kept = "SELECT Numar FROM \"" + Catalogue::CountsTable.toUtf8()
                             + "\" WHERE Sursa = ?";
@@ -372,24 +376,32 @@ bool agrees(SqliteDb &db, QString *problem)
     for (const auto &[source, count] : checks) {
         const qint64 counted = db.integer(count), stored = db.integer(kept.constData(), {source});
         if (counted < 0 || counted != stored)
-            return fail(problem, QStringLiteral("%1: %2 kept, %3 counted")
-                                     .arg(source).arg(stored).arg(counted));
+            fail(QStringLiteral("%1: %2 kept, %3 counted").arg(source).arg(stored).arg(counted));
     }
-    return db.integer("SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) "
-                      "FROM TBL_Zavoni)) + (SELECT count(*) FROM TBL_Zavoni) - (SELECT "
-                      "max(rowid) FROM TBL_Zavoni)") == 0
-           || fail(problem, QStringLiteral("its deleted rowids are not recorded"));
+    if (db.integer("SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) "
+                   "FROM TBL_Zavoni)) + (SELECT count(*) FROM TBL_Zavoni) - (SELECT max(rowid) "
+                   "FROM TBL_Zavoni)") != 0)
+        fail(QStringLiteral("its deleted rowids are not recorded"));
+}
+
+// The program must take the register for one of its own.
+void expectTaken(const QString &fileName)
+{
+    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
+    if (inspected.status != RegisterFile::Status::Ok)
+        fail(fileName + QStringLiteral(": ") + inspected.problem);
 }
 
 // Creates fileName (which must not exist) with the program's own schema and writes `persons`
 // persons with their offences, accomplices and articles.
-bool generate(const QString &fileName, qint64 persons, quint64 seed, QString *problem)
+void generate(const QString &fileName, qint64 persons, quint64 seed)
 {
-    if (persons < 0 || quint64(persons + persons / 2 + 1) > CnpSpace)
-        return fail(problem, QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
-    if (!RegisterFile::create(fileName, problem))
-        return false;
-    bool ok = true;
+    QString problem;
+    if (quint64(persons + persons / 2 + 1) > CnpSpace)
+        fail(QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
+    if (!RegisterFile::create(fileName, &problem))
+        fail(problem);
+    unfinished = fileName;
     {
         // Nobody else has the file yet, and a failed run is thrown away whole, so the journal
         // and the waits for the disk buy nothing here.
@@ -408,33 +420,13 @@ bool generate(const QString &fileName, qint64 persons, quint64 seed, QString *pr
                            "TBL_Zavoni)")
                     .replace("?1", QByteArray::number(GapEvery))
                     .constData());
-        ok = agrees(db, problem);
+        expectAgreeing(db);
         db.exec("COMMIT");
     }
-    // Back to the journal the program expects of its register, which must take it for one of
-    // its own.
-    if (ok)
-        SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
-    if (!ok || inspected.status != RegisterFile::Status::Ok) {
-        QFile::remove(fileName);
-        return ok ? fail(problem, inspected.problem) : false;
-    }
-    return true;
-}
-
-// Whether an existing register can be measured as one of `persons` persons: the program takes
-// it, and the row counts it keeps agree with its rows. A register made before the counts were
-// kept fails.
-bool check(const QString &fileName, qint64 persons, QString *problem)
-{
-    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
-    if (inspected.status != RegisterFile::Status::Ok)
-        return fail(problem, inspected.problem);
-    SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
-    return agrees(db, problem)
-           && (db.integer("SELECT count(*) FROM TBL_Zavoni") == persons
-               || fail(problem, QStringLiteral("not a register of %1 persons").arg(persons)));
+    // Back to the journal the program expects of its register.
+    SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    expectTaken(fileName);
+    unfinished.clear();
 }
 
 } // namespace
@@ -453,18 +445,21 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString fileName = args.at(checking ? 2 : 1);
+    // Whether an existing register can be measured as one of `persons` persons: the program
+    // takes it, and the row counts it keeps agree with its rows (a register made before the
+    // counts were kept fails).
+    if (checking) {
+        expectTaken(fileName);
+        SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
+        expectAgreeing(db);
+        if (db.integer("SELECT count(*) FROM TBL_Zavoni") != persons)
+            fail(QStringLiteral("not a register of %1 persons").arg(persons));
+        return 0;
+    }
     QElapsedTimer timer;
     timer.start();
     const std::clock_t cpuStart = std::clock();
-    QString problem;
-    if (checking ? !check(fileName, persons, &problem)
-                 : !generate(fileName, persons, seed, &problem)) {
-        std::fprintf(stderr, "zavoni_generate: %s: %s\n", qPrintable(fileName),
-                     qPrintable(problem));
-        return 1;
-    }
-    if (checking)
-        return 0;
+    generate(fileName, persons, seed);
     const double seconds = timer.nsecsElapsed() / 1e9;
     const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     std::printf("%s\ngenerated in %.1f s (processor %.1f s), file %.1f MB\n",
