@@ -80,11 +80,8 @@ QList<Results::Reading> probeMemory(const QString &folder)
             .split(' ');
     if (v.size() != 8)
         die(QStringLiteral("memory probe said nothing"));
-    QList<Results::Reading> readings;
-    for (int i = 0; i < 8; i += 4)
-        readings.append({v[i].toLongLong(), v[i + 1].toLongLong(), v[i + 2].toLongLong(),
-                         v[i + 3].toLongLong()});
-    return readings;
+    const auto kb = [&](int i) { return v[i].toLongLong(); };
+    return {{kb(0), kb(1), kb(2), kb(3)}, {kb(4), kb(5), kb(6), kb(7)}};
 }
 
 bool sortsBefore(const QString &a, const QString &b)
