@@ -1,14 +1,12 @@
 // zavoni_bench_program [--runs R] FILE N [FILE N ...]
-//     The whole program over each register FILE of N persons: its start, and
-//     the operator's steps through the real screens, each beside its floor;
-//     prints the Markdown report, the sizes side by side.
+//     The whole program over each register FILE of N persons: its start, and the operator's
+//     steps through the real screens, each beside its floor; prints the Markdown report, the
+//     sizes side by side.
 // zavoni_bench_program --memory
-//     Child mode: the program with the persons screen open over Zavoni.mdb in
-//     the current folder; prints its peak resident memory.
+//     Child mode: the program with the persons screen open over Zavoni.mdb in the current
+//     folder; prints its peak resident memory.
 
-#include "benchsupport.h"
 #include "programbench.h"
-#include "results.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,23 +23,14 @@ QtMessageHandler standardHandler = nullptr;
 // The offscreen platform complains of every window it shows; nothing else is dropped.
 void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.contains(QLatin1String("propagateSizeHints"))
-        || message.contains(QLatin1String("does not support raise()"))
-        || message.startsWith(QLatin1String("QStandardPaths:")))
-        return;
-    standardHandler(type, context, message);
+    if (!message.contains(QLatin1String("propagateSizeHints"))
+        && !message.contains(QLatin1String("does not support raise()"))
+        && !message.startsWith(QLatin1String("QStandardPaths:")))
+        standardHandler(type, context, message);
 }
 
-int usage()
-{
-    std::fprintf(stderr, "usage: zavoni_bench_program [--runs R] FILE N [FILE N ...]\n");
-    return 2;
-}
-
-} // namespace
-
-// Times the delivery of paint events: a step that paints nothing is an error.
-// A paint within a paint (a widget rendered into another) counts once.
+// Times the delivery of paint events: a step that paints nothing is an error. A paint within
+// a paint (a widget rendered into another) counts once.
 class PaintTimingApplication : public QApplication
 {
 public:
@@ -63,6 +52,8 @@ private:
     int m_depth = 0;
 };
 
+} // namespace
+
 int main(int argc, char *argv[])
 {
     standardHandler = qInstallMessageHandler(quietOffscreen);
@@ -71,8 +62,8 @@ int main(int argc, char *argv[])
     if (argc == 2 && std::strcmp(argv[1], "--memory") == 0)
         return ProgramBench::memoryProbe(argc, argv);
     PaintTimingApplication app(argc, argv);
-    // A desktop session always has its runtime folder; without one Qt says so
-    // on every start of the program the benchmark times.
+    // A desktop session always has its runtime folder; without one Qt says so on every start
+    // of the program the benchmark times.
     QTemporaryDir runtime(QDir::temp().filePath(QStringLiteral("zavoni-bench-runtime-XXXXXX")));
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner
@@ -80,21 +71,18 @@ int main(int argc, char *argv[])
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     }
     QStringList args = app.arguments().mid(1);
-    int runs = 21;
     bool ok = true;
-    if (args.value(0) == QLatin1String("--runs")) {
-        runs = args.value(1).toInt(&ok);
-        args = args.mid(2);
-    }
-    if (!ok || runs < 1 || args.isEmpty() || args.size() % 2 != 0)
-        return usage();
+    const int runs = args.value(0) == QLatin1String("--runs") ? args.value(1).toInt(&ok) : 21;
+    args = args.mid(args.value(0) == QLatin1String("--runs") ? 2 : 0);
     QList<Results::Size> sizes;
-    for (int i = 0; i < args.size(); i += 2) {
+    for (int i = 0; ok && runs > 0 && args.size() % 2 == 0 && i < args.size(); i += 2) {
         const qint64 persons = args.at(i + 1).toLongLong(&ok);
-        if (!ok || persons <= 0)
-            return usage();
-        ProgramBench bench(app, args.at(i), persons, runs);
-        sizes << bench.run();
+        if (ok && persons > 0)
+            sizes << ProgramBench(app, args.at(i), persons, runs).run();
+    }
+    if (sizes.isEmpty() || sizes.size() * 2 != args.size()) {
+        std::fprintf(stderr, "usage: zavoni_bench_program [--runs R] FILE N [FILE N ...]\n");
+        return 2;
     }
     std::printf("%s", qPrintable(Results::markdown(sizes)));
     return 0;

@@ -1,12 +1,8 @@
 #include "benchsupport.h"
 
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,16 +17,9 @@ extern char **environ;
 
 namespace Measurement {
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 namespace {
+
+double untimedWall = 0, untimedCpu = 0; // within the operation being timed
 
 double clockMs(clockid_t clock)
 {
@@ -44,11 +33,20 @@ double ms(const timeval &t)
     return t.tv_sec * 1e3 + t.tv_usec / 1e3;
 }
 
-} // namespace
-
 double cpuMs()
 {
     return clockMs(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+} // namespace
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 double wallMs()
@@ -56,39 +54,32 @@ double wallMs()
     return clockMs(CLOCK_MONOTONIC);
 }
 
-void Stopwatch::start()
+void untimed(const std::function<void()> &work)
 {
-    m_wallStart = wallMs();
-    m_cpuStart = cpuMs();
+    const double wall = wallMs(), cpu = cpuMs();
+    work();
+    untimedCpu += cpuMs() - cpu;
+    untimedWall += wallMs() - wall;
 }
 
-void Stopwatch::stop()
+std::vector<Series> measure(int runs, const std::vector<Timed> &operations)
 {
-    m_cpu += cpuMs() - m_cpuStart;
-    m_wall += wallMs() - m_wallStart;
-}
-
-void Stopwatch::record(Series *series)
-{
-    if (series) {
-        series->wall.push_back(m_wall);
-        series->cpu.push_back(m_cpu);
-    }
-    m_wall = m_cpu = 0;
-}
-
-Series measure(int runs, const std::function<void()> &prepare,
-               const std::function<void()> &work, const std::function<void()> &check)
-{
-    Series series;
-    Stopwatch watch;
+    std::vector<Series> series(operations.size());
     for (int i = -1; i < runs; ++i) {
-        prepare();
-        watch.start();
-        work();
-        watch.stop();
-        check();
-        watch.record(i < 0 ? nullptr : &series);
+        for (std::size_t k = 0; k < operations.size(); ++k) {
+            if (operations[k].prepare)
+                operations[k].prepare();
+            untimedWall = untimedCpu = 0;
+            const double wall = wallMs(), cpu = cpuMs();
+            operations[k].work();
+            const double cpuSpent = cpuMs() - cpu - untimedCpu;
+            const double wallSpent = wallMs() - wall - untimedWall;
+            operations[k].check();
+            if (i >= 0) {
+                series[k].wall.push_back(wallSpent);
+                series[k].cpu.push_back(cpuSpent);
+            }
+        }
     }
     return series;
 }
@@ -134,47 +125,11 @@ void expect(bool ok, const QString &what)
         die(QStringLiteral("wrong result: ") + what);
 }
 
-qint64 kilobytesOf(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-DataControl *data(QWidget *screen)
-{
-    return child<DataControl>(screen, "Data1");
-}
-
-DBGrid *grid(QWidget *screen)
-{
-    return child<DBGrid>(screen, "DBGrid1");
-}
-
-QString boxText(QWidget *screen, const char *name)
-{
-    return child<QLineEdit>(screen, name)->text();
-}
-
 int shownRows(QTableView *view)
 {
     const int top = view->rowAt(0);
-    if (top < 0)
-        return 0;
-    int bottom = view->rowAt(view->viewport()->height() - 1);
-    if (bottom < 0)
-        bottom = view->model()->rowCount() - 1;
-    return bottom - top + 1;
-}
-
-int firstShown(DBGrid *view)
-{
-    return view->topRecord() + view->rowAt(0);
+    const int bottom = view->rowAt(view->viewport()->height() - 1);
+    return top < 0 ? 0 : (bottom < 0 ? view->model()->rowCount() - 1 : bottom) - top + 1;
 }
 
 bool recordShown(DBGrid *view, int record)

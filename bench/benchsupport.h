@@ -1,23 +1,19 @@
 #pragma once
 
-#include <QString>
-#include <QWidget>
+#include "widgets/datacontrol.h"
+#include "widgets/dbgrid.h"
+
+#include <QLineEdit>
 
 #include <functional>
 #include <vector>
 
-class DataControl;
-class DBGrid;
-class QTableView;
-
-// Timing: every step runs once untimed, to bring the file into the system's
-// cache, then is timed over a number of runs.
+// Timing: every step runs once untimed, to bring the file into the system's cache, then is
+// timed over a number of runs. Beside the wall time, the processor time: on a machine shared
+// with other work the wall time of a step longer than a time slice is partly waiting.
 namespace Measurement {
 
 double median(std::vector<double> values);
-// Processor time of this process, in ms: on a machine shared with other work
-// the wall time of a step longer than a time slice is partly waiting.
-double cpuMs();
 double wallMs();
 
 struct Series
@@ -25,28 +21,19 @@ struct Series
     std::vector<double> wall, cpu;
 };
 
-// Times one operation that may be made of several segments, with untimed work
-// (the operator typing) between them.
-class Stopwatch
+// Each run starts from the same state (prepare, untimed), then the work is timed, then
+// checked: a fast wrong answer must not pass for a result.
+struct Timed
 {
-public:
-    void start();
-    void stop();
-    // Files the segments timed since the last record(); nullptr throws them away.
-    void record(Series *series);
-
-private:
-    double m_wallStart = 0, m_cpuStart = 0, m_wall = 0, m_cpu = 0;
+    std::function<void()> prepare, work, check;
 };
+// Each run times the operations in turn, each starting from the state the one before left.
+std::vector<Series> measure(int runs, const std::vector<Timed> &operations);
+// Work within a timed one that its time leaves out: the operator typing.
+void untimed(const std::function<void()> &work);
 
-// Each run starts from the same state (prepare, untimed), then the work is
-// timed, then checked: a fast wrong answer must not pass for a result.
-Series measure(int runs, const std::function<void()> &prepare,
-               const std::function<void()> &work, const std::function<void()> &check);
-
-// Starts of a program built beside this one, in the current folder, timed from just
-// before the process is created until its exit code is known; the processor time is
-// the child's.
+// Starts of a program built beside this one, in the current folder, timed from just before
+// the process is created until its exit code is known; the processor time is the child's.
 Series measureProcess(const char *name, int runs);
 
 } // namespace Measurement
@@ -54,8 +41,8 @@ Series measureProcess(const char *name, int runs);
 namespace BenchSupport {
 
 inline const QString RegisterName = QStringLiteral("Zavoni.mdb");
-// A CNP no generated person has (theirs begin with 1 or 2), added and
-// deleted again by every run.
+// A CNP no generated person has (theirs begin with 1 or 2), added and deleted again by every
+// run.
 inline const QString BenchCnp = QStringLiteral("9000000000001");
 // Wall time spent delivering paint events, in ms (kept by the benchmark's application).
 inline double paintedMs = 0;
@@ -63,8 +50,6 @@ inline double paintedMs = 0;
 [[noreturn]] void die(const QString &why);
 // A step whose result is wrong ends the benchmark: it measured nothing.
 void expect(bool ok, const QString &what);
-// A "VmHWM:"-like field of this process's status, in kB; -1 when unreadable.
-qint64 kilobytesOf(const char *field);
 
 template<typename T>
 T *child(QWidget *screen, const char *name)
@@ -74,12 +59,15 @@ T *child(QWidget *screen, const char *name)
         die(QStringLiteral("no ") + QLatin1String(name));
     return found;
 }
-DataControl *data(QWidget *screen);
-DBGrid *grid(QWidget *screen);
-QString boxText(QWidget *screen, const char *name);
+inline DataControl *data(QWidget *screen) { return child<DataControl>(screen, "Data1"); }
+inline DBGrid *grid(QWidget *screen) { return child<DBGrid>(screen, "DBGrid1"); }
+inline QString boxText(QWidget *screen, const char *name)
+{
+    return child<QLineEdit>(screen, name)->text();
+}
 int shownRows(QTableView *view);
 // The position in the set of the grid's first shown row.
-int firstShown(DBGrid *view);
+inline int firstShown(DBGrid *view) { return view->topRecord() + view->rowAt(0); }
 // Whether the row at this position of the set is on the grid's page, and its first cell.
 bool recordShown(DBGrid *view, int record);
 QString shownText(DBGrid *view, int record);

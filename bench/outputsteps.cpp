@@ -1,17 +1,14 @@
 // The longer waits: a dossier to PDF, the persons list to CSV, the figures.
 
-#include "benchsupport.h"
 #include "programbench.h"
 #include "sqlitedb.h"
 
-#include "app/screenchain.h"
 #include "data/database.h"
 #include "data/sourcetexts.h"
 #include "output/csvexport.h"
 #include "output/progress.h"
 #include "reports/dossier.h"
 #include "reports/dossiercontent.h"
-#include "widgets/datacontrol.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,39 +27,33 @@ constexpr int LongRuns = 3;
 qint64 linesOf(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 lines = 0;
-    while (!file.atEnd())
+    qint64 lines = file.open(QIODevice::ReadOnly) ? 0 : -1;
+    while (lines >= 0 && !file.atEnd())
         lines += file.read(1 << 20).count('\n');
     return lines;
 }
 
-// Ends the modal "Statistici" once it has been painted, keeping the total of
-// persons its county table shows.
-class StatisticsWatch : public QObject
+// Ends the modal "Statistici" once it has been painted, keeping the total of persons its
+// county table shows.
+struct StatisticsWatch : QObject
 {
-public:
     bool painted = false;
     QString total;
 
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *widget = qobject_cast<QWidget *>(watched);
-        QWidget *window = widget ? widget->window() : nullptr;
+        auto *window = widget ? qobject_cast<QDialog *>(widget->window()) : nullptr;
         if (event->type() != QEvent::Paint || painted || !window
             || window->objectName() != QLatin1String("StatisticsWindow"))
             return false;
         painted = true;
-        if (auto *table = window->findChild<QTableWidget *>(
-                QStringLiteral("PersonsByCountyNumbers"))) {
+        if (auto *table = window->findChild<QTableWidget *>("PersonsByCountyNumbers")) {
             const int last = table->rowCount() - 1;
             if (table->item(last, 0)->text() == QLatin1String("Total"))
                 total = table->item(last, 1)->text();
         }
-        QMetaObject::invokeMethod(qobject_cast<QDialog *>(window), &QDialog::reject,
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(window, &QDialog::reject, Qt::QueuedConnection);
         return false;
     }
 };
@@ -78,16 +69,16 @@ void ProgramBench::measureOutput()
     CsvExport::Outcome exported;
     StatisticsWatch watch;
     const auto dossierFloor = [&] {
-        SqliteDb &f = engine();
-        return Found(-1, f.rows("SELECT * FROM TBL_Zavoni WHERE CNP_C = ?", {BenchCnp})
-                + f.rows("SELECT * FROM TBL_Infractiuni WHERE CNP_C = ?", {BenchCnp})
-                + f.rows("SELECT c.* FROM TBL_Infractiuni i JOIN TBL_Complicitate l "
-                         "ON l.COD_INFRACTIUNE = i.COD_infractiune JOIN TBL_Complici c "
-                         "ON c.CNP = l.CNP WHERE i.CNP_C = ?",
-                         {BenchCnp})
-                + f.rows("SELECT a.* FROM TBL_Infractiuni i JOIN TBL_Articole a "
-                         "ON a.Cod_infractiune = i.COD_infractiune WHERE i.CNP_C = ?",
-                         {BenchCnp}));
+        int rows = 0;
+        for (const char *sql :
+             {"SELECT * FROM TBL_Zavoni WHERE CNP_C = ?",
+              "SELECT * FROM TBL_Infractiuni WHERE CNP_C = ?",
+              "SELECT c.* FROM TBL_Infractiuni i JOIN TBL_Complicitate l ON l.COD_INFRACTIUNE = "
+              "i.COD_infractiune JOIN TBL_Complici c ON c.CNP = l.CNP WHERE i.CNP_C = ?",
+              "SELECT a.* FROM TBL_Infractiuni i JOIN TBL_Articole a ON a.Cod_infractiune = "
+              "i.COD_infractiune WHERE i.CNP_C = ?"})
+            rows += engine().rows(sql, {BenchCnp});
+        return Found(-1, rows);
     };
     const Step steps[] = {
         {"dossier_pdf", {0, 0, 0}, LongRuns,

@@ -1,8 +1,6 @@
 #include "programbench.h"
 
-#include "benchsupport.h"
 #include "sqlitedb.h"
-#include "registergenerator.h"
 
 #include "app/form1.h"
 #include "app/screenchain.h"
@@ -13,8 +11,6 @@
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 #include "screens/common/messages.h"
-#include "widgets/datacontrol.h"
-#include "widgets/dbgrid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,10 +20,10 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace BenchSupport;
-using Measurement::Series;
 
 namespace {
 
@@ -49,30 +45,48 @@ void answerDeletionsOnly()
 // Peak and resident memory, then the engine's page cache at its largest and now, in kB.
 void printMemory()
 {
-    qint64 now = 0, highest = 0;
-    SqliteDb::pageCacheKb(&now, &highest);
-    std::printf("%lld %lld %lld %lld\n", kilobytesOf("VmHWM:"), kilobytesOf("VmRSS:"), highest,
-                now);
+    sqlite3_int64 now = 0, highest = 0;
+    sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &now, &highest, 0);
+    QFile file(QStringLiteral("/proc/self/status"));
+    const QByteArray status = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto kb = [&](const char *field) {
+        const qsizetype at = status.indexOf(field);
+        return at < 0 ? -1
+                      : status.mid(at + qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    };
+    std::printf("%lld %lld %lld %lld\n", kb("VmHWM:"), kb("VmRSS:"), highest / 1024, now / 1024);
+}
+
+// A program built beside this one, run in that folder to its end; what it printed.
+QByteArray runBeside(const char *name, const QStringList &arguments, const QString &folder)
+{
+    QProcess child;
+    child.setWorkingDirectory(folder);
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name)),
+                arguments);
+    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
+        || child.exitCode() != 0)
+        die(QLatin1String(name) + QStringLiteral(" failed: ")
+            + QString::fromLocal8Bit(child.readAllStandardError()));
+    return child.readAllStandardOutput();
 }
 
 // The two readings of a memory probe run in that folder.
 QList<Results::Reading> probeMemory(const QString &folder)
 {
-    QProcess child;
-    child.setWorkingDirectory(folder);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory")});
-    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit
-        || child.exitCode() != 0)
-        die(QStringLiteral("memory probe failed: ")
-            + QString::fromLocal8Bit(child.readAllStandardError()));
-    const QList<QByteArray> v = child.readAllStandardOutput().simplified().split(' ');
+    const QList<QByteArray> v =
+        runBeside("zavoni_bench_program", {QStringLiteral("--memory")}, folder)
+            .simplified()
+            .split(' ');
     if (v.size() != 8)
         die(QStringLiteral("memory probe said nothing"));
-    QList<Results::Reading> readings;
-    for (int i = 0; i < 8; i += 4)
-        readings.append({v[i].toLongLong(), v[i + 1].toLongLong(), v[i + 2].toLongLong(),
-                         v[i + 3].toLongLong()});
-    return readings;
+    const auto kb = [&](int i) { return v[i].toLongLong(); };
+    return {{kb(0), kb(1), kb(2), kb(3)}, {kb(4), kb(5), kb(6), kb(7)}};
+}
+
+bool sortsBefore(const QString &a, const QString &b)
+{
+    return PersonSearch::sortsBefore(PersonSearch::sortKeyText(a), PersonSearch::sortKeyText(b));
 }
 
 } // namespace
@@ -118,26 +132,28 @@ Results::Size ProgramBench::run()
 {
     std::fprintf(stderr, "%lld persons\n", m_persons);
     readExpected();
-    add("startup", {200, 1000000, 0}, m_runs,
-        QStringLiteral("Process start until the start window `Form1` is painted"),
-        Measurement::measureProcess("zavoni_bench_start", m_runs),
-        Measurement::measureProcess("zavoni_bench_startfloor", m_runs));
+    m_results.add("startup", {200, 1000000, 0}, m_runs,
+                  QStringLiteral("Process start until the start window `Form1` is painted"),
+                  Measurement::measureProcess("zavoni_bench_start", m_runs),
+                  Measurement::measureProcess("zavoni_bench_startfloor", m_runs));
 
     m_chain = std::make_unique<ScreenChain>();
     m_form1 = std::make_unique<Form1>(m_chain.get());
     if (!UiDriver::activate(m_form1.get()))
         die(QStringLiteral("the start window cannot be made active"));
-    measureOpenPersons();
-    checkSettings();
-    measureMoves();
-    measureFilters();
-    measureEditing();
-    measureUpperScreens();
+    measureScreens();
     measureFinding();
     measureSorted();
     measureOutput();
     closeFrom(ScreenKind::Persons);
-    measureMemory();
+
+    QTemporaryDir base(QDir::temp().filePath(QStringLiteral("zavoni-bench-base-XXXXXX")));
+    if (!base.isValid())
+        die(QStringLiteral("no folder for the base register"));
+    runBeside("zavoni_generate", {RegisterName, QString::number(BasePersons)}, base.path());
+    const QList<Results::Reading> small = probeMemory(base.path());
+    const QList<Results::Reading> large = probeMemory(m_folder.path());
+    m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};
     return m_results;
 }
 
@@ -182,18 +198,10 @@ void ProgramBench::readExpected()
     e.articles = ref.integer("SELECT count(*) FROM TBL_Articole WHERE Cod_infractiune = ?",
                              {e.firstOffence});
     e.anyAccomplice = ref.text("SELECT CNP FROM TBL_Complici LIMIT 1");
-
     // What the list sorted by name must show first and last, in Romanian order.
     const QStringList names = ref.texts("SELECT DISTINCT Nume FROM TBL_Zavoni");
-    e.firstName = e.lastName = names.value(0);
-    for (const QString &name : names) {
-        if (PersonSearch::sortsBefore(PersonSearch::sortKeyText(name),
-                                      PersonSearch::sortKeyText(e.firstName)))
-            e.firstName = name;
-        if (PersonSearch::sortsBefore(PersonSearch::sortKeyText(e.lastName),
-                                      PersonSearch::sortKeyText(name)))
-            e.lastName = name;
-    }
+    e.firstName = *std::min_element(names.begin(), names.end(), sortsBefore);
+    e.lastName = *std::max_element(names.begin(), names.end(), sortsBefore);
 }
 
 // The floor is only a floor if it waits for the disk and caches as the
@@ -201,35 +209,21 @@ void ProgramBench::readExpected()
 void ProgramBench::checkSettings()
 {
     bool found = false;
-    const QStringList names = QSqlDatabase::connectionNames();
-    for (const QString &name : names) {
+    for (const QString &name : QSqlDatabase::connectionNames()) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (!db.isOpen() || db.databaseName() != RegisterName)
             continue;
         found = true;
         for (const char *setting : {"cache_size", "synchronous", "foreign_keys", "journal_mode"}) {
+            const QByteArray pragma = QByteArray("PRAGMA ") + setting;
             QSqlQuery q(db);
-            const QString mine = m_reference->text((QByteArray("PRAGMA ") + setting).constData());
-            expect(q.exec(QStringLiteral("PRAGMA ") + QLatin1String(setting)) && q.next()
-                       && q.value(0).toString() == mine,
+            expect(q.exec(QString::fromLatin1(pragma)) && q.next()
+                       && q.value(0).toString() == m_reference->text(pragma.constData()),
                    QStringLiteral("the floor opens the register as the program does (%1)")
                        .arg(QLatin1String(setting)));
         }
     }
     expect(found, QStringLiteral("the program's connection"));
-}
-
-void ProgramBench::measureMemory()
-{
-    QTemporaryDir base(QDir::temp().filePath(QStringLiteral("zavoni-bench-base-XXXXXX")));
-    QString problem;
-    if (!base.isValid()
-        || !RegisterGenerator::generate(base.filePath(RegisterName), BasePersons, 1, nullptr,
-                                        &problem))
-        die(QStringLiteral("base register: ") + problem);
-    const QList<Results::Reading> small = probeMemory(base.path());
-    const QList<Results::Reading> large = probeMemory(m_folder.path());
-    m_results.memory = {BasePersons, small[0], small[1], large[0], large[1]};
 }
 
 int ProgramBench::memoryProbe(int &argc, char **argv)
@@ -250,19 +244,14 @@ int ProgramBench::memoryProbe(int &argc, char **argv)
         QCoreApplication::processEvents();
         printMemory();
         // The operator drags the scroll bar to the middle of the list.
-        DBGrid *view = grid(persons);
-        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        QScrollBar *bar = grid(persons)->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
         persons->grab();
         QCoreApplication::processEvents();
         printMemory();
         return 0;
     };
     return Startup::run(argc, argv, options);
-}
-
-QWidget *ProgramBench::screen(ScreenKind kind) const
-{
-    return m_chain->screen(kind);
 }
 
 // Closes the screen with "Înapoi", and first every screen above it.
@@ -282,50 +271,46 @@ QWidget *ProgramBench::reopenPersons()
 {
     closeFrom(ScreenKind::Persons);
     UiDriver::click(m_form1.get(), QStringLiteral("Command1"));
-    QWidget *persons = screen(ScreenKind::Persons);
-    if (!persons)
+    if (!persons())
         die(QStringLiteral("the persons screen did not open"));
     QCoreApplication::processEvents();
-    return persons;
+    return persons();
 }
 
 // The persons screen open over the given source, nothing above it.
 QWidget *ProgramBench::personsShowing(const QString &source)
 {
-    QWidget *persons = screen(ScreenKind::Persons);
-    if (!persons)
-        persons = reopenPersons();
+    QWidget *shown = persons() ? persons() : reopenPersons();
     closeFrom(ScreenKind::Offences);
-    if (data(persons)->recordSource() != source) {
+    if (data(shown)->recordSource() != source) {
         const char *button = source == SourceTexts::PersonsWomen ? "Command11"
                              : source == SourceTexts::PersonsMen ? "Command13"
                                                                  : "Command12";
-        UiDriver::click(persons, QLatin1String(button));
+        UiDriver::click(shown, QLatin1String(button));
         QCoreApplication::processEvents();
     }
-    expect(data(persons)->recordSource() == source, QStringLiteral("filter ") + source);
-    return persons;
+    expect(data(shown)->recordSource() == source, QStringLiteral("filter ") + source);
+    return shown;
 }
 
 // The operator has found the person in the middle of the whole list.
 QWidget *ProgramBench::personsAtMiddle()
 {
-    QWidget *persons = personsShowing(SourceTexts::Persons);
-    Recordset *rs = data(persons)->recordset();
+    QWidget *shown = personsShowing(SourceTexts::Persons);
+    Recordset *rs = data(shown)->recordset();
     if (rs->absolutePosition() != m_expected.middle) {
         rs->moveTo(int(m_expected.middle));
         QCoreApplication::processEvents();
     }
-    expect(boxText(persons, "Text1") == m_expected.middleCnp, QStringLiteral("middle person"));
-    return persons;
+    expect(boxText(shown, "Text1") == m_expected.middleCnp, QStringLiteral("middle person"));
+    return shown;
 }
 
 QWidget *ProgramBench::offencesOfMiddle()
 {
     QWidget *offences = screen(ScreenKind::Offences);
-    if (!offences || boxText(screen(ScreenKind::Persons), "Text1") != m_expected.middleCnp) {
-        QWidget *persons = personsAtMiddle();
-        UiDriver::click(persons, QStringLiteral("Command9"));
+    if (!offences || boxText(persons(), "Text1") != m_expected.middleCnp) {
+        UiDriver::click(personsAtMiddle(), QStringLiteral("Command9"));
         QCoreApplication::processEvents();
         offences = screen(ScreenKind::Offences);
     }
@@ -353,12 +338,6 @@ void ProgramBench::show(QWidget *window)
     expect(paintedMs > before, QStringLiteral("the step painted nothing"));
 }
 
-SqliteDb &ProgramBench::freshEngine()
-{
-    m_floor.reset();
-    return engine();
-}
-
 SqliteDb &ProgramBench::engine()
 {
     if (!m_floor)
@@ -366,13 +345,26 @@ SqliteDb &ProgramBench::engine()
     return *m_floor;
 }
 
-void ProgramBench::add(const char *key, const Results::Target &target, int runs,
-                       const QString &label, const Series &program, const Series &floor)
+void ProgramBench::measureInTurn(const std::vector<Step> &steps)
 {
-    const Results::Operation op{label, target, runs, Measurement::median(program.wall),
-                                Measurement::median(program.cpu),
-                                Measurement::median(floor.wall)};
-    m_results.operations << op;
-    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", key, op.wall,
-                 op.cpu, op.floorWall);
+    const int runs = steps.front().runs > 0 ? steps.front().runs : m_runs;
+    std::vector<Measurement::Timed> program, floor;
+    std::vector<Found> found(steps.size());
+    for (const Step &s : steps) {
+        program.push_back({s.prepare, s.action, s.check});
+        Found *mine = &found[program.size() - 1];
+        if (s.floor)
+            floor.push_back({s.floorPrepare, [mine, &s] { *mine = s.floor(); },
+                             [mine, &s] {
+                                 expect(*mine == s.floorExpected(),
+                                        QLatin1String(s.key) + QStringLiteral(" floor"));
+                             }});
+    }
+    const std::vector<Measurement::Series> times = Measurement::measure(runs, program);
+    const std::vector<Measurement::Series> floors = Measurement::measure(runs, floor);
+    for (std::size_t i = 0, f = 0; i < steps.size(); ++i) {
+        const Step &s = steps[i];
+        m_results.add(s.key, s.target, runs, s.label, times[i],
+                      s.floor ? floors[f++] : Measurement::Series());
+    }
 }

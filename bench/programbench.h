@@ -3,7 +3,7 @@
 #include "benchsupport.h"
 #include "results.h"
 
-#include "screens/common/navigator.h"
+#include "app/screenchain.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>
@@ -11,17 +11,11 @@
 #include <functional>
 #include <memory>
 #include <utility>
-
-// The persons' columns: the bound boxes show every one of the current row.
-#define PERSON_COLUMNS                                                                          \
-    "CNP_C, Serie_buletin, Numar_buletin, Nume, Initiala, Prenume, Porecla1, Porecla2, "       \
-    "Data_nasterii, Functia, Profesia, sex, Judet, Localitate, sector, Strada, Numar, Bloc, "  \
-    "Scara, Apartament"
+#include <vector>
 
 class SqliteDb;
 class Form1;
 class QApplication;
-class ScreenChain;
 
 // The whole program measured as the operator meets it: a folder holding the
 // register as Zavoni.mdb, the real start, the real screens driven by clicks,
@@ -36,20 +30,17 @@ public:
     // Measures every step and the memory.
     Results::Size run();
 
-    // Child mode of the memory measurement: the program's own start, then the
-    // persons screen open.
+    // Child mode of the memory measurement: the program's own start, then the persons screen
+    // open.
     static int memoryProbe(int &argc, char **argv);
 
 private:
     struct Expected
     {
-        QString firstCnp, lastCnp, firstWoman, firstMan;
-        qint64 women = 0, men = 0;
-        qint64 middle = 0; // rank of the person in the middle
-        qint64 middleRowid = 0;
-        QString middleCnp, nextCnp, middleName, anyAccomplice;
-        qint64 offences = 0, firstOffence = 0, accomplices = 0, articles = 0;
-        QString firstName, lastName; // the first and last surnames in Romanian order
+        QString firstCnp, lastCnp, firstWoman, firstMan, middleCnp, nextCnp, middleName;
+        QString anyAccomplice, firstName, lastName; // the first and last surnames, sorted
+        qint64 women = 0, men = 0, middle = 0 /* rank */, middleRowid = 0, offences = 0;
+        qint64 firstOffence = 0, accomplices = 0, articles = 0;
     };
     // What a floor found: a count (-1: none asked) and the rows it read.
     using Found = std::pair<qint64, int>;
@@ -66,34 +57,18 @@ private:
         std::function<Found()> floor, floorExpected;
         std::function<void()> floorPrepare;
     };
-    // A screen opened by a click, its floor counting and reading its first page.
-    struct Opening
-    {
-        const char *key;
-        QString label;
-        std::function<QWidget *()> prepare; // the window clicked
-        const char *button;
-        ScreenKind shown;
-        qint64 count;
-        const char *countSql, *pageSql;
-        QVariantList keys;
-        bool persons; // the count's key is the kept count's, not the page's
-    };
+    struct Opening;
 
     void readExpected();
     void checkSettings();
-    void measureOpening(const Opening &opening);
-    void measureOpenPersons();
-    void measureMoves();
-    void measureFilters();
+    Step opening(const Opening &o);
+    void measureScreens();
     void measureEditing();
-    void measureUpperScreens();
     void measureFinding();
     void measureSorted();
     void measureOutput();
-    void measureMemory();
 
-    QWidget *screen(ScreenKind kind) const;
+    QWidget *screen(ScreenKind kind) const { return m_chain->screen(kind); }
     QWidget *persons() const { return screen(ScreenKind::Persons); }
     void closeFrom(ScreenKind kind);
     QWidget *reopenPersons();
@@ -113,12 +88,11 @@ private:
     // Offences with two articles and an accomplice each.
     void addChildren(const QString &cnp, int offences = 3);
     void expectDeleted();
-    SqliteDb &freshEngine();
     SqliteDb &engine();
 
-    void measure(const Step &step);
-    void add(const char *key, const Results::Target &target, int runs, const QString &label,
-             const Measurement::Series &program, const Measurement::Series &floor);
+    void measure(const Step &step) { measureInTurn({step}); }
+    // Steps that each start from the state the one before left, measured in turn each run.
+    void measureInTurn(const std::vector<Step> &steps);
 
     qint64 m_persons;
     int m_runs;

@@ -1,33 +1,40 @@
-#include "registergenerator.h"
+// zavoni_generate FILE N [seed]: writes a synthetic register of N persons, large enough to
+// show how the program behaves after years of use. The same seed always gives the same
+// register, so two measurements on two machines look at the same rows.
+// zavoni_generate --check FILE N: whether FILE is such a register, as this version of the
+// program keeps it.
 
 #include "sqlitedb.h"
 
 #include "data/catalogue.h"
 #include "data/registerfile.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <initializer_list>
 #include <numeric>
 #include <vector>
-
-namespace RegisterGenerator {
 
 namespace {
 
 // splitmix64: the standard distributions may change their output from one
 // library version to the next, and a seed must give the same register forever.
-class Rng
+struct Rng
 {
-public:
-    explicit Rng(quint64 seed) : m_state(seed) {}
+    quint64 state;
 
     quint64 next()
     {
-        quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
+        quint64 z = (state += 0x9E3779B97F4A7C15ULL);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
         return z ^ (z >> 31);
@@ -37,9 +44,6 @@ public:
     bool percent(int p) { return below(100) < p; }
     template<typename T, std::size_t N>
     const T &pick(const T (&list)[N]) { return list[below(int(N))]; }
-
-private:
-    quint64 m_state;
 };
 
 // Texts as the screens store them: names and places upper case (the boxes
@@ -96,6 +100,9 @@ const char *const Headlines[] = {
 constexpr int BirthDays = 21914;      // 1940 to 1999
 constexpr int OffenceDayFrom = 18263; // 1990
 constexpr int OffenceDays = 12784;    // to 2024
+// The register looks as if one person in GapEvery had been deleted, as a register in use
+// does: its rowids have gaps, and the register records them.
+constexpr qint64 GapEvery = 1000;
 
 struct Identity
 {
@@ -114,113 +121,13 @@ QDate formatDate(int daysFrom1940, char *out, std::size_t size)
     return date;
 }
 
-// Spreads consecutive indexes over birth dates, counties and serial numbers:
-// every index gets its own CNP, and the CNPs do not sort in the order in which
-// the rows were written, as in a register typed by hand.
-class CnpSpace
-{
-public:
-    static constexpr quint64 Counties = 46;
-    static constexpr quint64 Serials = 1000;
-    static constexpr quint64 Size = quint64(BirthDays) * Counties * Serials;
-
-    explicit CnpSpace(Rng &rng)
-    {
-        m_multiplier = (rng.next() % Size) | 1;
-        while (std::gcd(m_multiplier, Size) != 1)
-            m_multiplier += 2;
-        m_offset = rng.next() % Size;
-    }
-
-    static constexpr qint64 capacity() { return qint64(Size); }
-
-    void make(qint64 index, bool male, Identity *id) const
-    {
-        quint64 p = (quint64(index) * m_multiplier + m_offset) % Size;
-        const int serial = int(p % Serials);
-        p /= Serials;
-        const int county = int(p % Counties) + 1;
-        p /= Counties;
-        const QDate born = formatDate(int(p), id->birthDate, sizeof id->birthDate);
-        std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
-                      born.year() % 100, born.month(), born.day(), county, serial);
-        static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
-        int sum = 0;
-        for (int i = 0; i < 12; ++i)
-            sum += (id->cnp[i] - '0') * weights[i];
-        const int check = sum % 11 == 10 ? 1 : sum % 11;
-        id->cnp[12] = char('0' + check);
-        id->cnp[13] = '\0';
-    }
-
-private:
-    quint64 m_multiplier = 1;
-    quint64 m_offset = 0;
-};
-
-void makeIdentity(Rng &rng, const CnpSpace &cnps, qint64 index, Identity *id)
-{
-    const bool male = rng.percent(50);
-    cnps.make(index, male, id);
-    std::snprintf(id->series, sizeof id->series, "%s", rng.pick(CardSeries));
-    std::snprintf(id->number, sizeof id->number, "%06d", rng.below(1000000));
-    id->surname = rng.pick(Surnames);
-    id->initial[0] = char('A' + rng.below(26));
-    id->initial[1] = '\0';
-    id->firstName = male ? rng.pick(MaleNames) : rng.pick(FemaleNames);
-    id->nickname1 = rng.percent(60) ? rng.pick(Nicknames) : nullptr;
-    id->nickname2 = id->nickname1 && rng.percent(25) ? rng.pick(Nicknames) : nullptr;
-    id->office = rng.percent(70) ? rng.pick(Offices) : nullptr;
-    id->profession = rng.percent(80) ? rng.pick(Professions) : nullptr;
-    id->sex = male ? "M" : "F";
-    if (rng.percent(25)) {
-        id->county = Bucharest;
-        id->locality = Bucharest;
-        id->sector = rng.between(1, 6);
-    } else {
-        const auto &place = rng.pick(Places);
-        id->county = place[0];
-        id->locality = place[1];
-        id->sector = 0;
-    }
-    id->street = rng.pick(Streets);
-    std::snprintf(id->streetNumber, sizeof id->streetNumber, "%d", rng.between(1, 200));
-    if (rng.percent(60)) {
-        std::snprintf(id->block, sizeof id->block, "%c%d", 'A' + rng.below(20), rng.between(1, 40));
-        std::snprintf(id->staircase, sizeof id->staircase, "%c", 'A' + rng.below(4));
-        std::snprintf(id->flat, sizeof id->flat, "%d", rng.between(1, 120));
-    } else {
-        id->block[0] = id->staircase[0] = id->flat[0] = '\0';
-    }
-}
-
-// The register looks as if one person in GapEvery had been deleted, as a
-// register in use does: its rowids have gaps, and the register records them.
-constexpr qint64 GapEvery = 1000;
-
-qint64 personRowid(qint64 index)
-{
-    return index + 1 + index / (GapEvery - 1);
-}
-
-QByteArray recordGaps()
-{
-    return QByteArray("INSERT INTO TBL_Goluri WITH RECURSIVE g(k) AS (SELECT ?1 UNION ALL "
-                      "SELECT k + ?1 FROM g WHERE k + ?1 < (SELECT max(rowid) FROM TBL_Zavoni)) "
-                      "SELECT k FROM g WHERE k < (SELECT max(rowid) FROM TBL_Zavoni)")
-        .replace("?1", QByteArray::number(GapEvery));
-}
-// A benchmark run adds a person and deletes him again, leaving a gap recorded past the
-// last rowid, which the next person added fills.
-const char *const GapsMissing =
-    "SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) FROM TBL_Zavoni))"
-    " + (SELECT count(*) FROM TBL_Zavoni) - (SELECT max(rowid) FROM TBL_Zavoni)";
+// The CNPs there are: a birth date, a county, a serial number.
+constexpr quint64 Counties = 46, Serials = 1000;
+constexpr quint64 CnpSpace = quint64(BirthDays) * Counties * Serials;
 
 using Statement = SqliteDb::Statement;
 
-using Texts = std::initializer_list<const char *>;
-
-void bindTexts(Statement &s, int *column, Texts texts)
+void bindTexts(Statement &s, int *column, std::initializer_list<const char *> texts)
 {
     for (const char *text : texts)
         s.text((*column)++, text);
@@ -242,51 +149,91 @@ class Filler
 {
 public:
     Filler(SqliteDb &db, qint64 persons, quint64 seed)
-        : m_rng(seed)
-        , m_cnps(m_rng)
+        : m_db(db)
+        , m_rng{seed}
         , m_persons(persons)
         , m_pool(qMax<qint64>(1, persons / 2))
-        , m_poolWritten(std::size_t(m_pool), false)
-        , m_poolMale(std::size_t(m_pool), false)
-        , m_person(db,
-                   "INSERT INTO TBL_Zavoni (CNP_C, Serie_buletin, Numar_buletin, Nume, "
-                   "Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, Functia, Profesia, "
-                   "sex, Judet, Localitate, sector, Strada, Numar, Bloc, Scara, Apartament, "
-                   "rowid) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
-        , m_offence(db,
-                    "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, "
-                    "Detenta1, Detenta2, Sanctiune, Descriere, Suspendare, Ispasit) "
-                    "VALUES (?,?,?,?,?,?,?,?,?,?)")
-        , m_accomplice(db,
-                       "INSERT INTO TBL_Complici (CNP, Serie_buletin, Numar_buletin, Nume, "
-                       "Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, sex, Judet, "
-                       "Localitate, sector, Strada, Numar, Bloc, Scara, Apartament) "
-                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
-        , m_link(db, "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES (?,?)")
-        , m_article(db,
-                    "INSERT INTO TBL_Articole (Cod_infractiune, Publicatie, Autor, "
-                    "Data_aparitiei, Articol) VALUES (?,?,?,?,?)")
-        , m_db(db)
+        , m_poolSex(std::size_t(m_pool), '\0')
     {
+        m_multiplier = (m_rng.next() % CnpSpace) | 1;
+        while (std::gcd(m_multiplier, CnpSpace) != 1)
+            m_multiplier += 2;
+        m_offset = m_rng.next() % CnpSpace;
     }
 
-    void run(Counts *counts)
+    void run()
     {
         Identity person;
         for (qint64 i = 0; i < m_persons; ++i) {
-            makeIdentity(m_rng, m_cnps, i, &person);
+            makeIdentity(i, &person);
             bindIdentity(m_person, person, true);
-            m_person.integer(21, personRowid(i));
+            m_person.integer(21, i + 1 + i / (GapEvery - 1)); // the rowid
             m_person.run();
-            ++counts->persons;
             const int offences = m_rng.between(1, 5);
             for (int o = 0; o < offences; ++o)
-                addOffence(i, person, counts);
+                addOffence(i, person);
         }
     }
 
 private:
-    void addOffence(qint64 personIndex, const Identity &person, Counts *counts)
+    // Spreads consecutive indexes over birth dates, counties and serial numbers: every index
+    // gets its own CNP, and the CNPs do not sort in the order in which the rows were written,
+    // as in a register typed by hand.
+    void makeCnp(qint64 index, bool male, Identity *id) const
+    {
+        quint64 p = (quint64(index) * m_multiplier + m_offset) % CnpSpace;
+        const int serial = int(p % Serials);
+        p /= Serials;
+        const int county = int(p % Counties) + 1;
+        const QDate born = formatDate(int(p / Counties), id->birthDate, sizeof id->birthDate);
+        std::snprintf(id->cnp, sizeof id->cnp, "%d%02d%02d%02d%02d%03d", male ? 1 : 2,
+                      born.year() % 100, born.month(), born.day(), county, serial);
+        static const int weights[] = {2, 7, 9, 1, 4, 6, 3, 5, 8, 2, 7, 9};
+        int sum = 0;
+        for (int i = 0; i < 12; ++i)
+            sum += (id->cnp[i] - '0') * weights[i];
+        id->cnp[12] = char('0' + (sum % 11 == 10 ? 1 : sum % 11));
+        id->cnp[13] = '\0';
+    }
+
+    void makeIdentity(qint64 index, Identity *id)
+    {
+        Rng &rng = m_rng;
+        const bool male = rng.percent(50);
+        makeCnp(index, male, id);
+        std::snprintf(id->series, sizeof id->series, "%s", rng.pick(CardSeries));
+        std::snprintf(id->number, sizeof id->number, "%06d", rng.below(1000000));
+        id->surname = rng.pick(Surnames);
+        id->initial[0] = char('A' + rng.below(26));
+        id->initial[1] = '\0';
+        id->firstName = male ? rng.pick(MaleNames) : rng.pick(FemaleNames);
+        id->nickname1 = rng.percent(60) ? rng.pick(Nicknames) : nullptr;
+        id->nickname2 = id->nickname1 && rng.percent(25) ? rng.pick(Nicknames) : nullptr;
+        id->office = rng.percent(70) ? rng.pick(Offices) : nullptr;
+        id->profession = rng.percent(80) ? rng.pick(Professions) : nullptr;
+        id->sex = male ? "M" : "F";
+        if (rng.percent(25)) {
+            id->county = id->locality = Bucharest;
+            id->sector = rng.between(1, 6);
+        } else {
+            const auto &place = rng.pick(Places);
+            id->county = place[0];
+            id->locality = place[1];
+            id->sector = 0;
+        }
+        id->street = rng.pick(Streets);
+        std::snprintf(id->streetNumber, sizeof id->streetNumber, "%d", rng.between(1, 200));
+        if (rng.percent(60)) {
+            std::snprintf(id->block, sizeof id->block, "%c%d", 'A' + rng.below(20),
+                          rng.between(1, 40));
+            std::snprintf(id->staircase, sizeof id->staircase, "%c", 'A' + rng.below(4));
+            std::snprintf(id->flat, sizeof id->flat, "%d", rng.between(1, 120));
+        } else {
+            id->block[0] = id->staircase[0] = id->flat[0] = '\0';
+        }
+    }
+
+    void addOffence(qint64 personIndex, const Identity &person)
     {
         char fine[16] = "", from[12] = "", to[12] = "", description[256];
         const char *sanction = nullptr;
@@ -296,10 +243,7 @@ private:
         if (kind < 40) {
             penalty = "A";
             const int amount = m_rng.between(2, 1000) * 50;
-            if (m_rng.percent(10))
-                std::snprintf(fine, sizeof fine, "%d.5", amount);
-            else
-                std::snprintf(fine, sizeof fine, "%d", amount);
+            std::snprintf(fine, sizeof fine, m_rng.percent(10) ? "%d.5" : "%d", amount);
         } else if (kind < 75) {
             penalty = "D";
             const int start = OffenceDayFrom + m_rng.below(OffenceDays);
@@ -319,51 +263,8 @@ private:
         m_offence.integer(9, suspended ? 1 : 0);
         m_offence.integer(10, m_rng.percent(50) ? 1 : 0);
         m_offence.run();
-        ++counts->offences;
         const qint64 code = m_db.lastInsertId();
-        addAccomplices(personIndex, code, counts);
-        addArticles(person, type, code, counts);
-    }
-
-    // Neighbouring persons draw on the same few dozen accomplices, so an
-    // accomplice takes part in several offences of several persons.
-    void addAccomplices(qint64 personIndex, qint64 code, Counts *counts)
-    {
-        const int links = int(qMin<qint64>(m_rng.below(4), m_pool));
-        qint64 chosen[3];
-        const qint64 base = personIndex * m_pool / m_persons;
-        for (int l = 0; l < links; ++l) {
-            qint64 k;
-            bool repeated;
-            do {
-                k = (base + m_rng.below(64)) % m_pool;
-                repeated = false;
-                for (int j = 0; j < l; ++j)
-                    repeated = repeated || chosen[j] == k;
-            } while (repeated);
-            chosen[l] = k;
-            Identity accomplice;
-            if (!m_poolWritten[std::size_t(k)]) {
-                // Written when first linked, so that no accomplice is left unreachable.
-                makeIdentity(m_rng, m_cnps, m_persons + k, &accomplice);
-                bindIdentity(m_accomplice, accomplice, false);
-                m_accomplice.run();
-                m_poolWritten[std::size_t(k)] = true;
-                m_poolMale[std::size_t(k)] = accomplice.sex[0] == 'M';
-                ++counts->accomplices;
-            } else {
-                // Only the CNP is needed: the index and the sex make it again.
-                m_cnps.make(m_persons + k, m_poolMale[std::size_t(k)], &accomplice);
-            }
-            m_link.text(1, accomplice.cnp);
-            m_link.integer(2, code);
-            m_link.run();
-            ++counts->links;
-        }
-    }
-
-    void addArticles(const Identity &person, const char *type, qint64 code, Counts *counts)
-    {
+        addAccomplices(personIndex, code);
         for (int a = 0; a < 2; ++a) {
             char author[64], date[12], text[512];
             const bool male = m_rng.percent(50);
@@ -373,27 +274,67 @@ private:
             formatDate(OffenceDayFrom + m_rng.below(OffenceDays), date, sizeof date);
             std::snprintf(text, sizeof text, m_rng.pick(Headlines), person.surname, type);
             m_article.integer(1, code);
-            int c = 2;
+            c = 2;
             bindTexts(m_article, &c, {m_rng.pick(Publications), author, date, text});
             m_article.run();
-            ++counts->articles;
         }
     }
 
+    // Neighbouring persons draw on the same few dozen accomplices, so an accomplice takes part
+    // in several offences of several persons.
+    void addAccomplices(qint64 personIndex, qint64 code)
+    {
+        const int links = int(qMin<qint64>(m_rng.below(4), m_pool));
+        qint64 chosen[3];
+        const qint64 base = personIndex * m_pool / m_persons;
+        for (int l = 0; l < links; ++l) {
+            qint64 k;
+            do
+                k = (base + m_rng.below(64)) % m_pool;
+            while (std::find(chosen, chosen + l, k) != chosen + l);
+            chosen[l] = k;
+            Identity accomplice;
+            if (!m_poolSex[std::size_t(k)]) {
+                // Written when first linked, so that no accomplice is left unreachable.
+                makeIdentity(m_persons + k, &accomplice);
+                bindIdentity(m_accomplice, accomplice, false);
+                m_accomplice.run();
+                m_poolSex[std::size_t(k)] = accomplice.sex[0];
+            } else {
+                // Only the CNP is needed: the index and the sex make it again.
+                makeCnp(m_persons + k, m_poolSex[std::size_t(k)] == 'M', &accomplice);
+            }
+            m_link.text(1, accomplice.cnp);
+            m_link.integer(2, code);
+            m_link.run();
+        }
+    }
+
+    SqliteDb &m_db;
     Rng m_rng;
-    CnpSpace m_cnps;
+    quint64 m_multiplier, m_offset;
     qint64 m_persons;
     qint64 m_pool;
-    std::vector<bool> m_poolWritten, m_poolMale;
-    Statement m_person, m_offence, m_accomplice, m_link, m_article;
-    SqliteDb &m_db;
+    std::vector<char> m_poolSex; // of each accomplice written, 0 before
+
+    Statement m_person{m_db, "INSERT INTO TBL_Zavoni (" PERSON_COLUMNS ", rowid) "
+                             "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"};
+    Statement m_offence{m_db, "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, "
+                              "Amenda, Detenta1, Detenta2, Sanctiune, Descriere, Suspendare, "
+                              "Ispasit) VALUES (?,?,?,?,?,?,?,?,?,?)"};
+    Statement m_accomplice{m_db, "INSERT INTO TBL_Complici (CNP, Serie_buletin, Numar_buletin, "
+                                 "Nume, Initiala, Prenume, Porecla1, Porecla2, Data_nasterii, "
+                                 "sex, Judet, Localitate, sector, Strada, Numar, Bloc, Scara, "
+                                 "Apartament) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"};
+    Statement m_link{m_db, "INSERT INTO TBL_Complicitate (CNP, COD_INFRACTIUNE) VALUES (?,?)"};
+    Statement m_article{m_db, "INSERT INTO TBL_Articole (Cod_infractiune, Publicatie, Autor, "
+                              "Data_aparitiei, Articol) VALUES (?,?,?,?,?)"};
 };
 
-// The secondary indexes of the schema as it wrote them, and the triggers that
-// keep the persons' counts, taken out for the bulk writes and put back after:
-// building an index once from sorted keys is several times faster than growing
-// it row by row in CNP order, which is random, and each insert a count trigger
-// sees costs far more than the insert itself.
+// The secondary indexes of the schema as it wrote them, and the triggers that keep the
+// persons' counts, taken out for the bulk writes and put back after: building an index once
+// from sorted keys is several times faster than growing it row by row in CNP order, which is
+// random, and each insert a count trigger sees costs far more than the insert itself.
 QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &containing)
 {
     QList<QByteArray> creates, drops;
@@ -410,93 +351,123 @@ QList<QByteArray> takeOut(SqliteDb &db, const char *type, const QString &contain
     return creates;
 }
 
-bool fail(QString *problem, const QString &why)
+QString unfinished; // the register being written, removed if it fails
+
+[[noreturn]] void fail(const QString &why)
 {
-    if (problem)
-        *problem = why;
-    return false;
+    if (!unfinished.isEmpty())
+        QFile::remove(unfinished);
+    std::fprintf(stderr, "zavoni_generate: %s\n", qPrintable(why));
+    std::exit(1);
 }
 
-// The program opens the persons list by its kept counts: a register whose
-// counts disagree with its rows would be measured showing the wrong numbers.
-bool countsAgree(SqliteDb &db, QString *problem)
+// The program opens the persons list by its kept counts, and a benchmark run leaves a gap
+// recorded past the last rowid, which the next person added fills: a register whose counts
+// or gaps disagree with its rows would be measured showing the wrong numbers.
+void expectAgreeing(SqliteDb &db)
 {
-    const QByteArray kept = "SELECT \"Numar\" FROM \"" + Catalogue::CountsTable.toUtf8()
-                            + "\" WHERE \"Sursa\" = '";
-    const struct
-    {
-        QString source;
-        const char *count;
-    } checks[] = {
+    const QByteArray kept = "SELECT Numar FROM \"" + Catalogue::CountsTable.toUtf8()
+                            + "\" WHERE Sursa = ?";
+    const std::pair<QString, const char *> checks[] = {
         {Catalogue::Persons, "SELECT count(*) FROM TBL_Zavoni"},
         {Catalogue::WomenQuery, "SELECT count(*) FROM TBL_Zavoni WHERE sex = 'F'"},
         {Catalogue::MenQuery, "SELECT count(*) FROM TBL_Zavoni WHERE sex = 'M'"},
     };
-    for (const auto &check : checks) {
-        const qint64 counted = db.integer(check.count);
-        const qint64 stored = db.integer((kept + check.source.toUtf8() + "'").constData());
-        if (counted < 0 || counted != stored) {
-            return fail(problem, QStringLiteral("%1: %2 kept, %3 counted")
-                                     .arg(check.source)
-                                     .arg(stored)
-                                     .arg(counted));
-        }
+    for (const auto &[source, count] : checks) {
+        const qint64 counted = db.integer(count), stored = db.integer(kept.constData(), {source});
+        if (counted < 0 || counted != stored)
+            fail(QStringLiteral("%1: %2 kept, %3 counted").arg(source).arg(stored).arg(counted));
     }
-    return true;
+    if (db.integer("SELECT (SELECT count(*) FROM TBL_Goluri WHERE Cheie < (SELECT max(rowid) "
+                   "FROM TBL_Zavoni)) + (SELECT count(*) FROM TBL_Zavoni) - (SELECT max(rowid) "
+                   "FROM TBL_Zavoni)") != 0)
+        fail(QStringLiteral("its deleted rowids are not recorded"));
 }
 
-} // namespace
-
-bool generate(const QString &fileName, qint64 persons, quint64 seed, Counts *counts,
-              QString *problem)
+// The program must take the register for one of its own.
+void expectTaken(const QString &fileName)
 {
-    Counts local;
-    if (!counts)
-        counts = &local;
-    *counts = Counts();
-    if (persons < 0 || persons + persons / 2 + 1 > CnpSpace::capacity())
-        return fail(problem, QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
-    if (!RegisterFile::create(fileName, problem))
-        return false;
+    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
+    if (inspected.status != RegisterFile::Status::Ok)
+        fail(fileName + QStringLiteral(": ") + inspected.problem);
+}
 
-    bool ok = true;
+// Creates fileName (which must not exist) with the program's own schema and writes `persons`
+// persons with their offences, accomplices and articles.
+void generate(const QString &fileName, qint64 persons, quint64 seed)
+{
+    QString problem;
+    if (quint64(persons + persons / 2 + 1) > CnpSpace)
+        fail(QStringLiteral("Numărul de persoane nu încape în spatiul CNP."));
+    if (!RegisterFile::create(fileName, &problem))
+        fail(problem);
+    unfinished = fileName;
     {
-        // Nobody else has the file yet, and a failed run is thrown away whole, so
-        // the journal and the waits for the disk buy nothing here.
+        // Nobody else has the file yet, and a failed run is thrown away whole, so the journal
+        // and the waits for the disk buy nothing here.
         SqliteDb db(fileName, SqliteDb::Mode::Bulk);
         db.exec("BEGIN");
         const QList<QByteArray> indexes = takeOut(db, "index", QStringLiteral("CREATE"));
         const QList<QByteArray> triggers = takeOut(db, "trigger", Catalogue::CountsTable);
-        Filler(db, persons, seed).run(counts);
+        Filler(db, persons, seed).run();
         for (const QByteArray &create : indexes + triggers)
             db.exec(create.constData());
         for (const QString &statement : Catalogue::recountStatements())
             db.exec(statement.toUtf8().constData());
-        db.exec(recordGaps().constData());
-        ok = countsAgree(db, problem);
+        db.exec(QByteArray("INSERT INTO TBL_Goluri WITH RECURSIVE g(k) AS (SELECT ?1 UNION ALL "
+                           "SELECT k + ?1 FROM g WHERE k + ?1 < (SELECT max(rowid) FROM "
+                           "TBL_Zavoni)) SELECT k FROM g WHERE k < (SELECT max(rowid) FROM "
+                           "TBL_Zavoni)")
+                    .replace("?1", QByteArray::number(GapEvery))
+                    .constData());
+        expectAgreeing(db);
         db.exec("COMMIT");
     }
     // Back to the journal the program expects of its register.
-    if (ok)
-        SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    else
-        QFile::remove(fileName);
-    return ok;
+    SqliteDb(fileName).exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    expectTaken(fileName);
+    unfinished.clear();
 }
 
-bool check(const QString &fileName, qint64 persons, QString *problem)
+} // namespace
+
+int main(int argc, char *argv[])
 {
-    const RegisterFile::Check inspected = RegisterFile::inspect(fileName);
-    if (inspected.status != RegisterFile::Status::Ok)
-        return fail(problem, inspected.problem);
-    SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
-    if (!countsAgree(db, problem))
-        return false;
-    if (db.integer("SELECT count(*) FROM TBL_Zavoni") != persons)
-        return fail(problem, QStringLiteral("not a register of %1 persons").arg(persons));
-    if (db.integer(GapsMissing) != 0)
-        return fail(problem, QStringLiteral("its deleted rowids are not recorded"));
-    return true;
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool checking = args.size() == 4 && args.at(1) == QLatin1String("--check");
+    bool sizeOk = false, seedOk = true;
+    const qint64 persons = args.size() >= 3 ? args.at(checking ? 3 : 2).toLongLong(&sizeOk) : 0;
+    const quint64 seed = args.size() == 4 && !checking ? args.at(3).toULongLong(&seedOk) : 1;
+    if (args.size() < 3 || args.size() > 4 || !sizeOk || !seedOk || persons < 0) {
+        std::fprintf(stderr, "usage: zavoni_generate FILE N [seed]\n"
+                             "       zavoni_generate --check FILE N\n");
+        return 2;
+    }
+    const QString fileName = args.at(checking ? 2 : 1);
+    // Whether an existing register can be measured as one of `persons` persons: the program
+    // takes it, and the row counts it keeps agree with its rows (a register made before the
+    // counts were kept fails).
+    if (checking) {
+        expectTaken(fileName);
+        SqliteDb db(fileName, SqliteDb::Mode::ReadOnly);
+        expectAgreeing(db);
+        if (db.integer("SELECT count(*) FROM TBL_Zavoni") != persons)
+            fail(QStringLiteral("not a register of %1 persons").arg(persons));
+        return 0;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t cpuStart = std::clock();
+    generate(fileName, persons, seed);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    std::printf("%s\ngenerated in %.1f s (processor %.1f s), file %.1f MB\n",
+                qPrintable(SqliteDb(fileName, SqliteDb::Mode::ReadOnly).text(
+                    "SELECT 'persons ' || (SELECT count(*) FROM TBL_Zavoni) || ', offences ' || "
+                    "(SELECT count(*) FROM TBL_Infractiuni) || ', accomplices ' || (SELECT "
+                    "count(*) FROM TBL_Complici) || ', links ' || (SELECT count(*) FROM "
+                    "TBL_Complicitate) || ', articles ' || (SELECT count(*) FROM TBL_Articole)")),
+                seconds, cpuSeconds, QFileInfo(fileName).size() / 1048576.0);
+    return 0;
 }
-
-} // namespace RegisterGenerator

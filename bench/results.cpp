@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QTextStream>
 
+#include <cstdio>
+
 namespace Results {
 
 namespace {
@@ -26,10 +28,8 @@ QString target(const Target &t)
 {
     if (t.ms <= 0)
         return QStringLiteral("-");
-    QString text = QStringLiteral("< %1 ms").arg(t.ms);
-    if (t.ratio > 0)
-        text += QStringLiteral(", <= %1x").arg(t.ratio);
-    return text + QStringLiteral(" at ") + persons(t.persons);
+    const QString ratio = t.ratio > 0 ? QStringLiteral(", <= %1x").arg(t.ratio) : QString();
+    return QStringLiteral("< %1 ms%2 at %3").arg(t.ms).arg(ratio, persons(t.persons));
 }
 
 // A verdict only at the size the target is set for, when it was measured.
@@ -37,32 +37,27 @@ QString verdict(const QList<Size> &sizes, int i)
 {
     for (const Size &s : sizes) {
         const Operation &op = s.operations.at(i);
-        if (s.persons != op.target.persons)
-            continue;
-        const bool met = op.wall < op.target.ms
-                         && (op.target.ratio <= 0 || ratio(op) < 0
-                             || ratio(op) <= op.target.ratio);
-        return met ? QStringLiteral("met") : QStringLiteral("**missed**");
+        if (s.persons == op.target.persons)
+            return op.wall < op.target.ms
+                           && (op.target.ratio <= 0 || ratio(op) <= op.target.ratio)
+                       ? QStringLiteral("met")
+                       : QStringLiteral("**missed**");
     }
     return QStringLiteral("-");
 }
 
-// Bytes a person beyond the base register, the engine's page cache taken
-// out: cache_size bounds it, so it belongs to the fixed base. The base's own
-// noise can make it come out below zero.
-QString growth(qint64 n, qint64 basePersons, qint64 kb, qint64 baseKb)
-{
-    if (n <= basePersons)
-        return QStringLiteral("-");
-    return QString::number(double(kb - baseKb) * 1024.0 / double(n - basePersons), 'f', 1);
-}
-
-QString mb(qint64 kb)
-{
-    return number(kb / 1024.0);
-}
-
 } // namespace
+
+void Size::add(const char *key, const Target &target, int runs, const QString &label,
+               const Measurement::Series &program, const Measurement::Series &floor)
+{
+    using Measurement::median;
+    const Operation op{label, target, runs, median(program.wall), median(program.cpu),
+                       median(floor.wall)};
+    operations << op;
+    std::fprintf(stderr, "    %-24s %8.2f ms, processor %.2f (floor %.2f)\n", key, op.wall,
+                 op.cpu, op.floorWall);
+}
 
 QString markdown(const QList<Size> &sizes)
 {
@@ -78,10 +73,8 @@ QString markdown(const QList<Size> &sizes)
            "for.\n\n| Operation |";
     for (const Size &s : sizes)
         out << ' ' << persons(s.persons) << ": program | floor | ratio |";
-    out << " Target | Verdict |\n|---|";
-    for (int i = 0; i < sizes.size(); ++i)
-        out << "---:|---:|---:|";
-    out << "---|---|\n";
+    out << " Target | Verdict |\n|---|" << QStringLiteral("---:|").repeated(3 * sizes.size())
+        << "---|---|\n";
     const Size &first = sizes.first();
     for (int i = 0; i < first.operations.size(); ++i) {
         const Operation &op = first.operations.at(i);
@@ -102,24 +95,31 @@ QString markdown(const QList<Size> &sizes)
            "counted in the fixed base: the same process over a register of "
         << persons(first.memory.basePersons)
         << " persons. Growth: bytes a person beyond that base, the page cache taken out; "
-           "target < "
-        << TargetBytesPerPerson << " bytes a person.\n\n"
+           "target < 16 bytes a person.\n\n"
         << "| Persons | Peak (MB) | Resident open (MB) | Resident scrolled (MB) | Base peak / "
            "resident (MB) | Growth of the peak | Growth resident open | Growth resident "
            "scrolled |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     for (const Size &s : sizes) {
         const Memory &m = s.memory;
-        const qint64 n = s.persons, base = m.basePersons;
-        out << "| " << persons(n) << " | " << mb(m.open.peak) << " | " << mb(m.open.resident)
-            << " | " << mb(m.scrolled.resident) << " | " << mb(m.baseOpen.peak) << " / "
-            << mb(m.baseOpen.resident) << " | "
-            << growth(n, base, m.open.peak - m.open.cachePeak,
-                      m.baseOpen.peak - m.baseOpen.cachePeak)
+        // Bytes a person beyond the base register, the engine's page cache taken out:
+        // cache_size bounds it, so it belongs to the fixed base. The base's own noise can
+        // make it come out below zero.
+        const auto growth = [&](qint64 kb, qint64 baseKb) {
+            return s.persons <= m.basePersons
+                       ? QStringLiteral("-")
+                       : QString::number(double(kb - baseKb) * 1024.0
+                                             / double(s.persons - m.basePersons), 'f', 1);
+        };
+        const auto mb = [](qint64 kb) { return number(kb / 1024.0); };
+        out << "| " << persons(s.persons) << " | " << mb(m.open.peak) << " | "
+            << mb(m.open.resident) << " | " << mb(m.scrolled.resident) << " | "
+            << mb(m.baseOpen.peak) << " / " << mb(m.baseOpen.resident) << " | "
+            << growth(m.open.peak - m.open.cachePeak, m.baseOpen.peak - m.baseOpen.cachePeak)
             << " | "
-            << growth(n, base, m.open.resident - m.open.cacheNow,
+            << growth(m.open.resident - m.open.cacheNow,
                       m.baseOpen.resident - m.baseOpen.cacheNow)
             << " | "
-            << growth(n, base, m.scrolled.resident - m.scrolled.cacheNow,
+            << growth(m.scrolled.resident - m.scrolled.cacheNow,
                       m.baseScrolled.resident - m.baseScrolled.cacheNow)
             << " |\n";
     }

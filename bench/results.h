@@ -1,14 +1,16 @@
 #pragma once
 
+#include "benchsupport.h"
+
 #include <QList>
 #include <QString>
 
-// What the whole-program benchmark found over each register, and the one
-// Markdown report that sets the sizes side by side.
+// What the whole-program benchmark found over each register: each step said on the standard
+// error as it is measured, and the one Markdown report that sets the sizes side by side.
 namespace Results {
 
-// A step's target: under `ms` at `persons`, and within `ratio` times its floor
-// when a ratio is set.
+// A step's target: under `ms` at `persons`, and within `ratio` times its floor when a ratio
+// is set.
 struct Target
 {
     double ms = 50;
@@ -37,8 +39,7 @@ struct Reading
 struct Memory
 {
     qint64 basePersons = 0; // the small register that gives the fixed base
-    Reading baseOpen;
-    Reading baseScrolled;
+    Reading baseOpen, baseScrolled;
     Reading open;     // the persons screen open, its first page painted, then its last
     Reading scrolled; // then its grid's scroll bar dragged to the middle
 };
@@ -48,10 +49,11 @@ struct Size
     qint64 persons = 0;
     QList<Operation> operations;
     Memory memory;
+
+    void add(const char *key, const Target &target, int runs, const QString &label,
+             const Measurement::Series &program, const Measurement::Series &floor);
 };
 
 QString markdown(const QList<Size> &sizes);
-
-constexpr double TargetBytesPerPerson = 16.0;
 
 } // namespace Results

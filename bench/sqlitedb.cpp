@@ -2,18 +2,8 @@
 
 #include <QFile>
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstdlib>
-
-void SqliteDb::pageCacheKb(qint64 *now, qint64 *highest)
-{
-    sqlite3_int64 n = 0, h = 0;
-    sqlite3_status64(SQLITE_STATUS_PAGECACHE_OVERFLOW, &n, &h, 0);
-    *now = n / 1024;
-    *highest = h / 1024;
-}
 
 SqliteDb::SqliteDb(const QString &fileName, Mode mode)
 {
@@ -22,22 +12,12 @@ SqliteDb::SqliteDb(const QString &fileName, Mode mode)
     if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK)
         die(path.constData());
     sqlite3_busy_timeout(m_db, 5000);
-    static const char *const program[] = {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
-                                          "PRAGMA synchronous = FULL",
-                                          "PRAGMA cache_size = -8192", nullptr};
-    static const char *const bulk[] = {"PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF",
-                                       "PRAGMA locking_mode = EXCLUSIVE",
-                                       "PRAGMA cache_size = -524288", nullptr};
-    const char *const *pragmas = mode == Mode::Program ? program
-                                 : mode == Mode::Bulk  ? bulk
-                                                       : nullptr;
-    for (int i = 0; pragmas && pragmas[i]; ++i)
-        exec(pragmas[i]);
-}
-
-SqliteDb::~SqliteDb()
-{
-    sqlite3_close(m_db);
+    if (mode == Mode::Program)
+        exec("PRAGMA foreign_keys = ON; PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
+             "PRAGMA cache_size = -8192");
+    else if (mode == Mode::Bulk)
+        exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+             "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -524288");
 }
 
 void SqliteDb::die(const char *what) const
@@ -67,24 +47,6 @@ SqliteDb::Statement::Statement(SqliteDb &db, const char *sql, const QVariantList
     }
 }
 
-SqliteDb::Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
-
-void SqliteDb::Statement::text(int column, const char *value)
-{
-    if (!value || !*value)
-        sqlite3_bind_null(m_stmt, column);
-    else
-        sqlite3_bind_text(m_stmt, column, value, -1, SQLITE_STATIC);
-}
-
-void SqliteDb::Statement::integer(int column, qint64 value)
-{
-    sqlite3_bind_int64(m_stmt, column, value);
-}
-
 bool SqliteDb::Statement::next()
 {
     const int rc = sqlite3_step(m_stmt);
@@ -100,20 +62,10 @@ void SqliteDb::Statement::run()
     sqlite3_reset(m_stmt);
 }
 
-QByteArray SqliteDb::Statement::textAt(int column) const
-{
-    return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)));
-}
-
 qint64 SqliteDb::integer(const char *sql, const QVariantList &params)
 {
     Statement s(*this, sql, params);
     return s.next() ? sqlite3_column_int64(s.m_stmt, 0) : -1;
-}
-
-QString SqliteDb::text(const char *sql, const QVariantList &params)
-{
-    return texts(sql, params).value(0);
 }
 
 QStringList SqliteDb::texts(const char *sql, const QVariantList &params)
@@ -138,10 +90,9 @@ int SqliteDb::rows(const char *sql, const QVariantList &params)
 
 void SqliteDb::exec(const char *sql, const QVariantList &params)
 {
-    Statement(*this, sql, params).run();
+    if (!params.isEmpty())
+        Statement(*this, sql, params).run();
+    else if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        die(sql);
 }
 
-qint64 SqliteDb::lastInsertId() const
-{
-    return sqlite3_last_insert_rowid(m_db);
-}

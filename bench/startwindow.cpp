@@ -1,8 +1,7 @@
-// zavoni_bench_start: the program's own start, from main()
-// until the start window has been painted, run in a folder that holds
-// Zavoni.mdb. The benchmark times it as a child process from its start to its
-// exit code. It ends as soon as the window is painted: what follows is the
-// operator's.
+// zavoni_bench_start: the program's own start in a folder that holds Zavoni.mdb, timed by the
+// benchmark as a process from its creation to its exit code. It ends as soon as the start
+// window is painted: what follows is the operator's. A program of its own: the benchmark's
+// libraries would slow its start.
 
 #include "app/startup.h"
 #include "screens/common/messages.h"
@@ -16,17 +15,14 @@
 
 namespace {
 
-class PaintWatch : public QObject
+struct PaintWatch : QObject
 {
-public:
     bool painted = false;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return QObject::eventFilter(watched, event);
+        painted = painted || event->type() == QEvent::Paint;
+        return false;
     }
 };
 
@@ -35,22 +31,18 @@ protected:
 int main(int argc, char *argv[])
 {
     // A message box here would wait for a person: the register is not usable.
-    Messages::setHandler([](QWidget *, const Messages::Request &request) {
+    Messages::setHandler([](QWidget *, const Messages::Request &request) -> Messages::Answer {
         std::fprintf(stderr, "zavoni_bench_start: %s\n", qPrintable(request.text));
-        std::fflush(stderr);
         _exit(2);
-        return Messages::Answer::No;
     });
     Startup::Options options;
-    options.loop = [](QWidget *form1) {
+    options.loop = [](QWidget *form1) -> int {
         PaintWatch watch;
         form1->installEventFilter(&watch);
         // The event loop's first passes expose the window and paint it.
         for (int pass = 0; pass < 100 && !watch.painted; ++pass)
             QCoreApplication::processEvents();
-        if (!watch.painted || !form1->isVisible())
-            return 3;
-        _exit(0);
+        _exit(watch.painted && form1->isVisible() ? 0 : 3);
     };
     return Startup::run(argc, argv, options);
 }
