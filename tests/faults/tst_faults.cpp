@@ -122,6 +122,32 @@ private slots:
     void registerPutBack_data() { flag("renamed", "copied over", "moved into place"); }
     void registerPutBack();
 
+    void linkRefused_data()
+    {
+        columns<QString>("refusal");
+        QTest::newRow("disk error") << "CREATE TRIGGER refuse BEFORE INSERT ON TBL_Complicitate "
+                                       "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END";
+        QTest::newRow("offence deleted meanwhile") << "DELETE FROM TBL_Infractiuni";
+        QTest::newRow("locked") << "BEGIN IMMEDIATE";
+    }
+
+    // An accomplice and its link are two rows: when the second cannot be written
+    // the first must not stay behind, unreachable from any offence.
+    void linkRefused()
+    {
+        QFETCH(QString, refusal);
+        QVERIFY(m_session->open(ScreenKind::Accomplices, -1));
+        m_session->reg.exec(refusal);
+        m_locked = refusal.startsWith("BEGIN");
+        m_session->run("Command1|Text1=2850505123457|Text4=COMPLICE|Command3");
+        QCOMPARE(m_session->text("Text4"), QString("COMPLICE"));
+        lift();
+        for (const char *table : {"TBL_Complici", "TBL_Complicitate"})
+            QCOMPARE(m_session->reg.count(table, "CNP = '2850505123457'"), 0);
+        m_session->run("Command4");
+        QCOMPARE(m_session->counter(), QString("1/1"));
+    }
+
 private:
     enum Fault { Deleted, DiskFull, Locked, OtherDeletes, OtherChanges };
     void inject(Fault fault)
