@@ -12,6 +12,7 @@
 namespace {
 QAtomicInt connectionCounter;
 int busyTimeout = 5000;
+QString serverAddress;
 
 // The file the program's connections share. A file put in its place (a backup
 // restored by rename or copied over it) must never be written through a
@@ -87,12 +88,16 @@ Database::~Database()
         m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
-    if (--openConnections == 0)
+    if (!m_server && --openConnections == 0)
         headerFile.close();
 }
 
 std::unique_ptr<Database> Database::open(const QString &fileName, DataError *error)
 {
+    if (isServerAddress(fileName))
+        return openServer(fileName, error);
+    if (!serverAddress.isEmpty() && QFileInfo(fileName).fileName() == QLatin1String("Zavoni.mdb"))
+        return openServer(serverAddress, error);
     if (!QFileInfo(fileName).isFile()) {
         if (error)
             *error = DataError::make(EngineError::FileNotFound, fileName);
@@ -142,6 +147,16 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
     return db;
 }
 
+void Database::setRegisterAddress(const QString &address)
+{
+    serverAddress = address;
+}
+
+QString Database::registerAddress()
+{
+    return serverAddress;
+}
+
 void Database::setBusyTimeout(int milliseconds)
 {
     busyTimeout = milliseconds;
@@ -153,13 +168,21 @@ bool Database::exec(const QString &sql, DataError *error)
     if (query.exec(sql))
         return true;
     if (error)
-        *error = DataError::fromSql(query.lastError());
+        *error = m_server ? DataError::fromServer(query.lastError())
+                          : DataError::fromSql(query.lastError());
     return false;
+}
+
+bool Database::beginWrite(DataError *error)
+{
+    // IMMEDIATE: a writer elsewhere is waited for here, before anything is
+    // written. The server lets writers of different rows go on together.
+    return exec(m_server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), error);
 }
 
 bool Database::stillInPlace(DataError *error) const
 {
-    if (sameFile(QFileInfo(m_db.databaseName()).absoluteFilePath()))
+    if (m_server || sameFile(QFileInfo(m_db.databaseName()).absoluteFilePath()))
         return true;
     if (error)
         *error = DataError::make(EngineError::FileNotFound, replacedText(fileName()));
