@@ -70,6 +70,8 @@ QList<QVariant> TestRecordset::column(Recordset *rs, const QString &field)
 
 void TestRecordset::connectionIsDurable()
 {
+    if (TestRegister::isServer())
+        QSKIP("the server's durability is its own");
     // A confirmed save must survive a power cut, not only a crash.
     DataError error;
     const std::unique_ptr<Database> db = Database::open(m_reg->path(), &error);
@@ -119,7 +121,7 @@ void TestRecordset::setIsFixedUntilRequery()
 void TestRecordset::addPersons(int first, int count)
 {
     m_reg->exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) WITH RECURSIVE n(i) AS "
-                "(SELECT ? UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
+                "(SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
                 "SELECT CAST(1000000000000 + i AS TEXT), 'P' || i, "
                 "CASE WHEN i % 3 = 0 THEN 'F' ELSE 'M' END FROM n",
                 {first, first + count});
@@ -129,7 +131,7 @@ QStringList TestRecordset::storedCnps(const QString &where)
 {
     return m_reg
         ->value("SELECT group_concat(CNP_C, ',') FROM (SELECT CNP_C FROM TBL_Zavoni WHERE "
-                + where + " ORDER BY rowid)")
+                + where + " ORDER BY rowid) AS t")
         .toString()
         .split(',', Qt::SkipEmptyParts);
 }
@@ -152,17 +154,17 @@ void TestRecordset::middleReachedInAnyOrder_data()
     const QString all = SourceTexts::Persons;
     const QString women = SourceTexts::PersonsWomen;
     const QList<int> none;
-    QTest::newRow("gaps wrong") << all << "1" << "wrong" << none << -1 << true;
+    QTest::newRow("gaps wrong") << all << "1 = 1" << "wrong" << none << -1 << true;
     // No delete trigger runs for the row a REPLACE deletes.
-    QTest::newRow("replaced by another tool") << all << "1" << "replaced" << none << -1 << true;
+    QTest::newRow("replaced by another tool") << all << "1 = 1" << "replaced" << none << -1 << true;
     QTest::newRow("women, replaced by another tool")
         << women << "sex = 'F'" << "replaced" << none << -1 << true;
     QTest::newRow("every key, deleted through the set")
-        << all << "1" << "" << QList<int>{20000, 20000, 1000, 39000, 300} << -1 << true;
+        << all << "1 = 1" << "" << QList<int>{20000, 20000, 1000, 39000, 300} << -1 << true;
     QTest::newRow("gaps kept, deleted through the set")
-        << all << "1" << "kept" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
+        << all << "1 = 1" << "kept" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
     QTest::newRow("gaps unknown, deleted through the set")
-        << all << "1" << "unknown" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
+        << all << "1 = 1" << "unknown" << QList<int>{20000, 20000, 1000, 33000} << -1 << true;
     QTest::newRow("women, deleted through the set")
         << women << "sex = 'F'" << "" << QList<int>{6000, 6000, 500, 12500} << -1 << true;
     // More than the keys read at the end: the end is read again from the middle.
@@ -172,11 +174,11 @@ void TestRecordset::middleReachedInAnyOrder_data()
     QTest::newRow("women, their last hundred deleted through the set")
         << women << "sex = 'F'" << "" << tail << -1 << true;
     QTest::newRow("every key, another program deleted")
-        << all << "1" << "" << none << 20000 << true;
+        << all << "1 = 1" << "" << none << 20000 << true;
     QTest::newRow("gaps kept, another program deleted")
-        << all << "1" << "kept" << none << 20000 << true;
+        << all << "1 = 1" << "kept" << none << 20000 << true;
     QTest::newRow("gaps unknown, another program deleted")
-        << all << "1" << "unknown" << none << 20000 << false;
+        << all << "1 = 1" << "unknown" << none << 20000 << false;
     QTest::newRow("women, another program deleted")
         << women << "sex = 'F'" << "" << none << 6000 << false;
 }
@@ -189,6 +191,8 @@ void TestRecordset::middleReachedInAnyOrder()
     QFETCH(QList<int>, deletedThrough);
     QFETCH(int, deletedByOther);
     QFETCH(bool, exact);
+    if (TestRegister::isServer() && !gaps.isEmpty())
+        QSKIP("the server keeps no gaps and reuses no keys");
 
     // Many times the rows the set reads at its ends, and its middle many
     // times what it keeps of it at once.
@@ -253,8 +257,9 @@ void TestRecordset::currentRowSurvivesAReadAgain()
     addPersons(0, 80000);
     // Gaps the register does not know of: the middle is counted, not computed.
     m_reg->exec("DELETE FROM TBL_Zavoni WHERE rowid % 7 = 3");
-    m_reg->exec("DELETE FROM TBL_Goluri");
-    const QStringList stored = storedCnps("1");
+    if (!TestRegister::isServer())
+        m_reg->exec("DELETE FROM TBL_Goluri");
+    const QStringList stored = storedCnps("1 = 1");
     auto data = openData(SourceTexts::Persons);
     Recordset *rs = data->recordset();
     const int current = 5000;
@@ -293,6 +298,8 @@ void TestRecordset::sortedReachedAnywhere()
     QFETCH(QString, sex);
     QFETCH(bool, descending);
     QFETCH(bool, changed);
+    if (TestRegister::isServer())
+        QSKIP("finding and sorting are not on the server yet");
     addPersons(0, 5000);
     m_reg->exec("UPDATE TBL_Zavoni SET Nume = 'N' || (rowid % 3)");
     const QString where = sex.isEmpty() ? "1" : "sex = '" + sex + "'";
@@ -392,7 +399,7 @@ void TestRecordset::keptCountsFollowEveryChange()
     Recordset *rs = data->recordset();
     QVERIFY(rs->addNew() && rs->setValue("CNP_C", "2999999999999") && rs->setValue("sex", "F"));
     QVERIFY(rs->update());
-    const std::pair<QString, QString> sources[] = {{SourceTexts::Persons, "1"},
+    const std::pair<QString, QString> sources[] = {{SourceTexts::Persons, "1 = 1"},
                                                    {SourceTexts::PersonsWomen, "sex = 'F'"},
                                                    {SourceTexts::PersonsMen, "sex = 'M'"}};
     for (const auto &[source, where] : sources) {
@@ -400,6 +407,8 @@ void TestRecordset::keptCountsFollowEveryChange()
         QVERIFY(data->refresh());
         QCOMPARE(rs->recordCount(), m_reg->count("TBL_Zavoni", where));
     }
+    if (TestRegister::isServer())
+        return;
     // A register whose counts another tool dropped is counted instead.
     m_reg->exec("DROP TABLE TBL_Numarare");
     data->setRecordSource(SourceTexts::PersonsMen);
@@ -415,9 +424,9 @@ QString TestRecordset::everyRow()
             continue;
         QStringList columns{"rowid"};
         for (const Catalogue::Field &field : object.fields)
-            columns << "quote(" + Catalogue::quoted(field.name) + ")";
+            columns << "quote(" + Catalogue::quoted(TestRegister::name(field.name)) + ")";
         rows += m_reg->value(QString("SELECT group_concat(r, ';') FROM (SELECT %1 AS r FROM %2 "
-                                     "ORDER BY rowid)")
+                                     "ORDER BY rowid) AS t")
                                  .arg(columns.join(" || ',' || "), object.name))
                     .toString()
                 + '\n';
@@ -517,7 +526,7 @@ void TestRecordset::failedWrites()
         m_reg->addArticle(code, "NOUA", "nou");
         // Offence codes are never reused.
         QCOMPARE(m_reg->value("SELECT max(rowid) FROM " + table).toLongLong(),
-                 table == "TBL_Infractiuni" ? key + 1 : key);
+                 table == "TBL_Infractiuni" || TestRegister::isServer() ? key + 1 : key);
     }
     const QString before = everyRow();
 
