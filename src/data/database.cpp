@@ -96,7 +96,7 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
 {
     if (isServerAddress(fileName))
         return openServer(fileName, error);
-    if (!serverAddress.isEmpty() && QFileInfo(fileName).fileName() == QLatin1String("Zavoni.mdb"))
+    if (onServer(fileName))
         return openServer(serverAddress, error);
     if (!QFileInfo(fileName).isFile()) {
         if (error)
@@ -155,6 +155,13 @@ void Database::setRegisterAddress(const QString &address)
 QString Database::registerAddress()
 {
     return serverAddress;
+}
+
+bool Database::onServer(const QString &name)
+{
+    return isServerAddress(name)
+           || (!serverAddress.isEmpty()
+               && QFileInfo(name).fileName() == QLatin1String("Zavoni.mdb"));
 }
 
 void Database::setBusyTimeout(int milliseconds)

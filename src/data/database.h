@@ -26,6 +26,8 @@ public:
     // for, is the one on the server at this address; empty: the file again.
     static void setRegisterAddress(const QString &address);
     static QString registerAddress();
+    // Whether open() of this name reaches a server.
+    static bool onServer(const QString &name);
     // How long a connection opened after this waits for another's write to end.
     static void setBusyTimeout(int milliseconds);
 
