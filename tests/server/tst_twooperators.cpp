@@ -21,6 +21,7 @@ private slots:
     void meanwhile();
     void readerMayOnlyRead_data();
     void readerMayOnlyRead();
+    void connectionLostDuringASave();
 
 private:
     std::unique_ptr<DataControl> persons();
@@ -126,6 +127,23 @@ void TestTwoOperators::readerMayOnlyRead()
     QCOMPARE(m_reg->count("TBL_Zavoni"), 2);
     if (operation != "delete")
         QCOMPARE(rs->value("Nume"), QVariant("TASTAT"));
+}
+
+// The server ends the operator's session (restarted, or the network gone): the
+// save is refused saying so, and what was typed stays to be saved again.
+void TestTwoOperators::connectionLostDuringASave()
+{
+    auto data = persons();
+    Recordset *rs = data->recordset();
+    QVERIFY(rs->edit() && rs->setValue("Nume", "TASTAT"));
+    m_reg->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = "
+                "'zavoni_test_operator' AND datname = current_database()");
+    QVERIFY(!rs->update());
+    QCOMPARE(rs->lastError().number, EngineError::ConnectionLost);
+    QVERIFY2(rs->lastError().text.contains("Legătura cu serverul"),
+             qPrintable(rs->lastError().text));
+    QCOMPARE(rs->value("Nume"), QVariant("TASTAT"));
+    QCOMPARE(m_reg->count("TBL_Zavoni", "Nume = 'TASTAT'"), 0);
 }
 
 QTEST_MAIN(TestTwoOperators)
