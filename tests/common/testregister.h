@@ -14,7 +14,8 @@ class QSqlQuery;
 // through a connection of the test's own, never through the code under test.
 // Run with ZAVONI_TEST_CLUSTER (see testserver.h), the register is on the
 // test cluster instead, where the program's Zavoni.mdb leads while it lives;
-// the test's statements then find the tables without quotes or a schema.
+// the test's statements then find the tables without quotes or a schema, and
+// the few SQLite functions they use are given to the server (testserver.cpp).
 class TestRegister
 {
 public:

@@ -97,8 +97,19 @@ void makeRegister()
              "(sfunc = public.concat_step, stype = text)",
              "create aggregate public.group_concat(text) "
              "(sfunc = public.concat_step, stype = text)",
+             "create function public.concat_step(a text, v bigint) returns text language sql "
+             "immutable as $$ select public.concat_step(a, v::text, ',') $$",
+             "create aggregate public.group_concat(bigint) "
+             "(sfunc = public.concat_step, stype = text)",
+             // What a screen script's "!INSERT" has the register refuse.
+             "create function public.refuse() returns trigger language plpgsql as "
+             "$$ begin raise exception 'refuzat'; end $$",
              "create function public.quote(anyelement) returns text language sql immutable "
-             "as $$ select quote_nullable($1) $$"});
+             "as $$ select quote_nullable($1) $$",
+             "create function public.ifnull(text, text) returns text language sql immutable "
+             "as $$ select coalesce($1, $2) $$",
+             "create function public.ifnull(bigint, text) returns text language sql immutable "
+             "as $$ select coalesce($1::text, $2) $$"});
         made = true;
     }
     run(adminAddress(), {QStringLiteral("drop schema if exists %1 cascade")

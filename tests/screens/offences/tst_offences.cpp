@@ -273,6 +273,8 @@ void TestOffences::operatorScripts()
     QFETCH(int, person);
     QFETCH(QString, script);
     QFETCH(QString, focus);
+    if (TestRegister::isServer() && script.startsWith("!INSERT"))
+        QSKIP("on the server a refused offence uses up its code");
     ScreenSession s;
     fill(s.reg);
     QVERIFY(s.open(ScreenKind::Offences, person));
