@@ -172,7 +172,8 @@ DataError DataError::fromServer(const QSqlError &error)
         || number == EngineError::ConnectionLost) {
         const QString said = error.databaseText().isEmpty() ? error.driverText()
                                                             : error.databaseText();
-        return make(number, said.isEmpty() ? QString() : QStringLiteral("(%1)").arg(said.trimmed()));
+        return make(number,
+                    said.isEmpty() ? QString() : QStringLiteral("(%1)").arg(said.trimmed()));
     }
     return make(number);
 }

@@ -19,7 +19,8 @@ using Catalogue::FieldType;
 QString translated(QString constraint)
 {
     constraint = constraint.toLower();
-    constraint.replace(QLatin1String("references \""), QStringLiteral("references %1.\"").arg(Schema));
+    constraint.replace(QLatin1String("references \""),
+                       QStringLiteral("references %1.\"").arg(Schema));
     constraint.remove(QLatin1String(" on conflict ignore"));
     constraint.replace(QLatin1String("primary key autoincrement"),
                        QLatin1String("generated always as identity primary key"));
@@ -135,8 +136,8 @@ RegisterFile::Check inspect(const QString &address)
         columns << q.value(0).toString() + QLatin1Char('.') + q.value(1).toString();
     }
     if (tables.isEmpty())
-        return {Status::Missing, QStringLiteral("Pe server nu există încă registrul (schema %1).")
-                                     .arg(Schema)};
+        return {Status::Missing,
+                QStringLiteral("Pe server nu există încă registrul (schema %1).").arg(Schema)};
     for (const Catalogue::Object &object : Catalogue::objects()) {
         const QString name = object.name.toLower();
         if (!tables.contains(name))

@@ -1,10 +1,12 @@
 #include "common/testregister.h"
+#include "common/screensession.h"
 #include "common/testserver.h"
 
 #include "widgets/datacontrol.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 
+#include <QAction>
 #include <QTest>
 
 // Two operators on one register on the server, each through a screen's set of
@@ -22,6 +24,7 @@ private slots:
     void readerMayOnlyRead_data();
     void readerMayOnlyRead();
     void connectionLostDuringASave();
+    void fileOnlyCommandsDisabled();
 
 private:
     std::unique_ptr<DataControl> persons();
@@ -144,6 +147,26 @@ void TestTwoOperators::connectionLostDuringASave()
              qPrintable(rs->lastError().text));
     QCOMPARE(rs->value("Nume"), QVariant("TASTAT"));
     QCOMPARE(m_reg->count("TBL_Zavoni", "Nume = 'TASTAT'"), 0);
+}
+
+// What reads the file itself would fail on the server, or worse: its commands
+// are there, disabled, saying why; the persons are still browsed and saved.
+void TestTwoOperators::fileOnlyCommandsDisabled()
+{
+    ScreenSession s;
+    s.reg.addPerson("1000000000001", "POPESCU");
+    QVERIFY(s.open(ScreenKind::Persons));
+    QCOMPARE(s.counter(), QString("1/1"));
+    QStringList disabled;
+    for (const QAction *action : s.form()->findChildren<QAction *>()) {
+        if (!action->isEnabled() && action->toolTip().contains("server"))
+            disabled << (action->objectName().isEmpty() ? action->text() : action->objectName());
+    }
+    for (const char *command : {"StatisticsAction", "BackupAction", "ExportRegisterAction",
+                                "ExportListAction", "DossierAction", "Caută..."})
+        QVERIFY2(disabled.contains(command), command);
+    s.run("Command2|Text4=SCHIMBAT|Command3");
+    QCOMPARE(s.reg.count("TBL_Zavoni", "Nume = 'SCHIMBAT'"), 1);
 }
 
 QTEST_MAIN(TestTwoOperators)
