@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL cluster for the server tests, never one already on the
-# machine. Run as root, as the tests are: the server itself runs as postgres.
+# machine. Run as root, as the tests are, the server itself runs as postgres;
+# run as anybody else, it runs as that user.
 #   pgcluster.sh start DIR   initdb into a new temporary folder, start it on
 #                            127.0.0.1 at a free port, write DIR/pgcluster.env
 #   pgcluster.sh stop DIR    stop it and remove the folder and DIR/pgcluster.env
@@ -21,7 +22,9 @@ if [ ! -x "$bin/initdb" ]; then
     echo "PostgreSQL's server programs are not installed (Debian: postgresql)" >&2
     exit 1
 fi
-as_postgres() { runuser -u postgres -- "$@"; }
+as_postgres() {
+    if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
 
 stop() {
     [ -f "$env_file" ] || return 0
@@ -39,7 +42,7 @@ start() {
     mkdir -p "$dir"
     local data
     data="$(mktemp -d /tmp/zavoni-pgcluster.XXXXXX)"
-    chown postgres: "$data"
+    [ "$(id -u)" != 0 ] || chown postgres: "$data"
     chmod 700 "$data"
     # Only this machine's tests reach it, on the loopback: no password asked.
     as_postgres "$bin/initdb" -D "$data/db" -U postgres --auth=trust -E UTF8 \
