@@ -174,9 +174,9 @@ bool Database::exec(const QString &sql, DataError *error)
     QSqlQuery query(m_db);
     if (query.exec(sql))
         return true;
+    const DataError failed = failure(query.lastError());
     if (error)
-        *error = m_server ? DataError::fromServer(query.lastError())
-                          : DataError::fromSql(query.lastError());
+        *error = failed;
     return false;
 }
 

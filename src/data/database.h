@@ -38,6 +38,13 @@ public:
     bool exec(const QString &sql, DataError *error = nullptr);
     // Opens a transaction that will write.
     bool beginWrite(DataError *error);
+    // The engine's error for a failed statement. A server's session found
+    // ended is opened again, so that the operator's next try can succeed;
+    // the statement itself is never sent again, as it may have been done.
+    DataError failure(const QSqlError &error);
+    // Rises each time the connection is opened again: statements prepared
+    // before are gone.
+    int generation() const { return m_generation; }
     // False once the file under the name is no longer the register the
     // program opened: another file moved there, or an older copy written over it.
     // From then on no connection to it opens until every one has closed.
@@ -50,4 +57,5 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_server = false;
+    int m_generation = 0;
 };

@@ -7,7 +7,7 @@ namespace {
 
 // Every table shows its key as rowid, the stored queries too.
 const SqlDialect server{RegisterServer::table, RegisterServer::field, QStringLiteral("rowid"),
-                        QStringLiteral("IS NOT DISTINCT FROM"), true, DataError::fromServer};
+                        QStringLiteral("IS NOT DISTINCT FROM"), true};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -12,7 +13,26 @@ QAtomicInt serverCounter;
 // answer: connecting, a statement sent to one gone away, a row another
 // operator's write holds for a moment.
 constexpr int TimeoutSeconds = 5;
+
+QString lockTimeout()
+{
+    return QStringLiteral("SET lock_timeout = %1").arg(TimeoutSeconds * 1000);
+}
 } // namespace
+
+DataError Database::failure(const QSqlError &error)
+{
+    if (!m_server)
+        return DataError::fromSql(error);
+    const DataError failed = DataError::fromServer(error);
+    if (failed.number == EngineError::ConnectionLost) {
+        m_db.close();
+        ++m_generation;
+        if (m_db.open())
+            QSqlQuery(m_db).exec(lockTimeout());
+    }
+    return failed;
+}
 
 bool Database::isServerAddress(const QString &name)
 {
@@ -58,8 +78,7 @@ std::unique_ptr<Database> Database::openServer(const QString &address, DataError
             *error = DataError::fromServer(db->m_db.lastError());
         return nullptr;
     }
-    if (!db->exec(QStringLiteral("SET lock_timeout = %1").arg(TimeoutSeconds * 1000),
-                        error))
+    if (!db->exec(lockTimeout(), error))
         return nullptr;
     return db;
 }

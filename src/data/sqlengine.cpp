@@ -26,6 +26,7 @@ SqlEngine::SqlEngine(Database *db, const RecordSource &source, const SqlDialect 
     , m_key(m_table + QStringLiteral(".rowid"))
     , m_from(QStringLiteral("FROM ") + m_table)
     , m_fetch(db->connection())
+    , m_fetchGeneration(db->generation())
 {
     QString fetchFrom = m_from;
     switch (source.kind) {
@@ -95,8 +96,11 @@ bool SqlEngine::run(QSqlQuery *query, const QString &sql, const QVariantList &pa
     for (const QVariant &p : params)
         query->addBindValue(p);
     ok = ok && query->exec();
-    if (!ok && error)
-        *error = m_dialect.error(query->lastError());
+    if (!ok) {
+        const DataError failed = m_db->failure(query->lastError());
+        if (error)
+            *error = failed;
+    }
     return ok;
 }
 
@@ -119,7 +123,7 @@ bool SqlEngine::count(qint64 *count, DataError *error)
              m_params, error))
         return false;
     if (!q.next()) {
-        *error = m_dialect.error(q.lastError());
+        *error = m_db->failure(q.lastError());
         return false;
     }
     *count = q.value(0).toLongLong();
@@ -153,15 +157,21 @@ bool SqlEngine::keys(const KeyRange &range, QList<qint64> *keys, DataError *erro
         keys->append(q.value(0).toLongLong());
     if (!q.lastError().isValid())
         return true;
-    *error = m_dialect.error(q.lastError());
+    *error = m_db->failure(q.lastError());
     return false;
 }
 
 bool SqlEngine::rows(const QList<qint64> &keys, QHash<qint64, QVariantList> *rows,
                      DataError *error)
 {
+    if (m_fetchGeneration != m_db->generation()) {
+        m_fetch = QSqlQuery(m_db->connection());
+        m_fetch.setForwardOnly(true);
+        m_fetchPrepared = false;
+        m_fetchGeneration = m_db->generation();
+    }
     if (!m_fetchPrepared && !m_fetch.prepare(m_fetchSql)) {
-        *error = m_dialect.error(m_fetch.lastError());
+        *error = m_db->failure(m_fetch.lastError());
         return false;
     }
     m_fetchPrepared = true;
@@ -173,7 +183,7 @@ bool SqlEngine::rows(const QList<qint64> &keys, QHash<qint64, QVariantList> *row
         for (qsizetype k = start; k < start + FetchBatch; ++k)
             m_fetch.bindValue(slot++, k < keys.size() ? QVariant(keys.at(k)) : QVariant());
         if (!m_fetch.exec()) {
-            *error = m_dialect.error(m_fetch.lastError());
+            *error = m_db->failure(m_fetch.lastError());
             return false;
         }
         while (m_fetch.next()) {

@@ -4,8 +4,6 @@
 
 #include <QSqlQuery>
 
-class QSqlError;
-
 // How one engine's SQL spells what the record sets ask.
 struct SqlDialect
 {
@@ -14,7 +12,6 @@ struct SqlDialect
     QString viewKey;  // the column a stored query shows its rows' keys in; empty: the catalogue's
     QString sameAs;   // compares two values, NULL equal to NULL
     bool returnsKey;  // an INSERT gives the new row's key back as a row
-    DataError (*error)(const QSqlError &error);
 };
 
 // The statements the record sets run on a register of either engine: the rows
@@ -65,4 +62,5 @@ private:
     QVariantList m_fetchParams;
     QSqlQuery m_fetch;
     bool m_fetchPrepared = false;
+    int m_fetchGeneration;
 };

@@ -6,8 +6,7 @@
 
 namespace {
 
-const SqlDialect sqlite{Catalogue::quoted, Catalogue::quoted, {}, QStringLiteral("IS"), false,
-                        DataError::fromSql};
+const SqlDialect sqlite{Catalogue::quoted, Catalogue::quoted, {}, QStringLiteral("IS"), false};
 
 } // namespace
 

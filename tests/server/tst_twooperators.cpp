@@ -133,7 +133,7 @@ void TestTwoOperators::readerMayOnlyRead()
 }
 
 // The server ends the operator's session (restarted, or the network gone): the
-// save is refused saying so, and what was typed stays to be saved again.
+// save is refused saying so, and what was typed stays, saved by the next try.
 void TestTwoOperators::connectionLostDuringASave()
 {
     auto data = persons();
@@ -147,6 +147,10 @@ void TestTwoOperators::connectionLostDuringASave()
              qPrintable(rs->lastError().text));
     QCOMPARE(rs->value("Nume"), QVariant("TASTAT"));
     QCOMPARE(m_reg->count("TBL_Zavoni", "Nume = 'TASTAT'"), 0);
+    QVERIFY2(rs->update(), qPrintable(rs->lastError().describe()));
+    QCOMPARE(m_reg->count("TBL_Zavoni", "Nume = 'TASTAT'"), 1);
+    QVERIFY(data->refresh());
+    QCOMPARE(rs->recordCount(), 2);
 }
 
 // What reads the file itself would fail on the server, or worse: its commands
