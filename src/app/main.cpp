@@ -1,5 +1,7 @@
+#include "app/serverstart.h"
 #include "app/startup.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -25,6 +27,20 @@ bool displayNamed(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Building the register on a server is done from a terminal, with no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--create") != 0)
+            continue;
+        QCoreApplication app(argc, argv);
+        QStringList arguments = app.arguments();
+        bool create = false;
+        const QString server = ServerStart::address(&arguments, &create);
+        if (!server.isEmpty())
+            return ServerStart::createFromTerminal(server);
+        std::fputs("--create cere și --server postgresql://utilizator@server:port/baza "
+                   "(sau variabila ZAVONI_SERVER).\n", stderr);
+        return 2;
+    }
     if (!displayNamed(argc, argv)) {
         std::fputs("Evidenta zavonilor are nevoie de un ecran grafic: nu este setată nici "
                    "DISPLAY, nici WAYLAND_DISPLAY. Porniți programul dintr-o sesiune grafică.\n"

@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/romanian.h"
 #include "app/screenchain.h"
+#include "app/serverstart.h"
 #include "data/database.h"
 #include "data/history.h"
 #include "data/personsearch.h"
@@ -151,13 +152,21 @@ int run(int &argc, char **argv, const Options &options)
     QApplication app(argc, argv);
     setLanguage(app);
     const QString fileName = QStringLiteral("Zavoni.mdb");
-    if (!prepareRegister(fileName))
+    QStringList arguments = app.arguments();
+    bool create = false;
+    const QString server = ServerStart::address(&arguments, &create);
+    if (server.isEmpty() ? !prepareRegister(fileName) : !ServerStart::prepare(server))
         return 1;
+    // From here on every screen's Zavoni.mdb is the register on the server.
+    Database::setRegisterAddress(server);
     ScreenChain chain;
     Form1 form1(&chain);
-    form1.warnIfReadableByOthers(fileName);
+    if (server.isEmpty())
+        form1.warnIfReadableByOthers(fileName);
     form1.show();
-    DailyCopy::start(&form1, fileName);
+    // The server's copies are the office's, made there (pg_dump).
+    if (server.isEmpty())
+        DailyCopy::start(&form1, fileName);
     return options.loop ? options.loop(&form1) : app.exec();
 }
 

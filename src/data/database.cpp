@@ -14,6 +14,7 @@
 namespace {
 QAtomicInt connectionCounter;
 int busyTimeout = 5000;
+QString serverAddress;
 
 // The file the program's connections share. A file put in its place (a backup
 // restored by rename or copied over it) must never be written through a
@@ -89,12 +90,16 @@ Database::~Database()
         m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
-    if (--openConnections == 0)
+    if (!m_server && --openConnections == 0)
         headerFile.close();
 }
 
 std::unique_ptr<Database> Database::open(const QString &fileName, DataError *error)
 {
+    if (isServerAddress(fileName))
+        return openServer(fileName, error);
+    if (onServer(fileName))
+        return openServer(serverAddress, error);
     if (!QFileInfo(fileName).isFile()) {
         if (error)
             *error = DataError::make(EngineError::FileNotFound, fileName);
@@ -147,8 +152,25 @@ std::unique_ptr<Database> Database::open(const QString &fileName, DataError *err
 bool Database::recordWrites(DataError *error)
 {
     if (!m_recording)
-        m_recording = History::recordWrites(m_db, History::osUser(), error);
+        m_recording = m_server || History::recordWrites(m_db, History::osUser(), error);
     return m_recording;
+}
+
+void Database::setRegisterAddress(const QString &address)
+{
+    serverAddress = address;
+}
+
+QString Database::registerAddress()
+{
+    return serverAddress;
+}
+
+bool Database::onServer(const QString &name)
+{
+    return isServerAddress(name)
+           || (!serverAddress.isEmpty()
+               && QFileInfo(name).fileName() == QLatin1String("Zavoni.mdb"));
 }
 
 void Database::setBusyTimeout(int milliseconds)
@@ -161,14 +183,25 @@ bool Database::exec(const QString &sql, DataError *error)
     QSqlQuery query(m_db);
     if (query.exec(sql))
         return true;
+    const DataError failed = failure(query.lastError());
     if (error)
-        *error = DataError::fromSql(query.lastError());
+        *error = failed;
     return false;
+}
+
+bool Database::beginWrite(DataError *error)
+{
+    // IMMEDIATE: a writer elsewhere is waited for here, before anything is
+    // written. The server lets writers of different rows go on together.
+    // The history's triggers are made before, not inside: a rollback would take
+    // them away unnoticed.
+    return recordWrites(error)
+           && exec(m_server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), error);
 }
 
 bool Database::stillInPlace(DataError *error) const
 {
-    if (sameFile(QFileInfo(m_db.databaseName()).absoluteFilePath()))
+    if (m_server || sameFile(QFileInfo(m_db.databaseName()).absoluteFilePath()))
         return true;
     if (error)
         *error = DataError::make(EngineError::FileNotFound, replacedText(fileName()));

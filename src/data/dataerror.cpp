@@ -42,6 +42,9 @@ QString standardText(int number)
     case EngineError::NotARegister:
         return QStringLiteral(
             "Fisierul nu este o bază de date a registrului sau este deteriorat.");
+    case EngineError::ConnectionLost:
+        return QStringLiteral("Legătura cu serverul registrului s-a întrerupt sau nu a putut fi "
+                              "stabilită.");
     case EngineError::TypeMismatch:
         return QStringLiteral("Valoarea nu se potriveste cu tipul câmpului.");
     default:
@@ -116,4 +119,61 @@ DataError DataError::fromSql(const QSqlError &error)
     if (message.isEmpty())
         message = error.driverText();
     return make(engineNumber(ok ? code : 1, message));
+}
+
+namespace {
+
+// Only a repeated CNP is a duplicate in the register's sense, as on the file:
+// a repeated link is another unique key's failure.
+int serverNumber(const QString &state, const QString &message)
+{
+    if (state == QLatin1String("23505"))
+        return message.contains(QLatin1String("tbl_zavoni_cnp_c_key"))
+                       || message.contains(QLatin1String("tbl_complici_cnp_key"))
+                   ? EngineError::DuplicateKey
+                   : EngineError::Generic;
+    if (state == QLatin1String("23502"))
+        return message.contains(QLatin1String("\"cnp")) ? EngineError::KeyIsNull
+                                                        : EngineError::FieldIsNull;
+    if (state == QLatin1String("23503"))
+        return EngineError::RelatedRecordRequired;
+    if (state == QLatin1String("42501") || state == QLatin1String("25006"))
+        return EngineError::ReadOnly;
+    if (state == QLatin1String("53100"))
+        return EngineError::DiskFull;
+    if (state.startsWith(QLatin1String("22")))
+        return EngineError::TypeMismatch;
+    if (state == QLatin1String("55P03") || state.startsWith(QLatin1String("40")))
+        return EngineError::Locked;
+    if (state == QLatin1String("42P01") || state == QLatin1String("3F000"))
+        return EngineError::NotARegister;
+    // Every answer of a server carries its state: none, or a connection
+    // state, means the server was not reached or went away.
+    if (state.isEmpty() || state.startsWith(QLatin1String("08"))
+        || state.startsWith(QLatin1String("57P")) || state.startsWith(QLatin1String("28"))
+        || state == QLatin1String("3D000"))
+        return EngineError::ConnectionLost;
+    return EngineError::Generic;
+}
+
+} // namespace
+
+DataError DataError::fromServer(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    const int number = serverNumber(state, error.databaseText());
+    if (number == EngineError::ReadOnly)
+        return make(number, QStringLiteral("Contul cu care v-ați conectat la server poate doar "
+                                           "citi registrul: salvările și ștergerile îi sunt "
+                                           "refuzate."));
+    if (number == EngineError::ConnectionLost && state.startsWith(QLatin1String("28")))
+        return make(number, QStringLiteral("Serverul a refuzat autentificarea."));
+    if (number == EngineError::Generic || number == EngineError::NotARegister
+        || number == EngineError::ConnectionLost) {
+        const QString said = error.databaseText().isEmpty() ? error.driverText()
+                                                            : error.databaseText();
+        return make(number,
+                    said.isEmpty() ? QString() : QStringLiteral("(%1)").arg(said.trimmed()));
+    }
+    return make(number);
 }

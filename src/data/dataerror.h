@@ -23,6 +23,7 @@ constexpr int RelatedRecordRequired = 3201;
 constexpr int Locked = 3260;
 constexpr int UnknownField = 3265;
 constexpr int ChangedMeanwhile = 3197;
+constexpr int ConnectionLost = 3151;
 constexpr int FieldIsNull = 3314;
 constexpr int NotARegister = 3343;
 constexpr int TypeMismatch = 3464;
@@ -58,4 +59,6 @@ struct DataError
     static DataError make(int number, const QString &detail = {});
     // Maps an error of Qt's SQLite driver (extended result codes) to an engine number.
     static DataError fromSql(const QSqlError &error);
+    // Maps an error of Qt's PostgreSQL driver (its SQLSTATE) to an engine number.
+    static DataError fromServer(const QSqlError &error);
 };

@@ -290,8 +290,7 @@ bool Recordset::insertWith(Recordset *companion, std::optional<qint64> *key, Dat
     if (!companion)
         return m_engine->insert(m_pending, m_dirty, key, error);
     Q_ASSERT(companion->database() == m_db);
-    // IMMEDIATE: a writer elsewhere is waited for here, before anything is written.
-    if (!m_db->exec(QStringLiteral("BEGIN IMMEDIATE"), error))
+    if (!m_db->beginWrite(error))
         return false;
     bool ok = m_engine->insert(m_pending, m_dirty, key, error);
     if (ok && !companion->update()) {

@@ -5,12 +5,29 @@
 #include "outputactions.h"
 #include "statisticswindow.h"
 
+#include "data/database.h"
 #include "screens/common/menubar.h"
 #include "widgets/datacontrol.h"
 
 #include <QMenu>
 
 namespace RegisterMenu {
+
+namespace {
+
+// What reads the register file itself is not ported to the server yet; the
+// commands stay in the menu, saying so.
+void fileOnly(QAction *action, const QString &registerFile)
+{
+    if (!Database::onServer(registerFile))
+        return;
+    action->setEnabled(false);
+    action->setToolTip(QStringLiteral("Nu este încă disponibilă pentru registrul de pe "
+                                      "server; copiile de siguranță se fac acolo, cu "
+                                      "pg_dump."));
+}
+
+} // namespace
 
 void addRegisterCommands(QWidget *window, const QString &registerFile)
 {
@@ -27,6 +44,8 @@ void addRegisterCommands(QWidget *window, const QString &registerFile)
                         OutputActions::exportRegister(window, registerFile);
                     })
         ->setObjectName(QStringLiteral("ExportRegisterAction"));
+    for (QAction *action : menu->actions())
+        fileOnly(action, registerFile);
 }
 
 void addListCommands(QWidget *window, DataControl *data, const QString &fileStem,
@@ -43,6 +62,7 @@ void addListCommands(QWidget *window, DataControl *data, const QString &fileStem
                                                   fileStem);
                     })
         ->setObjectName(QStringLiteral("ExportListAction"));
+    fileOnly(menu->actions().constLast(), data->databaseName());
     if (!personCnp)
         return;
     QAction *dossier = menu->addAction(QStringLiteral("&Dosarul persoanei..."), window,
@@ -62,6 +82,8 @@ void addListCommands(QWidget *window, DataControl *data, const QString &fileStem
                                        });
     history->setObjectName(QStringLiteral("HistoryAction"));
     history->setShortcut(Qt::CTRL | Qt::Key_H);
+    fileOnly(dossier, data->databaseName());
+    fileOnly(history, data->databaseName());
 }
 
 } // namespace RegisterMenu

@@ -113,12 +113,15 @@ void ScreenSession::run(const QString &script)
                                    "TBL_Articole"};
     for (const QString &step : script.split('|', Qt::SkipEmptyParts)) {
         const qsizetype eq = step.indexOf('=');
+        const QString table = tables[int(m_kind)];
         if (step == "!") {
-            reg.exec("DROP TRIGGER refuse");
+            reg.exec("DROP TRIGGER refuse" + (reg.isServer() ? " ON " + table : QString()));
         } else if (step.startsWith('!')) {
-            reg.exec(QString("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN "
-                             "SELECT RAISE(ABORT, 'refuzat'); END")
-                         .arg(step.mid(1), tables[int(m_kind)]));
+            reg.exec(QString(reg.isServer() ? "CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW "
+                                              "EXECUTE FUNCTION refuse()"
+                                            : "CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN "
+                                              "SELECT RAISE(ABORT, 'refuzat'); END")
+                         .arg(step.mid(1), table));
         } else if (step == "?yes") {
             messages.answer(Messages::Answer::Yes);
         } else if (step == "Esc") {

@@ -1,13 +1,17 @@
 #include "testregister.h"
+#include "testserver.h"
 
 #include "data/catalogue.h"
+#include "data/database.h"
 #include "data/registerfile.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <QUrl>
 
 TestRegister::TestRegister()
     : m_oldCurrent(QDir::currentPath())
@@ -17,6 +21,21 @@ TestRegister::TestRegister()
     QDir::setCurrent(m_dir.path());
     // Window sizes and column widths remembered by one test never reach another.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    if (isServer()) {
+        // The code under test finds its Zavoni.mdb on the server, as an operator.
+        TestServer::makeRegister();
+        Database::setRegisterAddress(TestServer::operatorAddress());
+        const QUrl url(TestServer::adminAddress());
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
+        d.setHostName(url.host());
+        d.setPort(url.port());
+        d.setUserName(url.userName());
+        d.setDatabaseName(url.path().mid(1));
+        if (!d.open())
+            qFatal("cannot reach the test register: %s", qPrintable(d.lastError().text()));
+        exec(QStringLiteral("SET search_path TO zavoni, public"));
+        return;
+    }
     QString problem;
     if (!RegisterFile::create(path(), &problem))
         qFatal("cannot create the test register: %s", qPrintable(problem));
@@ -27,10 +46,21 @@ TestRegister::TestRegister()
     exec(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
+bool TestRegister::isServer()
+{
+    return TestServer::active();
+}
+
+QString TestRegister::name(const QString &identifier)
+{
+    return isServer() ? identifier.toLower() : identifier;
+}
+
 TestRegister::~TestRegister()
 {
     QSqlDatabase::database(m_connection).close();
     QSqlDatabase::removeDatabase(m_connection);
+    Database::setRegisterAddress({});
     QDir::setCurrent(m_oldCurrent);
 }
 
@@ -39,13 +69,21 @@ QString TestRegister::path() const
     return m_dir.filePath(QStringLiteral("Zavoni.mdb"));
 }
 
-QSqlQuery TestRegister::run(const QString &sql, const QVariantList &params)
+QSqlQuery TestRegister::run(const QString &text, const QVariantList &params)
 {
+    // SQLite's printf is the server's format, NULL shown as nothing by both;
+    // the server wants a name for a subquery read from.
+    static const QRegularExpression unnamed(R"(FROM \((SELECT [^()]*)\)(?! AS))");
+    const QString sql = isServer() ? QString(text)
+                                         .replace("printf(", "format(")
+                                         .replace(unnamed, "FROM (\\1) AS t")
+                                   : text;
     QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(sql);
+    // The server prepares only what reads or writes rows.
+    bool ok = params.isEmpty() ? q.exec(sql) : q.prepare(sql);
     for (const QVariant &p : params)
         q.addBindValue(p);
-    if (!q.exec())
+    if (!ok || (!params.isEmpty() && !q.exec()))
         qFatal("statement failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
     return q;
 }
@@ -53,11 +91,13 @@ QSqlQuery TestRegister::run(const QString &sql, const QVariantList &params)
 qint64 TestRegister::insert(const QString &table, const QVariantMap &values)
 {
     const QStringList marks(values.size(), QStringLiteral("?"));
-    return run(QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
-                   .arg(table, values.keys().join(QStringLiteral("\",\"")), marks.join(',')),
-               values.values())
-        .lastInsertId()
-        .toLongLong();
+    const QString sql = QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
+                            .arg(name(table), name(values.keys().join(QStringLiteral("\",\""))),
+                                 marks.join(','));
+    if (!isServer())
+        return run(sql, values.values()).lastInsertId().toLongLong();
+    QSqlQuery q = run(sql + QStringLiteral(" RETURNING rowid"), values.values());
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 qint64 TestRegister::addPerson(const QString &cnp, const QString &nume, const QString &sex,
@@ -92,7 +132,7 @@ qint64 TestRegister::addArticle(qint64 offence, const QString &publication, cons
 
 int TestRegister::count(const QString &table, const QString &where, const QVariantList &params)
 {
-    return value(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)
+    return value(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(name(table))
                      + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
                  params)
         .toInt();
@@ -116,7 +156,7 @@ QVariant TestRegister::value(const QString &sql, const QVariantList &params)
 QStringList TestRegister::row(const QString &table, qint64 rowid)
 {
     QStringList fields;
-    const QSqlRecord r = records(QString("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table),
+    const QSqlRecord r = records(QString("SELECT * FROM \"%1\" WHERE rowid = ?").arg(name(table)),
                                  {rowid}).value(0);
     for (const Catalogue::Field &field : Catalogue::find(table)->fields) {
         const QVariant v = r.value(field.name);

@@ -12,6 +12,10 @@ class QSqlQuery;
 // A fresh register in a temporary folder that becomes the current folder, as
 // the program looks for Zavoni.mdb there. Rows are put in and read back
 // through a connection of the test's own, never through the code under test.
+// Run with ZAVONI_TEST_CLUSTER (see testserver.h), the register is on the
+// test cluster instead, where the program's Zavoni.mdb leads while it lives;
+// the test's statements then find the tables without quotes or a schema, and
+// the few SQLite functions they use are given to the server (testserver.cpp).
 class TestRegister
 {
 public:
@@ -19,6 +23,9 @@ public:
     ~TestRegister();
 
     QString path() const;
+    static bool isServer();
+    // A table's or field's name as the register spells it.
+    static QString name(const QString &identifier);
     QString folder() const { return m_dir.path(); }
 
     // Inserts a row; returns its rowid (the offence code for offences).

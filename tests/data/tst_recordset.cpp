@@ -97,7 +97,7 @@ void TestRecordset::setIsFixedUntilRequery()
 void TestRecordset::addPersons(int first, int count)
 {
     m_reg->exec("INSERT INTO TBL_Zavoni (CNP_C, Nume, sex) WITH RECURSIVE n(i) AS "
-                "(SELECT ? UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
+                "(SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
                 "SELECT CAST(1000000000000 + i AS TEXT), 'P' || i, "
                 "CASE WHEN i % 3 = 0 THEN 'F' ELSE 'M' END FROM n",
                 {first, first + count});
@@ -107,7 +107,7 @@ QStringList TestRecordset::storedCnps(const QString &where)
 {
     return m_reg
         ->value("SELECT group_concat(CNP_C, ',') FROM (SELECT CNP_C FROM TBL_Zavoni WHERE "
-                + where + " ORDER BY rowid)")
+                + where + " ORDER BY rowid) AS t")
         .toString()
         .split(',', Qt::SkipEmptyParts);
 }
@@ -128,7 +128,7 @@ void TestRecordset::middleReachedInAnyOrder_data()
     const auto row = [](const char *tag, bool women, const char *gaps, QList<int> through,
                         int byOther, bool exact = true) {
         QTest::newRow(tag) << (women ? SourceTexts::PersonsWomen : SourceTexts::Persons)
-                           << (women ? "sex = 'F'" : "1") << gaps << through << byOther << exact;
+                           << (women ? "sex = 'F'" : "1 = 1") << gaps << through << byOther << exact;
     };
     row("gaps wrong", false, "wrong", {}, -1);
     // No delete trigger runs for the row a REPLACE deletes.
@@ -158,6 +158,8 @@ void TestRecordset::middleReachedInAnyOrder()
     QFETCH(QList<int>, deletedThrough);
     QFETCH(int, deletedByOther);
     QFETCH(bool, exact);
+    if (TestRegister::isServer() && !gaps.isEmpty())
+        QSKIP("the server keeps no gaps and reuses no keys");
 
     // Many times the rows the set reads at its ends, and its middle many
     // times what it keeps of it at once.
@@ -221,8 +223,9 @@ void TestRecordset::currentRowSurvivesAReadAgain()
     addPersons(0, 80000);
     // Gaps the register does not know of: the middle is counted, not computed.
     m_reg->exec("DELETE FROM TBL_Zavoni WHERE rowid % 7 = 3");
-    m_reg->exec("DELETE FROM TBL_Goluri");
-    const QStringList stored = storedCnps("1");
+    if (!TestRegister::isServer())
+        m_reg->exec("DELETE FROM TBL_Goluri");
+    const QStringList stored = storedCnps("1 = 1");
     auto data = openData(SourceTexts::Persons);
     Recordset *rs = data->recordset();
     const int current = 5000;
@@ -260,6 +263,8 @@ void TestRecordset::sortedReachedAnywhere()
     QFETCH(QString, sex);
     QFETCH(bool, descending);
     QFETCH(bool, changed);
+    if (TestRegister::isServer())
+        QSKIP("finding and sorting are not on the server yet");
     addPersons(0, 5000);
     m_reg->exec("UPDATE TBL_Zavoni SET Nume = 'N' || (rowid % 3)");
     const QString where = sex.isEmpty() ? "1" : "sex = '" + sex + "'";
@@ -351,7 +356,7 @@ void TestRecordset::keptCountsFollowEveryChange()
     Recordset *rs = data->recordset();
     QVERIFY(rs->addNew() && rs->setValue("CNP_C", "2999999999999") && rs->setValue("sex", "F"));
     QVERIFY(rs->update());
-    const std::pair<QString, QString> sources[] = {{SourceTexts::Persons, "1"},
+    const std::pair<QString, QString> sources[] = {{SourceTexts::Persons, "1 = 1"},
                                                    {SourceTexts::PersonsWomen, "sex = 'F'"},
                                                    {SourceTexts::PersonsMen, "sex = 'M'"}};
     for (const auto &[source, where] : sources) {
@@ -359,6 +364,8 @@ void TestRecordset::keptCountsFollowEveryChange()
         QVERIFY(data->refresh());
         QCOMPARE(rs->recordCount(), m_reg->count("TBL_Zavoni", where));
     }
+    if (TestRegister::isServer())
+        return;
     // A register whose counts another tool dropped is counted instead.
     m_reg->exec("DROP TABLE TBL_Numarare");
     data->setRecordSource(SourceTexts::PersonsMen);
@@ -374,9 +381,9 @@ QString TestRecordset::everyRow()
             continue;
         QStringList columns{"rowid"};
         for (const Catalogue::Field &field : object.fields)
-            columns << "quote(" + Catalogue::quoted(field.name) + ")";
+            columns << "quote(" + Catalogue::quoted(TestRegister::name(field.name)) + ")";
         rows += m_reg->value(QString("SELECT group_concat(r, ';') FROM (SELECT %1 AS r FROM %2 "
-                                     "ORDER BY rowid)")
+                                     "ORDER BY rowid) AS t")
                                  .arg(columns.join(" || ',' || "), object.name))
                     .toString()
                 + '\n';
@@ -476,7 +483,7 @@ void TestRecordset::failedWrites()
         m_reg->addArticle(code, "NOUA", "nou");
         // Offence codes are never reused.
         QCOMPARE(m_reg->value("SELECT max(rowid) FROM " + table).toLongLong(),
-                 table == "TBL_Infractiuni" ? key + 1 : key);
+                 table == "TBL_Infractiuni" || TestRegister::isServer() ? key + 1 : key);
     }
     const QString before = everyRow();
 

@@ -15,6 +15,10 @@
 
 namespace {
 
+const QString UnavailableText =
+    QStringLiteral("Căutarea și ordonarea în tot registrul nu sunt încă disponibile pentru "
+                   "registrul de pe server.");
+
 // Grows or shrinks a window by some height, as its designed size allows.
 void growBy(QWidget *window, int height)
 {
@@ -37,6 +41,9 @@ ListCommands::ListCommands(QWidget *screen, DataControl *data, DBGrid *grid, Sco
     , m_scope(scope)
     , m_columns(columns)
     , m_bar(new FindBar(screen))
+    // Finding and sorting the whole register lean on the file's full-text and
+    // expression indexes, which a server's register has not got yet.
+    , m_unavailable(scope == Scope::Register && Database::onServer(data->databaseName()))
 {
     m_bar->hide();
     connect(m_bar, &FindBar::findRequested, this, &ListCommands::find);
@@ -48,6 +55,8 @@ ListCommands::ListCommands(QWidget *screen, DataControl *data, DBGrid *grid, Sco
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, slot);
+        if (m_unavailable)
+            action->setToolTip(UnavailableText);
         m_actions << action;
     };
     add(QStringLiteral("Caută..."), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { open(); });
@@ -70,7 +79,8 @@ ListCommands::ListCommands(QWidget *screen, DataControl *data, DBGrid *grid, Sco
 void ListCommands::headingClicked(int section)
 {
     const QString column = m_grid->fields().value(section);
-    if (!m_data->isEnabled() || !PersonSearch::sortableColumns().contains(column))
+    if (!m_data->isEnabled() || m_unavailable
+        || !PersonSearch::sortableColumns().contains(column))
         return;
     if (m_order.column != column)
         m_order = {column, false};
@@ -117,7 +127,7 @@ bool ListCommands::eventFilter(QObject *watched, QEvent *event)
 
 void ListCommands::followData()
 {
-    const bool browsing = m_data->isEnabled();
+    const bool browsing = m_data->isEnabled() && !m_unavailable;
     for (QAction *action : std::as_const(m_actions))
         action->setEnabled(browsing);
     m_bar->setEnabled(browsing);
@@ -125,7 +135,7 @@ void ListCommands::followData()
 
 void ListCommands::open()
 {
-    if (!m_data->isEnabled())
+    if (!m_data->isEnabled() || m_unavailable)
         return;
     if (m_bar->isHidden()) {
         const int height = m_bar->sizeHint().height();

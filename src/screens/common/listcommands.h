@@ -59,6 +59,7 @@ private:
     QStringList m_columns;
     PersonSearch::Order m_order;
     FindBar *m_bar;
+    bool m_unavailable;
     QList<QAction *> m_actions;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PersonSearch> m_search;

@@ -1,0 +1,78 @@
+#include "serverstart.h"
+
+#include "data/registerserver.h"
+#include "screens/common/messages.h"
+
+#include <QUrl>
+
+#include <cstdio>
+
+namespace ServerStart {
+
+namespace {
+
+// The address without a password, should one be written in it.
+QString shown(const QString &address)
+{
+    return QUrl(address).toString(QUrl::RemovePassword);
+}
+
+} // namespace
+
+QString address(QStringList *arguments, bool *create)
+{
+    QString found = qEnvironmentVariable("ZAVONI_SERVER");
+    *create = arguments->removeAll(QStringLiteral("--create")) > 0;
+    const qsizetype at = arguments->indexOf(QStringLiteral("--server"));
+    if (at >= 0 && at + 1 < arguments->size()) {
+        found = arguments->at(at + 1);
+        arguments->remove(at, 2);
+    }
+    return found;
+}
+
+int createFromTerminal(const QString &address)
+{
+    const RegisterFile::Check check = RegisterServer::inspect(address);
+    QString problem;
+    if (check.status == RegisterFile::Status::Missing
+        && RegisterServer::create(address, &problem)) {
+        std::fprintf(stdout, "Registrul a fost creat pe serverul %s.\n",
+                     qPrintable(shown(address)));
+        return 0;
+    }
+    if (check.status == RegisterFile::Status::Ok)
+        problem = QStringLiteral("Pe serverul %1 registrul există deja.").arg(shown(address));
+    else if (check.status == RegisterFile::Status::Unusable)
+        problem = check.problem;
+    std::fprintf(stderr, "%s\n", qPrintable(problem));
+    return 1;
+}
+
+bool prepare(const QString &address)
+{
+    const QString title = QStringLiteral("Evidenta zavonilor");
+    const RegisterFile::Check check = RegisterServer::inspect(address);
+    if (check.status == RegisterFile::Status::Ok)
+        return true;
+    if (check.status == RegisterFile::Status::Missing) {
+        const QString question =
+            QStringLiteral("Pe serverul %1 nu există încă registrul.\n\nÎl creați acum, gol ?")
+                .arg(shown(address));
+        if (!Messages::askYes(nullptr, question, title, Messages::Icon::Question))
+            return false;
+        QString problem;
+        if (RegisterServer::create(address, &problem))
+            return true;
+        Messages::ok(nullptr, problem, title, Messages::Icon::Critical);
+        return false;
+    }
+    Messages::ok(nullptr,
+                 QStringLiteral("Registrul de pe serverul %1 nu poate fi folosit.\n%2\n\n"
+                                "Programul se va închide.")
+                     .arg(shown(address), check.problem),
+                 title, Messages::Icon::Critical);
+    return false;
+}
+
+} // namespace ServerStart
