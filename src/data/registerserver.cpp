@@ -89,7 +89,9 @@ QStringList schemaStatements()
             s << createTable(object);
     }
     for (const QString &statement : Catalogue::schemaStatements()) {
-        if (statement.startsWith(QLatin1String("CREATE INDEX")))
+        // The history is the server's own, written by its triggers below.
+        if (statement.startsWith(QLatin1String("CREATE INDEX"))
+            && !statement.contains(Catalogue::HistoryTable))
             s << statement.toLower().replace(QLatin1String(" on \""),
                                              QStringLiteral(" on %1.\"").arg(Schema));
     }

@@ -150,6 +150,8 @@ private slots:
     void findAndJump_data();
     void findAndJump()
     {
+        if (TestRegister::isServer())
+            QSKIP("finding is not on the server yet");
         QFETCH(bool, accomplices);
         QFETCH(QString, script);
         QFETCH(QString, name);
