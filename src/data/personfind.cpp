@@ -1,5 +1,7 @@
 #include "personsearch.h"
 
+#include "catalogue.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -13,6 +15,8 @@ namespace {
 constexpr int FirstBlock = 64;
 constexpr int LastBlock = 512;
 constexpr int NearBudget = 4096;
+// The rows read before a name is looked for in the list's own index.
+constexpr int FirstRows = 192;
 // A CNP's first digits, the sex and the date of birth, which few persons share.
 constexpr int CnpStart = 7;
 
@@ -151,15 +155,21 @@ std::optional<qint64> PersonSearch::findSorted(const QStringList &terms, const Q
     };
     if (std::any_of(terms.cbegin(), terms.cend(), cnpStart))
         return findGathered(match, walk, from, sex, error);
+    // A few rows first, then the names' own order, then more rows.
     bool decided = false;
-    const std::optional<qint64> near = findNear(terms, match, walk, sex, &from, &decided, error);
-    if (decided)
-        return near;
-    return findGathered(match, walk, from, sex, error);
+    std::optional<qint64> found = findNear(terms, match, walk, sex, FirstRows, &from, &decided,
+                                           error);
+    if (!decided)
+        found = findByPrefix(terms, walk, from, sex, &decided, error);
+    if (!decided)
+        found = findNear(terms, match, walk, sex, NearBudget, &from, &decided, error);
+    if (!decided)
+        found = findGathered(match, walk, from, sex, error);
+    return found;
 }
 
 std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QString &match,
-                                             const Order &walk, const QString &sex,
+                                             const Order &walk, const QString &sex, int budget,
                                              std::optional<Place> *from, bool *decided,
                                              DataError *error)
 {
@@ -169,7 +179,7 @@ std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QSt
     const QString columns = QStringLiteral("rowid, %1, \"sex\", %2")
                                 .arg(sortKey(walk.column), indexedColumns());
     int block = FirstBlock;
-    for (int read = 0; read < NearBudget; read += block, block = qMin(2 * block, LastBlock)) {
+    for (int read = 0; read < budget; read += block, block = qMin(2 * block, LastBlock)) {
         QVariantList params;
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
@@ -198,4 +208,62 @@ std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QSt
     }
     *decided = false;
     return std::nullopt;
+}
+
+// A name typed in the list sorted by that column: the persons whose key
+// begins with the term lie together in the column's index, and each has a
+// first word that begins with it, so the next of them is a seek away. They
+// are the only matches when the index of words holds no more persons with a
+// word the term begins than the key's range holds, both counted over the whole
+// register: a match anywhere else (another column, a later word, a word after
+// a sign the key keeps) makes the counts differ, and the walk goes on.
+std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const Order &walk,
+                                                 const std::optional<Place> &from,
+                                                 const QString &sex, bool *decided,
+                                                 DataError *error)
+{
+    *decided = false;
+    if (terms.size() != 1 || !plain(terms.first()))
+        return std::nullopt;
+    const std::optional<qint64> words = wordRows(terms.first(), error);
+    // No person has such a word: nothing to find, however long the list.
+    if (!words || *words == 0 || !indexes(walk.column)) {
+        *decided = !words || *words == 0;
+        return std::nullopt;
+    }
+    // ASCII letters and digits are the key's own once upper-cased, and every
+    // key from the first bound up to the second begins with them.
+    const QString low = terms.first().toUpper();
+    const QString high = low.chopped(1) + QChar(low.back().unicode() + 1);
+    const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
+    QList<qint64> inRange;
+    if (!run(QStringLiteral("SELECT count(*) FROM %1 INDEXED BY %2 WHERE %3")
+                 .arg(Catalogue::quoted(Catalogue::Persons),
+                      Catalogue::quoted(sortIndex(walk.column)), range),
+             {low, high}, &inRange, error)
+        || inRange.isEmpty()) {
+        *decided = true;
+        return std::nullopt;
+    }
+    if (inRange.first() != *words)
+        return std::nullopt;
+    // Every row of the range matches, so the walk, which stops at a match,
+    // leaves its place before the range or past it.
+    if (from) {
+        const bool ascending = !walk.descending;
+        const QString &k = from->sortKey;
+        const bool before = ascending ? k < low : k >= high;
+        const bool past = ascending ? k >= high : k < low;
+        *decided = before || past;
+        if (!before)
+            return std::nullopt;
+    }
+    *decided = true;
+    QVariantList params;
+    QList<qint64> keys;
+    if (!run(sortedWalk(walk, sex, {}, range, {low, high}, 1, &params) + QStringLiteral(" LIMIT 1"),
+             params, &keys, error)
+        || keys.isEmpty())
+        return std::nullopt;
+    return keys.first();
 }

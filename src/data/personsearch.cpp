@@ -74,6 +74,11 @@ QString PersonSearch::indexedColumns(const QString &prefix)
     return columns(prefix);
 }
 
+bool PersonSearch::indexes(const QString &column)
+{
+    return Indexed.contains(column);
+}
+
 PersonSearch::PersonSearch(const QSqlDatabase &db)
     : m_db(db)
 {
@@ -247,6 +252,27 @@ std::optional<qint64> PersonSearch::findInRegisterOrder(const QString &match,
     if (!run(sql, params, &keys, error) || keys.isEmpty())
         return std::nullopt;
     return keys.first();
+}
+
+// The index's own list of words, each with the persons that have it.
+std::optional<qint64> PersonSearch::wordRows(const QString &term, DataError *error)
+{
+    const QString words = QStringLiteral("temp.\"FTS_Zavoni_cuvinte\"");
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5vocab(main, %2, "
+                               "row)")
+                    .arg(words, Catalogue::quoted(FullText)))) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
+        return std::nullopt;
+    }
+    QList<qint64> rows;
+    if (!run(QStringLiteral("SELECT coalesce(sum(doc), 0) FROM %1 WHERE term >= ? AND term < ?")
+                 .arg(words),
+             {term, term.chopped(1) + QChar(term.back().unicode() + 1)}, &rows, error)
+        || rows.isEmpty())
+        return std::nullopt;
+    return rows.first();
 }
 
 bool PersonSearch::matchPlaces(const QString &match, const QString &sex, const Order &order,

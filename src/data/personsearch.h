@@ -99,6 +99,7 @@ public:
 private:
     // The indexed columns, quoted, each after the prefix.
     static QString indexedColumns(const QString &prefix = {});
+    static bool indexes(const QString &column);
     bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
              DataError *error);
     // The rows of a sorted list after the place, as one statement: the
@@ -106,6 +107,9 @@ private:
     QString sortedWalk(const Order &order, const QString &sex, const std::optional<Place> &from,
                        const QString &also, const QVariantList &alsoParams, qint64 limit,
                        QVariantList *params, const QString &columns = {}) const;
+    // The persons with a word the plain term begins, each counted once a word
+    // (so as many as match, or more); nothing on an error.
+    std::optional<qint64> wordRows(const QString &term, DataError *error);
     // Up to limit persons matching, with their places in the order.
     bool matchPlaces(const QString &match, const QString &sex, const Order &order, int limit,
                      QList<Place> *places, DataError *error);
@@ -119,9 +123,16 @@ private:
     // The first match among the next rows of the walk after the place, which
     // moves past the rows read; decided is false when none came within them.
     std::optional<qint64> findNear(const QStringList &terms, const QString &match,
-                                   const Order &walk, const QString &sex,
+                                   const Order &walk, const QString &sex, int budget,
                                    std::optional<Place> *from, bool *decided,
                                    DataError *error);
+    // The first match in the walk after the place among the persons whose
+    // sort key begins with the one term, when they are all the matches there
+    // are, or none when no person has a word the term begins; decided is
+    // false when neither can be told.
+    std::optional<qint64> findByPrefix(const QStringList &terms, const Order &walk,
+                                       const std::optional<Place> &from, const QString &sex,
+                                       bool *decided, DataError *error);
     // Whether a person's indexed values match, judged by the index's own
     // tokenizer over those values alone; nothing on an error.
     std::optional<bool> matchedByIndex(const QVariantList &values, const QString &match,
