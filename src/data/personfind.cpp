@@ -17,6 +17,10 @@ constexpr int LastBlock = 512;
 constexpr int NearBudget = 4096;
 // The rows read before a name is looked for in the list's own index.
 constexpr int FirstRows = 192;
+// The longest start of a word the full-text index keeps a list for, and the
+// most words a longer term's matches are read through one by one.
+constexpr int PrefixIndexed = 3;
+constexpr int SampledWords = 16;
 // A CNP's first digits, the sex and the date of birth, which few persons share.
 constexpr int CnpStart = 7;
 
@@ -225,16 +229,36 @@ std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const
     *decided = false;
     if (terms.size() != 1 || !plain(terms.first()))
         return std::nullopt;
-    const std::optional<qint64> words = wordRows(terms.first(), error);
+    const QString &term = terms.first();
+    QStringList words;
+    const std::optional<qint64> rows = wordRows(term, &words, error);
     // No person has such a word: nothing to find, however long the list.
-    if (!words || *words == 0 || !indexes(walk.column)) {
-        *decided = !words || *words == 0;
+    if (!rows || *rows == 0 || !indexes(walk.column)) {
+        *decided = !rows || *rows == 0;
         return std::nullopt;
     }
     // ASCII letters and digits are the key's own once upper-cased, and every
     // key from the first bound up to the second begins with them.
-    const QString low = terms.first().toUpper();
+    const QString low = term.toUpper();
     const QString high = low.chopped(1) + QChar(low.back().unicode() + 1);
+    // A few matches looked up show most often that some lie elsewhere, before
+    // the range is counted. A short term is read from the index of first
+    // letters; a longer one word by word, which does not gather them first.
+    std::optional<bool> elsewhere = false;
+    if (term.size() <= PrefixIndexed) {
+        elsewhere = matchOutside(QLatin1Char('"') + term + QStringLiteral("\"*"), walk.column,
+                                 low, high, error);
+    } else if (words.size() <= SampledWords) {
+        QStringList quoted;
+        for (const QString &w : std::as_const(words))
+            quoted << QLatin1Char('"') + w + QLatin1Char('"');
+        elsewhere = matchOutside(quoted.join(QStringLiteral(" OR ")), walk.column, low, high,
+                                 error);
+    }
+    if (!elsewhere || *elsewhere) {
+        *decided = !elsewhere;
+        return std::nullopt;
+    }
     const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
     QList<qint64> inRange;
     if (!run(QStringLiteral("SELECT count(*) FROM %1 INDEXED BY %2 WHERE %3")
@@ -245,7 +269,7 @@ std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const
         *decided = true;
         return std::nullopt;
     }
-    if (inRange.first() != *words)
+    if (inRange.first() != *rows)
         return std::nullopt;
     // Every row of the range matches, so the walk, which stops at a match,
     // leaves its place before the range or past it.

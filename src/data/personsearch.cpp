@@ -16,6 +16,8 @@ const QStringList Indexed = {QStringLiteral("CNP_C"), QStringLiteral("Nume"),
 constexpr qint64 FillChunk = 50000;
 // Matches a find in a sorted list puts in order itself, their places read.
 constexpr int FewMatches = 1000;
+// Matches looked up before all in a range of sort keys are counted.
+constexpr int SampledMatches = 64;
 
 QString columns(const QString &prefix = {})
 {
@@ -255,24 +257,51 @@ std::optional<qint64> PersonSearch::findInRegisterOrder(const QString &match,
 }
 
 // The index's own list of words, each with the persons that have it.
-std::optional<qint64> PersonSearch::wordRows(const QString &term, DataError *error)
+std::optional<qint64> PersonSearch::wordRows(const QString &term, QStringList *words,
+                                             DataError *error)
 {
-    const QString words = QStringLiteral("temp.\"FTS_Zavoni_cuvinte\"");
+    const QString vocabulary = QStringLiteral("temp.\"FTS_Zavoni_cuvinte\"");
     QSqlQuery q(m_db);
+    q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5vocab(main, %2, "
                                "row)")
-                    .arg(words, Catalogue::quoted(FullText)))) {
+                    .arg(vocabulary, Catalogue::quoted(FullText)))
+        || !q.prepare(QStringLiteral("SELECT term, doc FROM %1 WHERE term >= ? AND term < ?")
+                          .arg(vocabulary))) {
         if (error)
             *error = DataError::fromSql(q.lastError());
         return std::nullopt;
     }
-    QList<qint64> rows;
-    if (!run(QStringLiteral("SELECT coalesce(sum(doc), 0) FROM %1 WHERE term >= ? AND term < ?")
-                 .arg(words),
-             {term, term.chopped(1) + QChar(term.back().unicode() + 1)}, &rows, error)
-        || rows.isEmpty())
+    q.addBindValue(term);
+    q.addBindValue(term.chopped(1) + QChar(term.back().unicode() + 1));
+    if (!q.exec()) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
         return std::nullopt;
-    return rows.first();
+    }
+    qint64 rows = 0;
+    while (q.next()) {
+        *words << q.value(0).toString();
+        rows += q.value(1).toLongLong();
+    }
+    return rows;
+}
+
+std::optional<bool> PersonSearch::matchOutside(const QString &match, const QString &column,
+                                               const QString &low, const QString &high,
+                                               DataError *error)
+{
+    const QString key = sortKey(column, QStringLiteral("z"));
+    QList<qint64> outside;
+    if (!run(QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM %1 WHERE %1 MATCH ? "
+                            "LIMIT %2) m CROSS JOIN %3 z ON z.rowid = m.rowid "
+                            "WHERE NOT (%4 >= ? AND %4 < ?)")
+                 .arg(Catalogue::quoted(FullText), QString::number(SampledMatches),
+                      Catalogue::quoted(Catalogue::Persons), key),
+             {match, low, high}, &outside, error)
+        || outside.isEmpty())
+        return std::nullopt;
+    return outside.first() > 0;
 }
 
 bool PersonSearch::matchPlaces(const QString &match, const QString &sex, const Order &order,

@@ -109,7 +109,11 @@ private:
                        QVariantList *params, const QString &columns = {}) const;
     // The persons with a word the plain term begins, each counted once a word
     // (so as many as match, or more); nothing on an error.
-    std::optional<qint64> wordRows(const QString &term, DataError *error);
+    std::optional<qint64> wordRows(const QString &term, QStringList *words, DataError *error);
+    // Whether one of the first persons matching, in the index's order, sorts
+    // by the column outside the keys from low up to high; nothing on an error.
+    std::optional<bool> matchOutside(const QString &match, const QString &column,
+                                     const QString &low, const QString &high, DataError *error);
     // Up to limit persons matching, with their places in the order.
     bool matchPlaces(const QString &match, const QString &sex, const Order &order, int limit,
                      QList<Place> *places, DataError *error);

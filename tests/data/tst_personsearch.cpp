@@ -210,11 +210,14 @@ void TestPersonSearch::findSorted_data()
     };
     QTest::newRow("many matches, all past the rows read") << "lupu" << false << names(4500, 4530);
     // Far on in the order of the names typed, and so also where another
-    // column has the same word before them.
+    // column has the same word before them: among the first matches in the
+    // full-text index's order, and past them.
     QTest::newRow("names typed, far on") << "n0598" << false << names(5980, 5990);
     QTest::newRow("names typed, far back") << "n001" << true << names(199, 169);
     QTest::newRow("names typed, another column first")
         << "n0599" << false << QStringList{"N05000"} + names(5990, 6000);
+    QTest::newRow("names typed, another column first, added last")
+        << "n05" << false << QStringList{"N02000"} + names(5000, 5029);
     QTest::newRow("long s, which the index folds, beside cedilla and comma")
         << "stef" << true << QStringList{"ſtefan", "ŞTEFĂNESCU", "ştefan", "ȘTEFAN"};
     QTest::newRow("a mark the index keeps") << "ana" << true << QStringList{"POPESCU-ŢĂRANU"};
@@ -233,6 +236,7 @@ void TestPersonSearch::findSorted()
                 "CASE WHEN n >= 4500 THEN 'LUPU' END FROM k");
     m_reg->addPerson("1900101400016", "ſtefan", "M");
     m_reg->addPerson("1900101400017", "ǠNA", "M");
+    m_reg->addPerson("1900101400018", "N02000", "M", {{"Prenume", "N05"}});
     QCOMPARE(walk(typed, {}, {"Nume", false}, backward ? Dir::Backward : Dir::Forward), found);
 }
 
