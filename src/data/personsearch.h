@@ -79,6 +79,11 @@ public:
     bool sortedKeys(const Order &order, const QString &sex, const std::optional<Place> &from,
                     qint64 skip, int count, const QList<qint64> &except, QList<qint64> *keys,
                     DataError *error);
+    // The places of every step-th person of a sorted list after the place,
+    // from the first past skip of them, up to count, each found from the last.
+    bool sortedPlaces(const Order &order, const QString &sex, const std::optional<Place> &from,
+                      qint64 skip, qint64 step, int count, const QList<qint64> &except,
+                      QList<Place> *places, DataError *error);
     // Whether the place comes before the other in the order.
     static bool precedes(const Order &order, const Place &place, const Place &other);
     // What the person sorts by in the order; none once the person is gone.
