@@ -230,34 +230,36 @@ std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const
     if (terms.size() != 1 || !plain(terms.first()))
         return std::nullopt;
     const QString &term = terms.first();
-    QStringList words;
-    const std::optional<qint64> rows = wordRows(term, &words, error);
-    // No person has such a word: nothing to find, however long the list.
-    if (!rows || *rows == 0 || !indexes(walk.column)) {
-        *decided = !rows || *rows == 0;
-        return std::nullopt;
-    }
     // ASCII letters and digits are the key's own once upper-cased, and every
     // key from the first bound up to the second begins with them.
     const QString low = term.toUpper();
     const QString high = low.chopped(1) + QChar(low.back().unicode() + 1);
     // A few matches looked up show most often that some lie elsewhere, before
-    // the range is counted. A short term is read from the index of first
-    // letters; a longer one word by word, which does not gather them first.
-    std::optional<bool> elsewhere = false;
-    if (term.size() <= PrefixIndexed) {
-        elsewhere = matchOutside(QLatin1Char('"') + term + QStringLiteral("\"*"), walk.column,
-                                 low, high, error);
-    } else if (words.size() <= SampledWords) {
+    // the index's words or the range are counted: a short term's are read
+    // from the index of first letters, a longer one's word by word, which
+    // does not gather them first.
+    const auto elsewhere = [&](const QString &first) {
+        const std::optional<bool> outside = matchOutside(first, walk.column, low, high, error);
+        *decided = !outside;
+        return !outside || *outside;
+    };
+    const bool indexed = indexes(walk.column);
+    if (indexed && term.size() <= PrefixIndexed
+        && elsewhere(QLatin1Char('"') + term + QStringLiteral("\"*")))
+        return std::nullopt;
+    QStringList words;
+    const std::optional<qint64> rows = wordRows(term, &words, error);
+    // No person has such a word: nothing to find, however long the list.
+    if (!rows || *rows == 0 || !indexed) {
+        *decided = !rows || *rows == 0;
+        return std::nullopt;
+    }
+    if (term.size() > PrefixIndexed && words.size() <= SampledWords) {
         QStringList quoted;
         for (const QString &w : std::as_const(words))
             quoted << QLatin1Char('"') + w + QLatin1Char('"');
-        elsewhere = matchOutside(quoted.join(QStringLiteral(" OR ")), walk.column, low, high,
-                                 error);
-    }
-    if (!elsewhere || *elsewhere) {
-        *decided = !elsewhere;
-        return std::nullopt;
+        if (elsewhere(quoted.join(QStringLiteral(" OR "))))
+            return std::nullopt;
     }
     const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
     QList<qint64> inRange;
@@ -271,8 +273,17 @@ std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const
     }
     if (inRange.first() != *rows)
         return std::nullopt;
-    // Every row of the range matches, so the walk, which stops at a match,
-    // leaves its place before the range or past it.
+    return firstInRange(walk, from, sex, low, high, decided, error);
+}
+
+// Every row of the range matches, so the walk, which stops at a match,
+// leaves its place before the range or past it.
+std::optional<qint64> PersonSearch::firstInRange(const Order &walk,
+                                                 const std::optional<Place> &from,
+                                                 const QString &sex, const QString &low,
+                                                 const QString &high, bool *decided,
+                                                 DataError *error)
+{
     if (from) {
         const bool ascending = !walk.descending;
         const QString &k = from->sortKey;
@@ -283,6 +294,7 @@ std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const
             return std::nullopt;
     }
     *decided = true;
+    const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
     QVariantList params;
     QList<qint64> keys;
     if (!run(sortedWalk(walk, sex, {}, range, {low, high}, 1, &params) + QStringLiteral(" LIMIT 1"),

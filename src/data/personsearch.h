@@ -142,6 +142,11 @@ private:
     std::optional<qint64> findByPrefix(const QStringList &terms, const Order &walk,
                                        const std::optional<Place> &from, const QString &sex,
                                        bool *decided, DataError *error);
+    // The first person in the walk whose key lies from low up to high, once
+    // they are known to be all the matches; decided as for findByPrefix.
+    std::optional<qint64> firstInRange(const Order &walk, const std::optional<Place> &from,
+                                       const QString &sex, const QString &low,
+                                       const QString &high, bool *decided, DataError *error);
     // Whether a person's indexed values match, judged by the index's own
     // tokenizer over those values alone; nothing on an error.
     std::optional<bool> matchedByIndex(const QVariantList &values, const QString &match,
