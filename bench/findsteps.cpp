@@ -146,6 +146,21 @@ void ProgramBench::measureFinding()
         expectCurrentShown(persons(), n, e.middle + 1, QStringLiteral("found"));
     };
     const auto pageRows = [&] { return Found(-1, m_personsPage); };
+    const auto sortedFromFirst = [&] {
+        personsFromFirst(true);
+        openFindStrip();
+    };
+    // The current row is a person with a word the text begins, and is shown.
+    const auto foundWith = [&](const QString &word) {
+        const QString names = engine().text(
+            "SELECT Nume || ' ' || ifnull(Prenume, '') || ' ' || ifnull(Porecla1, '') || ' ' "
+            "|| ifnull(Porecla2, '') FROM TBL_Zavoni WHERE CNP_C = ?",
+            {boxText(persons(), "Text1")});
+        expect(PersonSearch::matches({names}, {word}),
+               QStringLiteral("a person with the word found: ") + names);
+        expectCurrentShown(persons(), n, shownPosition(persons(), n),
+                           QStringLiteral("found in the sorted list"));
+    };
     const Step steps[] = {
         {"find_middle", {16, AtTen, 0}, 0,
          QStringLiteral("Find strip: the CNP of the person in the middle typed, "
@@ -192,11 +207,7 @@ void ProgramBench::measureFinding()
          {}, {}, {}},
         {"find_sorted", {50, AtTen, 0}, 0,
          QStringLiteral("Find strip: the same CNP typed, the list sorted by `Nume`"),
-         [&] {
-             personsFromFirst(true);
-             openFindStrip();
-         },
-         [&] { find(e.middleCnp); },
+         sortedFromFirst, [&] { find(e.middleCnp); },
          [&] {
              expect(boxText(persons(), "Text1") == e.middleCnp, QStringLiteral("found"));
              expectCurrentShown(persons(), n, shownPosition(persons(), n),
@@ -205,22 +216,18 @@ void ProgramBench::measureFinding()
          {}, {}, {}},
         {"find_sorted_word", {50, AtTen, 0}, 0,
          QStringLiteral("Find strip: a nickname many persons have, the list sorted by `Nume`"),
-         [&] {
-             personsFromFirst(true);
-             openFindStrip();
-         },
-         [&] { find(QStringLiteral("nasul")); },
-         [&] {
-             const QString names = engine().text(
-                 "SELECT Nume || ' ' || ifnull(Prenume, '') || ' ' || ifnull(Porecla1, '') || ' ' "
-                 "|| ifnull(Porecla2, '') FROM TBL_Zavoni WHERE CNP_C = ?",
-                 {boxText(persons(), "Text1")});
-             expect(PersonSearch::matches({names}, {QStringLiteral("nasul")}),
-                    QStringLiteral("a person with the word found: ") + names);
-             expectCurrentShown(persons(), n, shownPosition(persons(), n),
-                                QStringLiteral("found in the sorted list"));
-         },
-         {}, {}, {}},
+         sortedFromFirst, [&] { find(QStringLiteral("nasul")); },
+         [&] { foundWith(QStringLiteral("nasul")); }, {}, {}, {}},
+        {"find_sorted_far", {50, AtTen, 0}, 0,
+         QStringLiteral("Find strip: a surname typed at the first row, the list sorted by "
+                        "`Nume`: the surnames between hold millions of persons"),
+         sortedFromFirst, [&] { find(QStringLiteral("ionescu")); },
+         [&] { foundWith(QStringLiteral("ionescu")); }, {}, {}, {}},
+        {"find_sorted_far_men", {50, AtTen, 0}, 0,
+         QStringLiteral("Find strip: a man's first name typed at the first row, a woman's, "
+                        "the list sorted by `Nume`: all the women of her surname come first"),
+         sortedFromFirst, [&] { find(QStringLiteral("ion")); },
+         [&] { foundWith(QStringLiteral("ion")); }, {}, {}, {}},
     };
     for (const Step &step : steps)
         measure(step);

@@ -26,6 +26,13 @@ public:
     // The keys of except are left out, as if they were not in the set.
     virtual bool read(const std::optional<Place> &from, bool backward, qint64 skip, int count,
                       const QList<qint64> &except, QList<qint64> *keys, DataError *error) = 0;
+    // The places of every step-th row after the place (from the start without
+    // one), from the first past skip of them, up to count places; except as
+    // for read().
+    virtual bool readPlaces(const std::optional<Place> &from, qint64 skip, qint64 step,
+                            int count, const QList<qint64> &except, QList<Place> *places,
+                            DataError *error)
+        = 0;
     // None once the row is gone.
     virtual std::optional<Place> placeOf(qint64 key, DataError *error) = 0;
     virtual bool precedes(const Place &place, const Place &other) const = 0;

@@ -1,5 +1,7 @@
 #include "personsearch.h"
 
+#include "catalogue.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -13,6 +15,12 @@ namespace {
 constexpr int FirstBlock = 64;
 constexpr int LastBlock = 512;
 constexpr int NearBudget = 4096;
+// The rows read before a name is looked for in the list's own index.
+constexpr int FirstRows = 192;
+// The longest start of a word the full-text index keeps a list for, and the
+// most words a longer term's matches are read through one by one.
+constexpr int PrefixIndexed = 3;
+constexpr int SampledWords = 16;
 // A CNP's first digits, the sex and the date of birth, which few persons share.
 constexpr int CnpStart = 7;
 
@@ -151,15 +159,21 @@ std::optional<qint64> PersonSearch::findSorted(const QStringList &terms, const Q
     };
     if (std::any_of(terms.cbegin(), terms.cend(), cnpStart))
         return findGathered(match, walk, from, sex, error);
+    // A few rows first, then the names' own order, then more rows.
     bool decided = false;
-    const std::optional<qint64> near = findNear(terms, match, walk, sex, &from, &decided, error);
-    if (decided)
-        return near;
-    return findGathered(match, walk, from, sex, error);
+    std::optional<qint64> found = findNear(terms, match, walk, sex, FirstRows, &from, &decided,
+                                           error);
+    if (!decided)
+        found = findByPrefix(terms, walk, from, sex, &decided, error);
+    if (!decided)
+        found = findNear(terms, match, walk, sex, NearBudget, &from, &decided, error);
+    if (!decided)
+        found = findGathered(match, walk, from, sex, error);
+    return found;
 }
 
 std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QString &match,
-                                             const Order &walk, const QString &sex,
+                                             const Order &walk, const QString &sex, int budget,
                                              std::optional<Place> *from, bool *decided,
                                              DataError *error)
 {
@@ -169,7 +183,7 @@ std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QSt
     const QString columns = QStringLiteral("rowid, %1, \"sex\", %2")
                                 .arg(sortKey(walk.column), indexedColumns());
     int block = FirstBlock;
-    for (int read = 0; read < NearBudget; read += block, block = qMin(2 * block, LastBlock)) {
+    for (int read = 0; read < budget; read += block, block = qMin(2 * block, LastBlock)) {
         QVariantList params;
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
@@ -198,4 +212,94 @@ std::optional<qint64> PersonSearch::findNear(const QStringList &terms, const QSt
     }
     *decided = false;
     return std::nullopt;
+}
+
+// A name typed in the list sorted by that column: the persons whose key
+// begins with the term lie together in the column's index, and each has a
+// first word that begins with it, so the next of them is a seek away. They
+// are the only matches when the index of words holds no more persons with a
+// word the term begins than the key's range holds, both counted over the whole
+// register: a match anywhere else (another column, a later word, a word after
+// a sign the key keeps) makes the counts differ, and the walk goes on.
+std::optional<qint64> PersonSearch::findByPrefix(const QStringList &terms, const Order &walk,
+                                                 const std::optional<Place> &from,
+                                                 const QString &sex, bool *decided,
+                                                 DataError *error)
+{
+    *decided = false;
+    if (terms.size() != 1 || !plain(terms.first()))
+        return std::nullopt;
+    const QString &term = terms.first();
+    // ASCII letters and digits are the key's own once upper-cased, and every
+    // key from the first bound up to the second begins with them.
+    const QString low = term.toUpper();
+    const QString high = low.chopped(1) + QChar(low.back().unicode() + 1);
+    // A few matches looked up show most often that some lie elsewhere, before
+    // the index's words or the range are counted: a short term's are read
+    // from the index of first letters, a longer one's word by word, which
+    // does not gather them first.
+    const auto elsewhere = [&](const QString &first) {
+        const std::optional<bool> outside = matchOutside(first, walk.column, low, high, error);
+        *decided = !outside;
+        return !outside || *outside;
+    };
+    const bool indexed = indexes(walk.column);
+    if (indexed && term.size() <= PrefixIndexed
+        && elsewhere(QLatin1Char('"') + term + QStringLiteral("\"*")))
+        return std::nullopt;
+    QStringList words;
+    const std::optional<qint64> rows = wordRows(term, &words, error);
+    // No person has such a word: nothing to find, however long the list.
+    if (!rows || *rows == 0 || !indexed) {
+        *decided = !rows || *rows == 0;
+        return std::nullopt;
+    }
+    if (term.size() > PrefixIndexed && words.size() <= SampledWords) {
+        QStringList quoted;
+        for (const QString &w : std::as_const(words))
+            quoted << QLatin1Char('"') + w + QLatin1Char('"');
+        if (elsewhere(quoted.join(QStringLiteral(" OR "))))
+            return std::nullopt;
+    }
+    const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
+    QList<qint64> inRange;
+    if (!run(QStringLiteral("SELECT count(*) FROM %1 INDEXED BY %2 WHERE %3")
+                 .arg(Catalogue::quoted(Catalogue::Persons),
+                      Catalogue::quoted(sortIndex(walk.column)), range),
+             {low, high}, &inRange, error)
+        || inRange.isEmpty()) {
+        *decided = true;
+        return std::nullopt;
+    }
+    if (inRange.first() != *rows)
+        return std::nullopt;
+    return firstInRange(walk, from, sex, low, high, decided, error);
+}
+
+// Every row of the range matches, so the walk, which stops at a match,
+// leaves its place before the range or past it.
+std::optional<qint64> PersonSearch::firstInRange(const Order &walk,
+                                                 const std::optional<Place> &from,
+                                                 const QString &sex, const QString &low,
+                                                 const QString &high, bool *decided,
+                                                 DataError *error)
+{
+    if (from) {
+        const bool ascending = !walk.descending;
+        const QString &k = from->sortKey;
+        const bool before = ascending ? k < low : k >= high;
+        const bool past = ascending ? k >= high : k < low;
+        *decided = before || past;
+        if (!before)
+            return std::nullopt;
+    }
+    *decided = true;
+    const QString range = QStringLiteral("%1 >= ? AND %1 < ?").arg(sortKey(walk.column));
+    QVariantList params;
+    QList<qint64> keys;
+    if (!run(sortedWalk(walk, sex, {}, range, {low, high}, 1, &params) + QStringLiteral(" LIMIT 1"),
+             params, &keys, error)
+        || keys.isEmpty())
+        return std::nullopt;
+    return keys.first();
 }

@@ -96,6 +96,49 @@ bool PersonSearch::sortedKeys(const Order &order, const QString &sex,
     return run(sql, params, keys, error);
 }
 
+// A place after another, each a statement that walks the column's index
+// alone and looks the row reached up; one statement prepared serves them
+// all while the places are of one kind (with or without a sex).
+bool PersonSearch::sortedPlaces(const Order &order, const QString &sex,
+                                const std::optional<Place> &from, qint64 skip, qint64 step,
+                                int count, const QList<qint64> &except, QList<Place> *places,
+                                DataError *error)
+{
+    QVariantList exceptParams;
+    const QString also = leftOut(except, &exceptParams);
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    QString prepared;
+    std::optional<Place> at = from;
+    for (int i = 0; i < count; ++i, skip = step - 1) {
+        QVariantList params;
+        const QString sql = QStringLiteral("SELECT z.rowid, %1, z.\"sex\" FROM (%2 LIMIT 1 "
+                                           "OFFSET ?) w CROSS JOIN %3 z ON z.rowid = w.r")
+                                .arg(sortKey(order.column, QStringLiteral("z")),
+                                     sortedWalk(order, sex, at, also, exceptParams, skip + 1,
+                                                &params, QStringLiteral("rowid AS r")),
+                                     Catalogue::quoted(Catalogue::Persons));
+        params << skip;
+        if (sql != prepared && !q.prepare(sql))
+            break;
+        prepared = sql;
+        for (const QVariant &p : std::as_const(params))
+            q.addBindValue(p);
+        if (!q.exec())
+            break;
+        if (!q.next())
+            return true;
+        at = Place{q.value(0).toLongLong(), q.value(1).toString(), q.value(2)};
+        places->append(*at);
+    }
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
+        return false;
+    }
+    return true;
+}
+
 std::optional<qint64> PersonSearch::countBefore(const Order &order, const QString &sex,
                                                 const Place &place,
                                                 const QList<qint64> &except, DataError *error)
@@ -181,6 +224,19 @@ bool PersonOrder::read(const std::optional<Place> &from, bool backward, qint64 s
     const PersonSearch::Order walk{m_order.column, m_order.descending != backward};
     return m_search->sortedKeys(walk, m_sex, personPlace(from), skip, count, except, keys,
                                 error);
+}
+
+bool PersonOrder::readPlaces(const std::optional<Place> &from, qint64 skip, qint64 step,
+                             int count, const QList<qint64> &except, QList<Place> *places,
+                             DataError *error)
+{
+    QList<PersonSearch::Place> found;
+    if (!m_search->sortedPlaces(m_order, m_sex, personPlace(from), skip, step, count, except,
+                                &found, error))
+        return false;
+    for (const PersonSearch::Place &p : std::as_const(found))
+        places->append({p.rowid, {p.sortKey, p.sex}});
+    return true;
 }
 
 std::optional<OrderSource::Place> PersonOrder::placeOf(qint64 key, DataError *error)

@@ -16,6 +16,8 @@ const QStringList Indexed = {QStringLiteral("CNP_C"), QStringLiteral("Nume"),
 constexpr qint64 FillChunk = 50000;
 // Matches a find in a sorted list puts in order itself, their places read.
 constexpr int FewMatches = 1000;
+// Matches looked up before all in a range of sort keys are counted.
+constexpr int SampledMatches = 64;
 
 QString columns(const QString &prefix = {})
 {
@@ -72,6 +74,11 @@ QString matchText(const QStringList &terms)
 QString PersonSearch::indexedColumns(const QString &prefix)
 {
     return columns(prefix);
+}
+
+bool PersonSearch::indexes(const QString &column)
+{
+    return Indexed.contains(column);
 }
 
 PersonSearch::PersonSearch(const QSqlDatabase &db)
@@ -247,6 +254,54 @@ std::optional<qint64> PersonSearch::findInRegisterOrder(const QString &match,
     if (!run(sql, params, &keys, error) || keys.isEmpty())
         return std::nullopt;
     return keys.first();
+}
+
+// The index's own list of words, each with the persons that have it.
+std::optional<qint64> PersonSearch::wordRows(const QString &term, QStringList *words,
+                                             DataError *error)
+{
+    const QString vocabulary = QStringLiteral("temp.\"FTS_Zavoni_cuvinte\"");
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5vocab(main, %2, "
+                               "row)")
+                    .arg(vocabulary, Catalogue::quoted(FullText)))
+        || !q.prepare(QStringLiteral("SELECT term, doc FROM %1 WHERE term >= ? AND term < ?")
+                          .arg(vocabulary))) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
+        return std::nullopt;
+    }
+    q.addBindValue(term);
+    q.addBindValue(term.chopped(1) + QChar(term.back().unicode() + 1));
+    if (!q.exec()) {
+        if (error)
+            *error = DataError::fromSql(q.lastError());
+        return std::nullopt;
+    }
+    qint64 rows = 0;
+    while (q.next()) {
+        *words << q.value(0).toString();
+        rows += q.value(1).toLongLong();
+    }
+    return rows;
+}
+
+std::optional<bool> PersonSearch::matchOutside(const QString &match, const QString &column,
+                                               const QString &low, const QString &high,
+                                               DataError *error)
+{
+    const QString key = sortKey(column, QStringLiteral("z"));
+    QList<qint64> outside;
+    if (!run(QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM %1 WHERE %1 MATCH ? "
+                            "LIMIT %2) m CROSS JOIN %3 z ON z.rowid = m.rowid "
+                            "WHERE NOT (%4 >= ? AND %4 < ?)")
+                 .arg(Catalogue::quoted(FullText), QString::number(SampledMatches),
+                      Catalogue::quoted(Catalogue::Persons), key),
+             {match, low, high}, &outside, error)
+        || outside.isEmpty())
+        return std::nullopt;
+    return outside.first() > 0;
 }
 
 bool PersonSearch::matchPlaces(const QString &match, const QString &sex, const Order &order,

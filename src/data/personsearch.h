@@ -79,6 +79,11 @@ public:
     bool sortedKeys(const Order &order, const QString &sex, const std::optional<Place> &from,
                     qint64 skip, int count, const QList<qint64> &except, QList<qint64> *keys,
                     DataError *error);
+    // The places of every step-th person of a sorted list after the place,
+    // from the first past skip of them, up to count, each found from the last.
+    bool sortedPlaces(const Order &order, const QString &sex, const std::optional<Place> &from,
+                      qint64 skip, qint64 step, int count, const QList<qint64> &except,
+                      QList<Place> *places, DataError *error);
     // Whether the place comes before the other in the order.
     static bool precedes(const Order &order, const Place &place, const Place &other);
     // What the person sorts by in the order; none once the person is gone.
@@ -99,6 +104,7 @@ public:
 private:
     // The indexed columns, quoted, each after the prefix.
     static QString indexedColumns(const QString &prefix = {});
+    static bool indexes(const QString &column);
     bool run(const QString &sql, const QVariantList &params, QList<qint64> *keys,
              DataError *error);
     // The rows of a sorted list after the place, as one statement: the
@@ -106,6 +112,13 @@ private:
     QString sortedWalk(const Order &order, const QString &sex, const std::optional<Place> &from,
                        const QString &also, const QVariantList &alsoParams, qint64 limit,
                        QVariantList *params, const QString &columns = {}) const;
+    // The persons with a word the plain term begins, each counted once a word
+    // (so as many as match, or more); nothing on an error.
+    std::optional<qint64> wordRows(const QString &term, QStringList *words, DataError *error);
+    // Whether one of the first persons matching, in the index's order, sorts
+    // by the column outside the keys from low up to high; nothing on an error.
+    std::optional<bool> matchOutside(const QString &match, const QString &column,
+                                     const QString &low, const QString &high, DataError *error);
     // Up to limit persons matching, with their places in the order.
     bool matchPlaces(const QString &match, const QString &sex, const Order &order, int limit,
                      QList<Place> *places, DataError *error);
@@ -119,9 +132,21 @@ private:
     // The first match among the next rows of the walk after the place, which
     // moves past the rows read; decided is false when none came within them.
     std::optional<qint64> findNear(const QStringList &terms, const QString &match,
-                                   const Order &walk, const QString &sex,
+                                   const Order &walk, const QString &sex, int budget,
                                    std::optional<Place> *from, bool *decided,
                                    DataError *error);
+    // The first match in the walk after the place among the persons whose
+    // sort key begins with the one term, when they are all the matches there
+    // are, or none when no person has a word the term begins; decided is
+    // false when neither can be told.
+    std::optional<qint64> findByPrefix(const QStringList &terms, const Order &walk,
+                                       const std::optional<Place> &from, const QString &sex,
+                                       bool *decided, DataError *error);
+    // The first person in the walk whose key lies from low up to high, once
+    // they are known to be all the matches; decided as for findByPrefix.
+    std::optional<qint64> firstInRange(const Order &walk, const std::optional<Place> &from,
+                                       const QString &sex, const QString &low,
+                                       const QString &high, bool *decided, DataError *error);
     // Whether a person's indexed values match, judged by the index's own
     // tokenizer over those values alone; nothing on an error.
     std::optional<bool> matchedByIndex(const QVariantList &values, const QString &match,

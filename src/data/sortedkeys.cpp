@@ -12,6 +12,9 @@ constexpr int ChunkRows = 1024;
 // A landmark every so many rows: a far jump or the rank of a row found reads
 // at most this many keys past one. Ten thousand at ten million rows.
 constexpr int LandmarkStep = 1024;
+// Landmarks read in one call, which prepares its statement once for them
+// all: a few milliseconds.
+constexpr int LandmarksRead = 16;
 
 } // namespace
 
@@ -139,22 +142,24 @@ bool SortedKeys::placeLandmarks(int budgetMs)
     DataError error;
     while (!m_landmarksPlaced && clock.elapsed() < budgetMs) {
         const bool first = m_landmarks.isEmpty();
-        const qint64 rank = first ? 0 : m_landmarks.last().rank + LandmarkStep;
-        QList<qint64> found;
-        std::optional<OrderSource::Place> place;
+        qint64 rank = first ? 0 : m_landmarks.last().rank + LandmarkStep;
+        QList<OrderSource::Place> places;
         if (rank < m_count
-            && m_source->read(first ? std::nullopt : std::optional(m_landmarks.last().place),
-                              false, first ? 0 : LandmarkStep - 1, 1, m_added, &found, &error)
-            && !found.isEmpty())
-            place = m_source->placeOf(found.first(), &error);
-        // A row deleted meanwhile ends them early: jumps past read further.
-        if (!place) {
-            m_landmarksPlaced = true;
-            if (error.isError())
-                fail(error);
-            break;
+            && !m_source->readPlaces(first ? std::nullopt
+                                           : std::optional(m_landmarks.last().place),
+                                     first ? 0 : LandmarkStep - 1, LandmarkStep, LandmarksRead,
+                                     m_added, &places, &error)) {
+            fail(error);
+            places.clear();
         }
-        m_landmarks.append({rank, *place});
+        for (const OrderSource::Place &place : std::as_const(places)) {
+            if (rank >= m_count)
+                break;
+            m_landmarks.append({rank, place});
+            rank += LandmarkStep;
+        }
+        // A row deleted meanwhile ends them early: jumps past read further.
+        m_landmarksPlaced = places.size() < LandmarksRead || rank >= m_count;
     }
     return !m_landmarksPlaced;
 }

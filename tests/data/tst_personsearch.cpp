@@ -139,10 +139,23 @@ private slots:
         QTest::newRow("past a block, then past the rows read")
             << "vlad" << false << QStringList{"N00057", "N04500"};
         QTest::newRow("backward") << "vlad" << true << QStringList{"N04500", "N00057"};
-        QStringList lupu;
-        for (int k = 4500; k < 4530; ++k)
-            lupu << QStringLiteral("N%1").arg(k, 5, 10, QLatin1Char('0'));
-        QTest::newRow("many matches, all past the rows read") << "lupu" << false << lupu;
+        const auto names = [](int first, int last) {
+            QStringList n;
+            for (int k = first; k != last; k += first < last ? 1 : -1)
+                n << QStringLiteral("N%1").arg(k, 5, 10, QLatin1Char('0'));
+            return n;
+        };
+        QTest::newRow("many matches, all past the rows read")
+            << "lupu" << false << names(4500, 4530);
+        // Far on in the order of the names typed, and so also where another
+        // column has the same word before them: among the first matches in the
+        // full-text index's order, and past them.
+        QTest::newRow("names typed, far on") << "n0598" << false << names(5980, 5990);
+        QTest::newRow("names typed, far back") << "n001" << true << names(199, 169);
+        QTest::newRow("names typed, another column first")
+            << "n0599" << false << QStringList{"N05000"} + names(5990, 6000);
+        QTest::newRow("names typed, another column first, added last")
+            << "n05" << false << QStringList{"N02000"} + names(5000, 5029);
         QTest::newRow("long s, which the index folds, beside cedilla and comma")
             << "stef" << true << QStringList{"ſtefan", "ŞTEFĂNESCU", "ştefan", "ȘTEFAN"};
         QTest::newRow("a mark the index keeps") << "ana" << true << QStringList{"POPESCU-ŢĂRANU"};
@@ -190,10 +203,11 @@ void TestPersonSearch::findSorted()
     m_reg->exec("INSERT INTO TBL_Zavoni(CNP_C, Nume, sex, Prenume, Porecla1) "
                 "WITH RECURSIVE k(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM k WHERE n < 5999) "
                 "SELECT 1600101000000 + n, printf('N%05d', n), 'M', "
-                "CASE WHEN n IN (57, 4500) THEN 'VLAD' ELSE 'X' END, "
+                "CASE WHEN n IN (57, 4500) THEN 'VLAD' WHEN n = 5000 THEN 'N0599' ELSE 'X' END, "
                 "CASE WHEN n >= 4500 THEN 'LUPU' END FROM k");
     m_reg->addPerson("1900101400016", "ſtefan", "M");
     m_reg->addPerson("1900101400017", "ǠNA", "M");
+    m_reg->addPerson("1900101400018", "N02000", "M", {{"Prenume", "N05"}});
     QCOMPARE(walk(typed, {}, {"Nume", false}, backward ? Dir::Backward : Dir::Forward), found);
 }
 
