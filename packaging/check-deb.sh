@@ -20,6 +20,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for p in libqt6sql6-sqlite libqt6widgets6 libqt6sql6 libqt6core6 libc6; do
     grep -Eq "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = libqt6sql6-psql ] || fail "Recommends lacks libqt6sql6-psql"
 
 # Started as the menu starts it, in a home of its own, the program waits at its
 # question about the missing register: it is ended then, not found crashed.
