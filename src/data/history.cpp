@@ -1,6 +1,7 @@
 #include "history.h"
 
 #include "catalogue.h"
+#include "registerserver.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -185,7 +186,8 @@ bool changesOf(QSqlDatabase &db, const QString &cnp, QList<Change> *changes, Dat
 {
     // The CNPs the person had, each change of CNP followed back; then the
     // accomplices its offences were linked to, before or after a change.
-    const QString sql = QStringLiteral(
+    const QString sql = db.driverName() == QLatin1String("QPSQL") ? RegisterServer::changesSql()
+                                                                  : QStringLiteral(
         "WITH RECURSIVE \"c\"(\"cnp\") AS (SELECT ? UNION SELECT json_extract(h.\"Inainte\", "
         "'$.CNP_C') FROM %1 h JOIN \"c\" ON h.\"CNP\" = \"c\".\"cnp\" WHERE h.\"Tabela\" = '%2' "
         "AND h.\"Operatia\" = 'UPDATE'), "

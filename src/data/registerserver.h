@@ -24,6 +24,10 @@ QString field(const QString &catalogueName);
 // Statements that build an empty register in the schema, with its grants.
 QStringList schemaStatements();
 
+// What History::changesOf reads on the server, the CNP bound: the same
+// columns as on the file, the time as text in UTC.
+QString changesSql();
+
 // Missing when the server holds no register yet; Unusable, with the reason in
 // Romanian, when it cannot be reached or holds another layout.
 RegisterFile::Check inspect(const QString &address);

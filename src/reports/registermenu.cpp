@@ -83,7 +83,6 @@ void addListCommands(QWidget *window, DataControl *data, const QString &fileStem
     history->setObjectName(QStringLiteral("HistoryAction"));
     history->setShortcut(Qt::CTRL | Qt::Key_H);
     fileOnly(dossier, data->databaseName());
-    fileOnly(history, data->databaseName());
 }
 
 } // namespace RegisterMenu

@@ -15,7 +15,7 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$zavoni" --server "$
 printf '%s' "$out" | grep -q 'Registrul a fost creat' || fail "$out"
 tables=$(psql -At "$address" -c "SELECT count(*) FROM information_schema.tables
                                  WHERE table_schema = 'zavoni'")
-[ "$tables" -eq 7 ] || fail "$tables tables and views, not 7"
+[ "$tables" -eq 8 ] || fail "$tables tables and views, not 8"
 out=$(ZAVONI_SERVER="$address" "$zavoni" --create 2>&1) && fail "a second --create succeeded"
 printf '%s' "$out" | grep -q 'există deja' || fail "$out"
 out=$("$zavoni" --server "postgresql://nimeni@127.0.0.1:1/$database" --create 2>&1) \

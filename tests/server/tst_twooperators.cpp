@@ -3,6 +3,8 @@
 #include "common/testserver.h"
 
 #include "widgets/datacontrol.h"
+#include "data/database.h"
+#include "data/history.h"
 #include "data/recordset.h"
 #include "data/sourcetexts.h"
 
@@ -23,6 +25,8 @@ private slots:
     void meanwhile();
     void readerMayOnlyRead_data();
     void readerMayOnlyRead();
+    void changesRecorded_data();
+    void changesRecorded();
     void connectionLostDuringASave();
     void fileOnlyCommandsDisabled();
 
@@ -132,6 +136,51 @@ void TestTwoOperators::readerMayOnlyRead()
         QCOMPARE(rs->value("Nume"), QVariant("TASTAT"));
 }
 
+void TestTwoOperators::changesRecorded_data()
+{
+    // The operator login's changes, as the person's history lists them, sorted.
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QStringList>("recorded");
+    QTest::newRow("save") << "save" << QStringList{"UPDATE TBL_Zavoni"};
+    QTest::newRow("delete, cascaded")
+        << "delete"
+        << QStringList{"DELETE TBL_Articole", "DELETE TBL_Complici", "DELETE TBL_Complicitate",
+                       "DELETE TBL_Infractiuni", "DELETE TBL_Zavoni"};
+}
+
+void TestTwoOperators::changesRecorded()
+{
+    QFETCH(QString, operation);
+    QFETCH(QStringList, recorded);
+    const qint64 offence = m_reg->addOffence("1000000000001", "FURT", "1 an");
+    m_reg->addAccomplice("1000000000003", "COMPLICE", "M", offence);
+    m_reg->addArticle(offence, "ZIARUL", "TEXT");
+    auto data = persons();
+    Recordset *rs = data->recordset();
+    QVERIFY(operation == "delete" ? rs->deleteCurrent()
+                                  : rs->edit() && rs->setValue("Nume", "ALTUL") && rs->update());
+    DataError error;
+    const auto db = Database::open(TestServer::operatorAddress(), &error);
+    QList<History::Change> changes;
+    QVERIFY2(db && History::changesOf(db->connection(), "1000000000001", &changes, &error),
+             qPrintable(error.describe()));
+    QStringList mine;
+    for (const History::Change &c : std::as_const(changes)) {
+        if (c.user == "zavoni_test_operator")
+            mine << c.action + ' ' + c.table;
+    }
+    QCOMPARE(changes.first().user, QString("zavoni_test_operator")); // newest first
+    mine.sort();
+    QCOMPARE(mine, recorded);
+
+    // What was recorded stays: the operator's login may not change it.
+    const int count = m_reg->count("TBL_Istoric");
+    for (const char *sql : {"delete from zavoni.tbl_istoric", "truncate zavoni.tbl_istoric",
+                            "update zavoni.tbl_istoric set cnp = null"})
+        QVERIFY2(!db->exec(sql), sql);
+    QCOMPARE(m_reg->count("TBL_Istoric"), count);
+}
+
 // The server ends the operator's session (restarted, or the network gone): the
 // save is refused saying so, and what was typed stays, saved by the next try.
 void TestTwoOperators::connectionLostDuringASave()
@@ -169,6 +218,7 @@ void TestTwoOperators::fileOnlyCommandsDisabled()
     for (const char *command : {"StatisticsAction", "BackupAction", "ExportRegisterAction",
                                 "ExportListAction", "DossierAction", "Caută..."})
         QVERIFY2(disabled.contains(command), command);
+    QVERIFY(!disabled.contains("HistoryAction"));
     s.run("Command2|Text4=SCHIMBAT|Command3");
     QCOMPARE(s.reg.count("TBL_Zavoni", "Nume = 'SCHIMBAT'"), 1);
 }
