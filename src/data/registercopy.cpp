@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <deque>
+
 namespace RegisterCopy {
 
 namespace {
@@ -103,6 +105,9 @@ private:
     QSqlDatabase m_file;
     Database &m_server;
     const std::function<void(const QString &)> &m_progress;
+    // Kept past the rollback: a prepared statement cannot be freed in a
+    // transaction that failed.
+    std::deque<QSqlQuery> m_statements;
 };
 
 bool Copy::serverEmpty()
@@ -178,7 +183,7 @@ bool Copy::copyTable(const Table &t)
         || !read.exec(QStringLiteral("select %1 from %2 order by %3")
                           .arg(columns.join(','), Catalogue::quoted(t.name), columns.first())))
         return fileFailed(read);
-    QSqlQuery full(m_server.connection());
+    QSqlQuery &full = m_statements.emplace_back(m_server.connection());
     QVariantList values;
     values.reserve(BatchRows * t.fields.size());
     qint64 done = 0;
@@ -195,8 +200,7 @@ bool Copy::copyTable(const Table &t)
     }
     if (read.lastError().isValid())
         return fileFailed(read);
-    QSqlQuery rest(m_server.connection());
-    if (!values.isEmpty() && !insert(rest, t, values))
+    if (!values.isEmpty() && !insert(m_statements.emplace_back(m_server.connection()), t, values))
         return false;
     m_progress(QStringLiteral("%1: %2 copiate").arg(t.label).arg(done));
     return setNextKey(t) && sameCount(t, total);
@@ -246,8 +250,9 @@ bool Copy::run()
     // second copy started meanwhile.
     bool ok = triggers(false) && serverEmpty();
     for (const Table &t : tables()) {
-        if (ok)
-            ok = copyTable(t);
+        if (ok && !(ok = copyTable(t)))
+            problem = QStringLiteral("Copierea s-a oprit la %1: %2\nPe server nu a rămas nimic "
+                                     "din ea.").arg(t.label, problem);
     }
     ok = ok && triggers(true);
     if (ok && !m_server.exec(QStringLiteral("commit"), &error))
