@@ -27,19 +27,14 @@ bool displayNamed(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // Building the register on a server is done from a terminal, with no display.
+    // Building the register on a server, or copying a file into it, is done
+    // from a terminal, with no display.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--create") != 0)
-            continue;
-        QCoreApplication app(argc, argv);
-        QStringList arguments = app.arguments();
-        bool create = false;
-        const QString server = ServerStart::address(&arguments, &create);
-        if (!server.isEmpty())
-            return ServerStart::createFromTerminal(server);
-        std::fputs("--create cere și --server postgresql://utilizator@server:port/baza "
-                   "(sau variabila ZAVONI_SERVER).\n", stderr);
-        return 2;
+        if (std::strcmp(argv[i], "--create") == 0
+            || std::strcmp(argv[i], "--copy-to-server") == 0) {
+            QCoreApplication app(argc, argv);
+            return ServerStart::fromTerminal(app.arguments());
+        }
     }
     if (!displayNamed(argc, argv)) {
         std::fputs("Evidenta zavonilor are nevoie de un ecran grafic: nu este setată nici "

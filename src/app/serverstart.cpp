@@ -1,5 +1,7 @@
 #include "serverstart.h"
 
+#include "data/registercopy.h"
+#include "data/registerfile.h"
 #include "data/registerserver.h"
 #include "screens/common/messages.h"
 
@@ -15,20 +17,6 @@ namespace {
 QString shown(const QString &address)
 {
     return QUrl(address).toString(QUrl::RemovePassword);
-}
-
-} // namespace
-
-QString address(QStringList *arguments, bool *create)
-{
-    QString found = qEnvironmentVariable("ZAVONI_SERVER");
-    *create = arguments->removeAll(QStringLiteral("--create")) > 0;
-    const qsizetype at = arguments->indexOf(QStringLiteral("--server"));
-    if (at >= 0 && at + 1 < arguments->size()) {
-        found = arguments->at(at + 1);
-        arguments->remove(at, 2);
-    }
-    return found;
 }
 
 int createFromTerminal(const QString &address)
@@ -47,6 +35,74 @@ int createFromTerminal(const QString &address)
         problem = check.problem;
     std::fprintf(stderr, "%s\n", qPrintable(problem));
     return 1;
+}
+
+// The file is looked at, and then read, without a byte of it written.
+int copyFromTerminal(const QString &address)
+{
+    const QString fileName = QStringLiteral("Zavoni.mdb");
+    const RegisterFile::Check file = RegisterFile::inspect(fileName);
+    QString problem = file.problem;
+    if (file.status == RegisterFile::Status::Plain)
+        problem = QStringLiteral("Fișierul %1 nu are încă forma folosită de program: "
+                                 "deschideți-l o dată cu programul, apoi copiați-l.")
+                      .arg(fileName);
+    if (file.status == RegisterFile::Status::Ok) {
+        const RegisterFile::Check check = RegisterServer::inspect(address);
+        problem = check.problem;
+        if (check.status == RegisterFile::Status::Missing
+            && RegisterServer::create(address, &problem)) {
+            std::fprintf(stdout, "Registrul a fost creat pe serverul %s.\n",
+                         qPrintable(shown(address)));
+            problem.clear();
+        }
+        const auto progress = [](const QString &text) {
+            std::fprintf(stdout, "%s\n", qPrintable(text));
+            std::fflush(stdout);
+        };
+        if (problem.isEmpty() && RegisterCopy::copy(fileName, address, progress, &problem)) {
+            std::fprintf(stdout, "Registrul din %s a fost copiat pe serverul %s.\n",
+                         qPrintable(fileName), qPrintable(shown(address)));
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(problem));
+    return 1;
+}
+
+} // namespace
+
+QString address(QStringList *arguments, bool *create)
+{
+    QString found = qEnvironmentVariable("ZAVONI_SERVER");
+    *create = arguments->removeAll(QStringLiteral("--create")) > 0;
+    const qsizetype at = arguments->indexOf(QStringLiteral("--server"));
+    if (at >= 0 && at + 1 < arguments->size()) {
+        found = arguments->at(at + 1);
+        arguments->remove(at, 2);
+    }
+    return found;
+}
+
+int fromTerminal(QStringList arguments)
+{
+    QString target;
+    const qsizetype at = arguments.indexOf(QStringLiteral("--copy-to-server"));
+    if (at >= 0) {
+        if (at + 1 < arguments.size() && !arguments.at(at + 1).startsWith(QLatin1String("--")))
+            target = arguments.takeAt(at + 1);
+        arguments.removeAt(at);
+    }
+    bool create = false;
+    const QString server = address(&arguments, &create);
+    if (target.isEmpty())
+        target = server;
+    if (!target.isEmpty())
+        return at >= 0 ? copyFromTerminal(target) : createFromTerminal(target);
+    std::fprintf(stderr, "%s cere și adresa serverului: postgresql://utilizator@server:port/baza "
+                         "(sau variabila ZAVONI_SERVER).\n",
+                 at >= 0 ? "--copy-to-server" : "--create");
+    return 2;
 }
 
 bool prepare(const QString &address)

@@ -10,9 +10,11 @@ namespace ServerStart {
 // The address asked for, empty for the file. Removes --server and its address,
 // and --create, from the arguments; create is set when --create was among them.
 QString address(QStringList *arguments, bool *create);
-// zavoni --server ADDRESS --create, with no window: builds the register and
-// tells how it went, in Romanian, on the terminal. The program's exit status.
-int createFromTerminal(const QString &address);
+// With no window, telling how it went in Romanian on the terminal; the
+// program's exit status. zavoni --server ADDRESS --create builds the register;
+// zavoni --copy-to-server ADDRESS copies the current folder's Zavoni.mdb into
+// the empty register there, building it first if it is missing.
+int fromTerminal(QStringList arguments);
 // Before any screen opens: the register is there, or the operator is offered
 // to build it, as for a missing file. False when the program should end.
 bool prepare(const QString &address);
