@@ -1,5 +1,6 @@
 #include "common/screensession.h"
 
+#include "app/form1.h"
 #include "app/startup.h"
 #include "data/catalogue.h"
 #include "data/registerfile.h"
@@ -147,6 +148,41 @@ private slots:
 
     void plainLayout_data() { flag("convert", "left as it is", "converted"); }
     void plainLayout();
+
+    void readableRegisterNamed_data()
+    {
+        columns<int, bool>("permissions", "warned");
+        const int owner = QFile::ReadOwner | QFile::WriteOwner;
+        QTest::newRow("owner only") << owner << false;
+        QTest::newRow("group may read") << (owner | QFile::ReadGroup) << true;
+        QTest::newRow("anyone may read") << (owner | QFile::ReadGroup | QFile::ReadOther) << true;
+    }
+
+    // Who else on the machine may read the register is said, not changed; the
+    // window grows by the line and no designed control moves.
+    void readableRegisterNamed()
+    {
+        QFETCH(bool, warned);
+        TestRegister reg;
+        QVERIFY(QFile::setPermissions(reg.path(), QFile::Permissions(cell<int>("permissions"))));
+        const QFile::Permissions before = QFile::permissions(reg.path());
+        ScreenChain chain;
+        Form1 form1(&chain);
+        const QSize designed = form1.size();
+        const QRect button = form1.findChild<QPushButton *>("Command2")->geometry();
+        form1.warnIfReadableByOthers("Zavoni.mdb");
+        form1.show();
+        auto *warning = form1.findChild<QLabel *>("registerWarning");
+        QCOMPARE(warning != nullptr, warned);
+        QCOMPARE(QFile::permissions(reg.path()), before);
+        if (!warned) {
+            QCOMPARE(form1.size(), designed);
+            return;
+        }
+        QVERIFY(warning->isVisible() && warning->text().contains("Zavoni.mdb"));
+        QVERIFY(warning->y() >= designed.height());
+        QCOMPARE(form1.findChild<QPushButton *>("Command2")->geometry(), button);
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

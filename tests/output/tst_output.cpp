@@ -170,6 +170,44 @@ private slots:
 
     void nothingLeftBehind_data();
     void nothingLeftBehind();
+
+    // "Registru": the five tables, each in a file of its own, at one moment.
+    void csvWholeRegister()
+    {
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU", "M");
+        const qint64 offence = reg.addOffence("1800101123456", "Luare de mită", "A");
+        reg.addAccomplice("1700101123456", "VASILE", "M", offence);
+        reg.addArticle(offence, "Gazeta", "Text");
+        const QDir folder(reg.folder());
+        Progress progress;
+        const CsvExport::Outcome o = CsvExport::writeRegister(reg.path(), folder.path(), &progress);
+        QVERIFY2(o.kind == CsvExport::Outcome::Done, qPrintable(o.problem));
+        QCOMPARE(o.rows, 5);
+        for (const char *table : {"TBL_Articole", "TBL_Complici", "TBL_Complicitate",
+                                  "TBL_Infractiuni", "TBL_Zavoni"})
+            QCOMPARE(readCsv(folder.filePath(QString(table) + ".csv")).size(), 2);
+    }
+
+    // A copy a day at the first start of the day, the last seven kept, private.
+    void dailyCopiesRotate()
+    {
+        TestRegister reg;
+        reg.addPerson("1800101123456", "POPESCU");
+        const QDate first(2026, 12, 25);
+        for (int day = 0; day < 9; ++day) {
+            QVERIFY(Backup::dailyCopyDue(reg.path(), first.addDays(day)));
+            Progress progress;
+            QVERIFY(Backup::keepDailyCopy(reg.path(), first.addDays(day), &progress).ok);
+        }
+        QVERIFY(!Backup::dailyCopyDue(reg.path(), first.addDays(8)));
+        const QDir folder(Backup::dailyFolder(reg.path()));
+        const QStringList kept = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QCOMPARE(kept.size(), 7);
+        QCOMPARE(kept.first(), "Zavoni-2026-12-27.mdb");
+        QCOMPARE(kept.last(), "Zavoni-2027-01-02.mdb");
+        QCOMPARE(QFile::permissions(folder.path()) & 0x0077, 0); // none for group or others
+    }
 };
 
 void TestOutput::csvSources_data()
