@@ -67,6 +67,7 @@ private slots:
 
     void dossierSections_data();
     void dossierSections();
+    void longDossier();
 
     void dailyCopy_data() { flag("closeAtOnce", "window stays", "window closed at once"); }
     void dailyCopy()
@@ -167,6 +168,32 @@ void TestReports::dossierSections()
     for (const QString &s : expected)
         QVERIFY2(pages.first().contains(s), qPrintable(s + "\n---\n" + pages.first()));
     QCOMPARE(QFile::permissions(pdf) & 0x0077, 0); // none for group or others
+}
+
+// Header and "Pagina N din M" on every page of a long dossier; descriptions long
+// enough to wrap, each a row no page break may cut.
+void TestReports::longDossier()
+{
+    TestRegister reg;
+    reg.addPerson("1800101123456", "POPESCU", "M");
+    reg.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+             "INSERT INTO TBL_Infractiuni (CNP_C, Infractiune, Pedeapsa, Amenda, Descriere) "
+             "SELECT '1800101123456', 'Luare de mită', 'A', 100 * i, 'Fapta numărul ' || i || "
+             "' a fost săvârșită în timpul serviciului, cu încălcarea atribuțiilor, "
+             "în folosul unei terțe persoane, și sfârșește aici ' || i || '.' FROM n");
+    QString pdf;
+    const QStringList pages = printedPages(reg, "1800101123456", &pdf);
+    QVERIFY(pages.size() > 10);
+    static const QRegularExpression whole("Fapta numărul (\\d+) a fost .*? "
+                                          "sfârșește aici \\1\\.");
+    int found = 0;
+    for (int p = 0; p < pages.size(); ++p) {
+        QVERIFY(pages.at(p).contains(QString("Pagina %1 din %2").arg(p + 1).arg(pages.size())));
+        QVERIFY(pages.at(p).contains("Evidenta zavonilor"));
+        for (auto it = whole.globalMatch(pages.at(p)); it.hasNext(); it.next())
+            ++found;
+    }
+    QCOMPARE(found, 200);
 }
 
 QTEST_MAIN(TestReports)
