@@ -1,5 +1,7 @@
 #include "serverstart.h"
 
+#include "app/serverlogin.h"
+#include "data/database.h"
 #include "data/registercopy.h"
 #include "data/registerfile.h"
 #include "data/registerserver.h"
@@ -97,6 +99,13 @@ int fromTerminal(QStringList arguments)
     const QString server = address(&arguments, &create);
     if (target.isEmpty())
         target = server;
+    // No dialog without a display: the password comes from where libpq looks.
+    DataError error;
+    if (!target.isEmpty() && !Database::open(target, &error)
+        && error.number == EngineError::LoginRefused) {
+        std::fprintf(stderr, "%s\n", qPrintable(ServerLogin::terminalHint()));
+        return 1;
+    }
     if (!target.isEmpty())
         return at >= 0 ? copyFromTerminal(target) : createFromTerminal(target);
     std::fprintf(stderr, "%s cere și adresa serverului: postgresql://utilizator@server:port/baza "
@@ -107,6 +116,8 @@ int fromTerminal(QStringList arguments)
 
 bool prepare(const QString &address)
 {
+    if (!ServerLogin::ensure(address))
+        return false;
     const QString title = QStringLiteral("Evidenta zavonilor");
     const RegisterFile::Check check = RegisterServer::inspect(address);
     if (check.status == RegisterFile::Status::Ok)

@@ -26,6 +26,9 @@ public:
     // for, is the one on the server at this address; empty: the file again.
     static void setRegisterAddress(const QString &address);
     static QString registerAddress();
+    // The login the operator gave when the server asked for a password: every
+    // later connection to a server uses it. Kept in memory only, never written.
+    static void setServerLogin(const QString &user, const QString &password);
     // Whether open() of this name reaches a server.
     static bool onServer(const QString &name);
     // How long a connection opened after this waits for another's write to end.

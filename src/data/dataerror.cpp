@@ -18,6 +18,8 @@ QString standardText(int number)
                               "sau nu poate fi deschis.");
     case EngineError::DiskFull:
         return QStringLiteral("Nu mai este spatiu pe disc.");
+    case EngineError::LoginRefused:
+        return QStringLiteral("Parola sau utilizatorul nu sunt acceptate de server.");
     case EngineError::ReadOnly:
         return QStringLiteral("Baza de date poate fi doar citită, nu si modificată.");
     case EngineError::DiskIo:
@@ -147,11 +149,15 @@ int serverNumber(const QString &state, const QString &message)
         return EngineError::Locked;
     if (state == QLatin1String("42P01") || state == QLatin1String("3F000"))
         return EngineError::NotARegister;
+    // A refused login comes before any session, so libpq's own words are all
+    // there is to know it by when the server asked a password none was given.
+    if (state.startsWith(QLatin1String("28")) || message.contains(QLatin1String("fe_sendauth"))
+        || message.contains(QLatin1String("password authentication failed")))
+        return EngineError::LoginRefused;
     // Every answer of a server carries its state: none, or a connection
     // state, means the server was not reached or went away.
     if (state.isEmpty() || state.startsWith(QLatin1String("08"))
-        || state.startsWith(QLatin1String("57P")) || state.startsWith(QLatin1String("28"))
-        || state == QLatin1String("3D000"))
+        || state.startsWith(QLatin1String("57P")) || state == QLatin1String("3D000"))
         return EngineError::ConnectionLost;
     return EngineError::Generic;
 }
@@ -166,8 +172,8 @@ DataError DataError::fromServer(const QSqlError &error)
         return make(number, QStringLiteral("Contul cu care v-ați conectat la server poate doar "
                                            "citi registrul: salvările și ștergerile îi sunt "
                                            "refuzate."));
-    if (number == EngineError::ConnectionLost && state.startsWith(QLatin1String("28")))
-        return make(number, QStringLiteral("Serverul a refuzat autentificarea."));
+    if (number == EngineError::LoginRefused)
+        return make(number);
     if (number == EngineError::Generic || number == EngineError::NotARegister
         || number == EngineError::ConnectionLost) {
         const QString said = error.databaseText().isEmpty() ? error.driverText()

@@ -14,6 +14,7 @@ constexpr int NoCurrentRecord = 3021;
 constexpr int DuplicateKey = 3022;
 constexpr int FileNotFound = 3024;
 constexpr int DiskFull = 3026;
+constexpr int LoginRefused = 3029;
 constexpr int ReadOnly = 3027;
 constexpr int DiskIo = 3043;
 constexpr int KeyIsNull = 3058;

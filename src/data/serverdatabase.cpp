@@ -8,6 +8,8 @@
 
 namespace {
 QAtomicInt serverCounter;
+QString loginUser;
+QString loginPassword;
 
 // Nothing the program does waits longer than this on a server that does not
 // answer: connecting, a statement sent to one gone away, a row another
@@ -32,6 +34,12 @@ DataError Database::failure(const QSqlError &error)
             QSqlQuery(m_db).exec(lockTimeout());
     }
     return failed;
+}
+
+void Database::setServerLogin(const QString &user, const QString &password)
+{
+    loginUser = user;
+    loginPassword = password;
 }
 
 bool Database::isServerAddress(const QString &name)
@@ -59,10 +67,13 @@ std::unique_ptr<Database> Database::openServer(const QString &address, DataError
     if (url.port() > 0)
         db->m_db.setPort(url.port());
     db->m_db.setDatabaseName(url.path().mid(1));
-    db->m_db.setUserName(url.userName());
-    // With no password in the address libpq takes it from PGPASSWORD or ~/.pgpass.
+    db->m_db.setUserName(loginUser.isEmpty() ? url.userName() : loginUser);
+    // With no password in the address, nor one the operator typed, libpq takes
+    // it from PGPASSWORD or ~/.pgpass.
     if (!url.password().isEmpty())
         db->m_db.setPassword(url.password());
+    else if (!loginPassword.isEmpty())
+        db->m_db.setPassword(loginPassword);
     QStringList options{QStringLiteral("connect_timeout=%1").arg(TimeoutSeconds),
                         QStringLiteral("tcp_user_timeout=%1").arg(TimeoutSeconds * 1000),
                         QStringLiteral("keepalives_idle=%1").arg(TimeoutSeconds),

@@ -78,6 +78,11 @@ QString readerAddress()
     return inOwnDatabase("ZAVONI_TEST_READER");
 }
 
+QString passwordedAddress()
+{
+    return inOwnDatabase("ZAVONI_TEST_PASSWORDED");
+}
+
 void makeRegister()
 {
     static bool made = false;

@@ -12,6 +12,7 @@ bool active();
 QString adminAddress();    // the cluster's superuser: makes the register
 QString operatorAddress(); // a login in zavoni_operator: the code under test
 QString readerAddress();   // a login in zavoni_cititor
+QString passwordedAddress(); // an operator whose password is asked
 // An empty register in this process's database, in place of the last one.
 void makeRegister();
 

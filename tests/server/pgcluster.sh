@@ -7,7 +7,8 @@
 #   pgcluster.sh stop DIR    stop it and remove the folder and DIR/pgcluster.env
 # pgcluster.env holds the addresses the tests read: ZAVONI_TEST_ADMIN (the
 # cluster's superuser, to make a register), ZAVONI_TEST_OPERATOR and
-# ZAVONI_TEST_READER (logins in the roles zavoni_operator and zavoni_cititor).
+# ZAVONI_TEST_READER (logins in the roles zavoni_operator and zavoni_cititor),
+# ZAVONI_TEST_PASSWORDED (an operator login whose password, "parola", is asked).
 set -euo pipefail
 
 action="${1:-}"
@@ -47,6 +48,8 @@ start() {
     # Only this machine's tests reach it, on the loopback: no password asked.
     as_postgres "$bin/initdb" -D "$data/db" -U postgres --auth=trust -E UTF8 \
         --locale=C.UTF-8 >"$data/initdb.log" 2>&1
+    # Except one login that must give its password, for the login dialog's test.
+    sed -i '1i host all zavoni_test_parola 127.0.0.1/32 scram-sha-256' "$data/db/pg_hba.conf"
     # Another cluster may take a port between the check and the start: try another.
     local port started=0
     for _ in $(seq 1 20); do
@@ -71,6 +74,7 @@ CREATE ROLE zavoni_operator NOLOGIN;
 CREATE ROLE zavoni_cititor NOLOGIN;
 CREATE ROLE zavoni_test_operator LOGIN IN ROLE zavoni_operator;
 CREATE ROLE zavoni_test_cititor LOGIN IN ROLE zavoni_cititor;
+CREATE ROLE zavoni_test_parola LOGIN PASSWORD 'parola' IN ROLE zavoni_operator;
 SQL
     local at="127.0.0.1:$port"
     {
@@ -78,6 +82,7 @@ SQL
         echo "ZAVONI_TEST_ADMIN=postgresql://postgres@$at/postgres"
         echo "ZAVONI_TEST_OPERATOR=postgresql://zavoni_test_operator@$at/postgres"
         echo "ZAVONI_TEST_READER=postgresql://zavoni_test_cititor@$at/postgres"
+        echo "ZAVONI_TEST_PASSWORDED=postgresql://zavoni_test_parola@$at/postgres"
     } >"$env_file"
 }
 

@@ -2,6 +2,7 @@
 #include "common/screensession.h"
 #include "common/testserver.h"
 
+#include "app/serverstart.h"
 #include "widgets/datacontrol.h"
 #include "data/database.h"
 #include "data/history.h"
@@ -9,7 +10,13 @@
 #include "data/sourcetexts.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 // Two operators on one register on the server, each through a screen's set of
 // its own connection: what one does meanwhile is caught by the other's save.
@@ -29,6 +36,7 @@ private slots:
     void changesRecorded();
     void connectionLostDuringASave();
     void fileOnlyCommandsDisabled();
+    void passwordAsked();
 
 private:
     std::unique_ptr<DataControl> persons();
@@ -221,6 +229,37 @@ void TestTwoOperators::fileOnlyCommandsDisabled()
     QVERIFY(!disabled.contains("HistoryAction"));
     s.run("Command2|Text4=SCHIMBAT|Command3");
     QCOMPARE(s.reg.count("TBL_Zavoni", "Nume = 'SCHIMBAT'"), 1);
+}
+
+// Neither PGPASSWORD nor ~/.pgpass: the dialog asks, a wrong password is
+// refused in it, the right one serves every later connection.
+void TestTwoOperators::passwordAsked()
+{
+    qunsetenv("PGPASSWORD");
+    qputenv("PGPASSFILE", "/nonexistent");
+    ScreenSession s;
+    s.reg.addPerson("1000000000001", "POPESCU");
+    const QString address = TestServer::passwordedAddress();
+    Database::setRegisterAddress(address);
+    QStringList typed{"gresit", "parola"};
+    QString refusal;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != "serverLoginDialog" || typed.isEmpty())
+            return;
+        if (typed.size() == 1)
+            refusal = dialog->findChild<QLabel *>("loginProblemLabel")->text();
+        dialog->findChild<QLineEdit *>("passwordEdit")->setText(typed.takeFirst());
+        dialog->findChild<QPushButton *>("connectButton")->click();
+    });
+    answer.start(20);
+    const bool prepared = ServerStart::prepare(address);
+    QVERIFY(prepared);
+    QCOMPARE(refusal, QString("Parola sau utilizatorul nu sunt acceptate de server."));
+    QVERIFY(s.open(ScreenKind::Persons));
+    QCOMPARE(s.counter(), QString("1/1"));
+    Database::setServerLogin({}, {});
 }
 
 QTEST_MAIN(TestTwoOperators)
